@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the game.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+snake_install_missing
+snake_build "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+exec "$SNAKE_BUILD/game/snake"

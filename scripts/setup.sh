@@ -1,0 +1,38 @@
+# Shared by play.sh and test.sh: installs what is missing, configures, builds.
+# Sourced, not run.
+
+SNAKE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SNAKE_BUILD="${SNAKE_BUILD:-$SNAKE_ROOT/build}"
+
+snake_packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev libsdl2-mixer-dev fonts-urw-base35 libbenchmark-dev
+    xvfb xdotool clang libclang-rt-14-dev
+)
+
+snake_install_missing() {
+    local missing=()
+    local p
+    for p in "${snake_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages: ${missing[*]}" >&2
+        echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+snake_build() {
+    local dir="$1"
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build,
+# then the same tests under AddressSanitizer + UndefinedBehaviorSanitizer,
+# then the fuzz targets for a bounded time.
+# Local shortcuts: SNAKE_SKIP_SANITIZE=1, SNAKE_SKIP_FUZZ=1, SNAKE_FUZZ_SECONDS=N.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+snake_install_missing
+export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+
+echo "== Build and tests"
+snake_build "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir "$SNAKE_BUILD" --output-on-failure -j 2
+
+if [ "${SNAKE_SKIP_SANITIZE:-0}" != 1 ]; then
+    echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    snake_build "$SNAKE_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DSNAKE_SANITIZE=ON -DSNAKE_BENCHMARKS=OFF
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1" \
+    LSAN_OPTIONS="suppressions=$SNAKE_ROOT/tests/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        ctest --test-dir "$SNAKE_ROOT/build-asan" --output-on-failure -j 2
+fi
+
+if [ "${SNAKE_SKIP_FUZZ:-0}" != 1 ]; then
+    echo "== Fuzzing the map reader and the score file reader"
+    fuzz_dir="$SNAKE_ROOT/build-fuzz"
+    if [ ! -f "$fuzz_dir/build.ninja" ]; then
+        CC=clang CXX=clang++ cmake -S "$SNAKE_ROOT" -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DSNAKE_FUZZ=ON -DBUILD_TESTING=OFF -DSNAKE_BENCHMARKS=OFF >/dev/null
+    fi
+    cmake --build "$fuzz_dir" -j "$(nproc)" --target fuzz_mapfile fuzz_scorefile
+    seconds="${SNAKE_FUZZ_SECONDS:-60}"
+    work="$(mktemp -d)"
+    trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/maps" "$work/scores"
+    cp "$SNAKE_ROOT"/data/map*.dat "$work/maps/"
+    cp "$SNAKE_ROOT"/tests/fuzz/seeds_scores/* "$work/scores/"
+    for target in mapfile:maps scorefile:scores; do
+        name="${target%%:*}" corpus="$work/${target##*:}"
+        echo "-- fuzz_$name for ${seconds}s"
+        (cd "$work" && ASAN_OPTIONS="detect_leaks=1" "$fuzz_dir/tests/fuzz/fuzz_$name" \
+            -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$corpus" \
+            2>"$work/$name.log") || { tail -n 60 "$work/$name.log"; echo "fuzz_$name failed"; exit 1; }
+        grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|Done)" "$work/$name.log" || true
+    done
+fi
+echo "== All tests passed"

@@ -1,0 +1,61 @@
+#include "game/ModMain.h"
+
+#include "platform/Random.h"
+
+#include <cmath>
+
+namespace ModMain {
+namespace {
+
+Int16 randomSquare() { return static_cast<Int16>(std::floor(platform::Rnd() * FieldSize)); }
+
+int countStrictlyFree()
+{
+    int free = 0;
+    for (Int16 x = 0; x < FieldSize; ++x)
+        for (Int16 y = 0; y < FieldSize; ++y)
+            free += SquareIsFree(x, y, true) ? 1 : 0;
+    return free;
+}
+
+} // namespace
+
+void PlaceApples(Int16 kind, Int16 count)
+{
+    if (kind == 1 || kind == 2) {
+        // A crowded field may have fewer free squares than apples to place:
+        // place what fits instead of drawing for ever.
+        int room = countStrictlyFree();
+        for (Int16 placed = 0; placed < count && room > 0;) {
+            const Int16 x = randomSquare();
+            const Int16 y = randomSquare();
+            if (SquareIsFree(x, y, true)) {
+                Map[x][y] = static_cast<std::uint8_t>(kind + 1);
+                ApplesLeft = platform::Add16(ApplesLeft, 1);
+                ++placed;
+                --room;
+            }
+        }
+    }
+    UpdateApplesLabel();
+}
+
+void ClearApples()
+{
+    for (int x = 0; x < FieldSize; ++x)
+        for (int y = 0; y < FieldSize; ++y)
+            if (Map[x][y] > Wall)
+                Map[x][y] = Empty;
+    ApplesLeft = 0;
+}
+
+int CountAppleCells()
+{
+    int apples = 0;
+    for (int x = 0; x < FieldSize; ++x)
+        for (int y = 0; y < FieldSize; ++y)
+            apples += Map[x][y] > Wall ? 1 : 0;
+    return apples;
+}
+
+} // namespace ModMain

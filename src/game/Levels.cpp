@@ -1,0 +1,96 @@
+#include "game/GameView.h"
+#include "game/ModMain.h"
+
+#include "platform/Random.h"
+#include "platform/Ticks.h"
+#include "render/RenderFrame.h"
+#include "scores/ModHigh.h"
+#include "snake/Snake.h"
+
+#include <cmath>
+#include <string>
+
+namespace ModMain {
+namespace {
+
+// Every snake back on its start square; computer columns 1..27 here.
+void placeAllSnakes()
+{
+    if (TwoPlayerGame()) {
+        Snakes[0]->Place(10, 10, 28, DirUp);
+        Snakes[1]->Place(10, 20, 28, DirUp);
+    } else if (!Snakes.empty()) {
+        Snakes[0]->Place(10, 15, 28, DirUp);
+    }
+    if (ComSnakesOn) {
+        for (const auto& snake : ComSnakes) {
+            const auto x = static_cast<Int16>(1 + std::floor(platform::Rnd() * 27));
+            snake->Place(10, x, 1, DirDown);
+        }
+    }
+}
+
+} // namespace
+
+void LevelCompleted()
+{
+    MoveAll();
+    Render::RenderFrame();
+    View().SetMessageCaption("Level " + std::to_string(Level) + " Completed!");
+    View().SetMessageVisible(true);
+    Wait(2000, true);
+    View().SetMessageVisible(false);
+    platform::DoEvents();
+    Render::RenderFrame();
+    Level = platform::Add16(Level, 1);
+
+    if (MapFileExists("map" + std::to_string(Level) + ".dat")) {
+        LoadMap("Map" + std::to_string(Level) + ".dat");
+        // The extra move above may have cost a life, and the restarted round
+        // then laid a batch that the new map has just wiped from the grid.
+        ApplesLeft = 0;
+        placeAllSnakes();
+        PlaceApples(1, 10);
+        PlaceApples(2, 5);
+        AppleTimer = 0;
+        MoveAll();
+        Render::RenderFrame();
+        PlaySound(SndLevel);
+        Wait(1000, false);
+    } else {
+        View().ShowAllLevelsCompleted();
+        GameOver();
+    }
+}
+
+void RestartRound()
+{
+    ClearApples();
+    AppleTimer = 0;
+    PlaceApples(1, 10);
+    PlaceApples(2, 5);
+    placeAllSnakes();
+    MoveAll();
+    Render::RenderFrame();
+    Wait(1000, false);
+}
+
+void GameOver()
+{
+    GameRunning = false;
+    PlaySound(SndGameOver);
+    View().SetMessageCaption("Game Over");
+    View().SetMessageVisible(true);
+    Wait(2000, true);
+    View().SetMessageVisible(false);
+    View().SetTitleVisible(true);
+    View().SetMenusIdle();
+    if (Snakes.size() == 1) {
+        ModHigh::LoadScores();
+        const Int16 score = Snakes[0]->score;
+        if (score > ModHigh::HighScores[9].Score)
+            ModHigh::AddTopScore(score);
+    }
+}
+
+} // namespace ModMain

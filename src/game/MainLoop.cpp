@@ -1,0 +1,78 @@
+#include "game/ModMain.h"
+
+#include "platform/Ticks.h"
+#include "render/RenderFrame.h"
+#include "snake/Snake.h"
+
+namespace ModMain {
+
+void MoveAll()
+{
+    // The bounds are read once; a snake is held while it moves, so a nested
+    // sequence can never release it under our feet.
+    const std::size_t humans = Snakes.size();
+    for (std::size_t i = 0; i < humans && i < Snakes.size(); ++i) {
+        const std::shared_ptr<Snake> snake = Snakes[i];
+        snake->Move();
+    }
+    if (ComSnakesOn) {
+        const std::size_t computers = ComSnakes.size();
+        for (std::size_t i = 0; i < computers && i < ComSnakes.size(); ++i) {
+            const std::shared_ptr<Snake> snake = ComSnakes[i];
+            snake->Move();
+        }
+    }
+}
+
+void AppleTimerTick()
+{
+    AppleTimer += 0.4;
+    if (AppleTimer >= 100) {
+        PlaceApples(1, 10);
+        PlaceApples(2, 5);
+        AppleTimer = 0;
+    }
+}
+
+void Wait(Int16 milliseconds, bool pumpMessages)
+{
+    const std::uint32_t end = platform::GetTickCount() + static_cast<std::uint32_t>(static_cast<std::int32_t>(milliseconds));
+    if (platform::TickReached(platform::GetTickCount(), end))
+        return;
+    platform::TimeSource& time = platform::CurrentTimeSource();
+    // Blocks until the end time instead of polling the clock.
+    while (!platform::TickReached(time.ticks(), end)) {
+        if (pumpMessages)
+            time.waitProcessingEvents(end);
+        else
+            time.sleepUntil(end);
+    }
+}
+
+void RunPass()
+{
+    const std::uint32_t t0 = platform::GetTickCount();
+    if (!Paused) {
+        MoveAll();
+        AppleTimerTick();
+    }
+    Render::RenderFrame();
+    auto elapsed = static_cast<std::int32_t>(platform::GetTickCount() - t0);
+    if (elapsed > 200)
+        elapsed = 0;
+    // SpeedDelay is 0..200 and elapsed is at most 200, so this stays in range.
+    Wait(platform::ToInt16Checked(static_cast<long long>(SpeedDelay) - elapsed), true);
+    platform::DoEvents();
+}
+
+void RenderLoop()
+{
+    GameRunning = true;
+    do {
+        RunPass();
+    } while (GameRunning);
+    Snakes.clear();
+    ComSnakes.clear();
+}
+
+} // namespace ModMain

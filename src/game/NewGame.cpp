@@ -1,0 +1,70 @@
+#include "game/GameView.h"
+#include "game/ModMain.h"
+
+#include "platform/Random.h"
+#include "render/RenderFrame.h"
+#include "snake/Snake.h"
+
+#include <cmath>
+#include <string>
+
+namespace ModMain {
+
+void NewGame()
+{
+    Paused = false;
+    View().SetMessageVisible(false);
+    View().SetPauseCaption("Pause");
+    AppleTimer = 0;
+    LoadMap("map1.dat");
+    Level = 1;
+
+    SnakeList humans;
+    humans.push_back(std::make_shared<Snake>());
+    if (NumPlayers == 2) {
+        humans.push_back(std::make_shared<Snake>());
+        humans[0]->init(10, 10, 28, DirUp);
+        humans[1]->init(10, 20, 28, DirUp);
+    } else {
+        humans[0]->init(10, 15, 28, DirUp);
+    }
+    // Releases the snakes of an earlier game, if any.
+    Snakes = std::move(humans);
+    View().SetTwoPlayerLayout(TwoPlayerGame());
+
+    if (NumComPlayers > 0) {
+        ComSnakesOn = true;
+        SnakeList computers;
+        for (Int16 i = 0; i < NumComPlayers; ++i) {
+            auto snake = std::make_shared<Snake>();
+            const auto x = static_cast<Int16>(2 + std::floor(platform::Rnd() * 27));
+            snake->init(10, x, 1, DirDown);
+            snake->IsComputer = true;
+            computers.push_back(std::move(snake));
+        }
+        ComSnakes = std::move(computers);
+    } else {
+        ComSnakesOn = false;
+    }
+
+    ApplesLeft = 0;
+    PlaceApples(1, 10);
+    PlaceApples(2, 5);
+    View().SetLabelText(StatusLabel::Apple, "Apples Left : " + std::to_string(ApplesLeft));
+    UpdateScoreLabels();
+    UpdateLivesLabels();
+    View().SetTitleVisible(false);
+    MoveAll();
+    Render::RenderFrame();
+    Wait(1000, false);
+    PlaySound(SndNewGame);
+    RenderLoop();
+}
+
+void AbortGame()
+{
+    GameRunning = false;
+    View().SetTitleVisible(true);
+}
+
+} // namespace ModMain

@@ -1,0 +1,37 @@
+#include "platform/Fatal.h"
+#include "platform/Int16.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+FatalHandler& handler()
+{
+    static FatalHandler h;
+    return h;
+}
+
+} // namespace
+
+void SetFatalHandler(FatalHandler h) { handler() = std::move(h); }
+
+void FatalError(const std::string& message)
+{
+    if (handler())
+        handler()(message);
+    std::fprintf(stderr, "snake: %s\n", message.c_str());
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QMessageBox::critical(nullptr, QStringLiteral("Snake Game"), QString::fromStdString(message));
+    std::fflush(nullptr);
+    // The game may be deep inside nested event loops; leave at once.
+    std::_Exit(EXIT_FAILURE);
+}
+
+void OverflowError() { FatalError("Overflow: a game number left the range -32768 to 32767."); }
+
+} // namespace platform

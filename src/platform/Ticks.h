@@ -1,0 +1,38 @@
+#pragma once
+// Time and message processing: the tick counter, the event pump and the two
+// ways of waiting. Everything time-driven goes through here so that tests can
+// run the game on a clock they control.
+#include <cstdint>
+
+namespace platform {
+
+// What the game needs from time and the window system. The real one runs on
+// a monotonic clock and Qt's event loop; tests install their own.
+class TimeSource {
+public:
+    virtual ~TimeSource() = default;
+    // Milliseconds from a fixed start, 32 bits, wrapping.
+    virtual std::uint32_t ticks() = 0;
+    // Handles every pending window event, then returns.
+    virtual void processEvents() = 0;
+    // Blocks in the event loop until ticks() reaches `deadline`, handling
+    // events as they come. May return early; callers re-check the clock.
+    virtual void waitProcessingEvents(std::uint32_t deadline) = 0;
+    // Sleeps until ticks() reaches `deadline` without handling any event.
+    virtual void sleepUntil(std::uint32_t deadline) = 0;
+};
+
+// Installs `source` (nullptr restores the real one). Not owned.
+void SetTimeSource(TimeSource* source);
+TimeSource& CurrentTimeSource();
+
+std::uint32_t GetTickCount();
+void DoEvents();
+
+// True once `now` has reached `end`, with wrap-safe 32-bit arithmetic.
+inline bool TickReached(std::uint32_t now, std::uint32_t end)
+{
+    return static_cast<std::int32_t>(now - end) >= 0;
+}
+
+} // namespace platform

@@ -1,0 +1,128 @@
+#include "snake/Snake.h"
+
+#include "game/ModMain.h"
+#include "platform/Random.h"
+
+#include <cmath>
+
+using platform::Add16;
+
+void Snake::init(Int16 length, Int16 x, Int16 y, Int16 direction, std::optional<Int16> colour)
+{
+    platform::RandomizeFromClock();
+    Lives = 5;
+    Colour = colour ? *colour : static_cast<Int16>(std::floor(platform::Rnd() * 5));
+    Place(length, x, y, direction);
+}
+
+void Snake::Place(Int16 length, Int16 x, Int16 y, Int16 direction)
+{
+    Body.assign(static_cast<std::size_t>(length), Segment{x, y});
+    dir = direction;
+}
+
+void Snake::ChangeDirection(Int16 newDirection)
+{
+    const Segment head = Body[0];
+    const Segment neck = Body[1];
+    bool refused = false;
+    switch (newDirection) {
+    case ModMain::DirUp: refused = neck.y == head.y - 1; break;
+    case ModMain::DirLeft: refused = neck.x == head.x - 1; break;
+    case ModMain::DirRight: refused = neck.x == head.x + 1; break;
+    case ModMain::DirDown: refused = neck.y == head.y + 1; break;
+    default: return;
+    }
+    if (!refused)
+        dir = newDirection;
+}
+
+void Snake::Move()
+{
+    if (IsComputer)
+        Steer();
+    if (CheckAhead()) {
+        if (ModMain::TwoPlayerGame() || IsComputer) {
+            if (Body.size() > 2)
+                grow(-1);
+            return;
+        }
+        Lives = Add16(Lives, -1);
+        ModMain::UpdateLivesLabels();
+        if (Lives == 0) {
+            ModMain::GameOver();
+        } else {
+            ModMain::PlaySound(ModMain::SndDie);
+            ModMain::RestartRound();
+        }
+        return;
+    }
+    // Body is read afresh: the look-ahead may have run whole sequences.
+    Segment head = Body[0];
+    switch (dir) {
+    case ModMain::DirUp: --head.y; break;
+    case ModMain::DirLeft: --head.x; break;
+    case ModMain::DirRight: ++head.x; break;
+    case ModMain::DirDown: ++head.y; break;
+    default: return;
+    }
+    for (std::size_t i = Body.size() - 1; i > 0; --i)
+        Body[i] = Body[i - 1];
+    Body[0] = head;
+}
+
+void Snake::grow(Int16 length)
+{
+    const Int16 upper = static_cast<Int16>(Body.size() - 1);
+    const Int16 newUpper = Add16(upper, length);
+    if (length < 0) {
+        Body.resize(static_cast<std::size_t>(newUpper) + 1);
+        return;
+    }
+    const Segment tail = Body.back();
+    Body.resize(static_cast<std::size_t>(newUpper) + 1, tail);
+}
+
+bool Snake::UsesSquare(Int16 x, Int16 y) const
+{
+    for (const Segment& s : Body) {
+        if (s.x == x && s.y == y)
+            return true;
+    }
+    return false;
+}
+
+bool Snake::CheckAhead()
+{
+    const Segment head = Body[0];
+    const Int16 step = dir < 0 ? -1 : 1;
+    const bool horizontal = dir == ModMain::DirLeft || dir == ModMain::DirRight;
+    const bool vertical = dir == ModMain::DirUp || dir == ModMain::DirDown;
+    const Int16 nx = horizontal ? static_cast<Int16>(head.x + step) : head.x;
+    const Int16 ny = vertical ? static_cast<Int16>(head.y + step) : head.y;
+    if (nx == -1 || ny == -1 || nx == ModMain::FieldSize || ny == ModMain::FieldSize)
+        return true;
+
+    const std::uint8_t cell = ModMain::Map[nx][ny];
+    if (cell == ModMain::Wall)
+        return true;
+    if (cell == ModMain::GreenApple) {
+        ModMain::PlaySound(ModMain::SndApple);
+        grow(2);
+        ModMain::Map[nx][ny] = ModMain::Empty;
+        ModMain::ApplesLeft = Add16(ModMain::ApplesLeft, -1);
+        // May run the whole level-completed sequence before it returns.
+        ModMain::UpdateApplesLabel();
+        score = Add16(score, 1);
+        ModMain::UpdateScoreLabels();
+    } else if (cell == ModMain::RedApple) {
+        ModMain::PlaySound(ModMain::SndApple);
+        grow(6);
+        ModMain::Map[nx][ny] = ModMain::Empty;
+        ModMain::ApplesLeft = Add16(ModMain::ApplesLeft, -1);
+        score = Add16(score, 5);
+        ModMain::UpdateApplesLabel();
+        ModMain::UpdateScoreLabels();
+    }
+    return !ModMain::SquareIsFree(nx, ny, false);
+}

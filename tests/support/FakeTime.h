@@ -1,0 +1,32 @@
+#pragma once
+// A clock and event pump that the test drives: waits cost no real time.
+#include "platform/Ticks.h"
+
+#include <cstdint>
+#include <functional>
+
+class FakeTime final : public platform::TimeSource {
+public:
+    FakeTime() { platform::SetTimeSource(this); }
+    ~FakeTime() override { platform::SetTimeSource(nullptr); }
+    FakeTime(const FakeTime&) = delete;
+    FakeTime& operator=(const FakeTime&) = delete;
+
+    std::uint32_t ticks() override { return now; }
+    void processEvents() override;
+    void waitProcessingEvents(std::uint32_t deadline) override;
+    void sleepUntil(std::uint32_t deadline) override;
+
+    void advance(std::uint32_t ms) { now += ms; }
+
+    std::uint32_t now = 1000;
+    // Runs at every event-processing point (DoEvents and pumped waits).
+    std::function<void()> onProcessEvents;
+    int processEventsCalls = 0;
+    int pumpedWaits = 0;
+    int sleeps = 0;
+    std::uint32_t sleptMs = 0;
+    std::uint32_t pumpedMs = 0;
+    // Also handle real Qt events at each processing point (window tests).
+    bool pumpQt = false;
+};
