@@ -1,0 +1,144 @@
+#include "platform/Sound.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <dlfcn.h>
+
+#include <memory>
+
+namespace platform {
+namespace {
+
+struct ChunkDeleter {
+    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+};
+using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
+
+constexpr int kChannel = 0;
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// On a machine without a sound card ALSA prints a screenful of errors when
+// SDL probes it. Silence is the documented outcome there, so mute ALSA's own
+// reporting. SDL loads the library at run time too, so we look it up the same
+// way and do nothing if it isn't installed.
+void MuteAlsaErrors()
+{
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (!alsa)
+        return;
+    if (auto* setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler")))
+        setHandler(IgnoreAlsaError);
+    // Kept loaded: the handler must stay valid while ALSA is in use.
+}
+
+// The real output: SDL2_mixer with a single channel, so a new sound replaces
+// the one playing. Everything runs on the caller's thread; no mixer callback
+// is installed, so a chunk is only ever freed here, after its channel has
+// been halted under the audio lock.
+class MixerPlayer final : public SoundPlayer {
+public:
+    MixerPlayer() = default;
+    MixerPlayer(const MixerPlayer&) = delete;
+    MixerPlayer& operator=(const MixerPlayer&) = delete;
+    // Closing the device would wait for the audio thread; the process is
+    // ending anyway, so only the sound is stopped.
+    ~MixerPlayer() override { stop(); }
+
+    void playAsync(const std::string& path) override
+    {
+        if (!ensureOpen())
+            return;
+        // Loaded at every call: the file may have changed or gone since.
+        ChunkPtr next(Mix_LoadWAV(path.c_str()));
+        stop();
+        if (!next)
+            return;
+        if (Mix_PlayChannel(kChannel, next.get(), 0) < 0)
+            return;
+        chunk_ = std::move(next);
+        playingPath_ = path;
+        diagnostics_.soundsStarted++;
+        diagnostics_.lastStarted = path;
+    }
+
+    // Halting takes the audio lock, so once it returns the mixer no longer
+    // reads the old chunk and it can be freed.
+    void stop()
+    {
+        if (state_ != State::Open)
+            return;
+        Mix_HaltChannel(kChannel);
+        chunk_.reset();
+        playingPath_.clear();
+    }
+
+    SoundDiagnostics diagnostics() const
+    {
+        SoundDiagnostics d = diagnostics_;
+        d.deviceOpen = state_ == State::Open;
+        if (d.deviceOpen && chunk_ && Mix_Playing(kChannel) && Mix_GetChunk(kChannel) == chunk_.get())
+            d.nowPlaying = playingPath_;
+        return d;
+    }
+
+private:
+    enum class State { Untried, Open, Failed };
+
+    bool ensureOpen()
+    {
+        if (state_ == State::Untried)
+            state_ = open() ? State::Open : State::Failed;
+        return state_ == State::Open;
+    }
+
+    bool open()
+    {
+        diagnostics_.deviceOpenAttempts++;
+        // SDL would otherwise take over SIGINT/SIGTERM and the game could no
+        // longer be stopped from outside.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        MuteAlsaErrors();
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return false;
+        // 1024 frames keep the delay of an apple blip near 20 ms.
+        if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return false;
+        }
+        Mix_AllocateChannels(1);
+        return true;
+    }
+
+    State state_ = State::Untried;
+    ChunkPtr chunk_;
+    std::string playingPath_;
+    SoundDiagnostics diagnostics_;
+};
+
+MixerPlayer& realPlayer()
+{
+    static MixerPlayer player;
+    return player;
+}
+
+SoundPlayer* installedPlayer = nullptr;
+
+} // namespace
+
+void SetSoundPlayer(SoundPlayer* player) { installedPlayer = player; }
+
+void PlayWaveAsync(const std::string& path)
+{
+    if (installedPlayer)
+        installedPlayer->playAsync(path);
+    else
+        realPlayer().playAsync(path);
+}
+
+void ShutdownSound() { realPlayer().stop(); }
+
+SoundDiagnostics GetSoundDiagnostics() { return realPlayer().diagnostics(); }
+
+} // namespace platform

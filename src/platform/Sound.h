@@ -1,0 +1,40 @@
+#pragma once
+// Sound effects: fire-and-forget playback of wave files on one channel.
+#include <string>
+
+namespace platform {
+
+// Where PlayWaveAsync sends its paths. Tests install a recorder instead of
+// the real audio output.
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void playAsync(const std::string& path) = 0;
+};
+
+// nullptr restores the real SDL2_mixer player. Not owned.
+void SetSoundPlayer(SoundPlayer* player);
+
+// Plays a wave file asynchronously, without a default sound: returns at once;
+// a new call cuts off the sound that is playing, even when the new file turns
+// out to be unplayable. A file that can't be played, or no audio device, is
+// silent. The first call opens the audio device; if that fails, every later
+// call returns at once without trying again.
+void PlayWaveAsync(const std::string& path);
+
+// Stops the sound and frees it. The audio device stays open for the next
+// call: closing it would wait for the audio thread. Optional; the game may
+// just end without it.
+void ShutdownSound();
+
+// What the real player has done so far; for tests.
+struct SoundDiagnostics {
+    int deviceOpenAttempts = 0;
+    bool deviceOpen = false;
+    int soundsStarted = 0;
+    std::string lastStarted; // path of the last file that started playing
+    std::string nowPlaying;  // path still sounding on the channel, or ""
+};
+SoundDiagnostics GetSoundDiagnostics();
+
+} // namespace platform
