@@ -1,0 +1,154 @@
+#include "platform/Surface.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+constexpr QRgb White = 0xffffffff;
+constexpr int BytesPerPixel = 4;
+
+std::uint64_t bitBltCalls = 0;
+
+QImage WhiteImage(int width, int height)
+{
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    image.fill(White);
+    return image;
+}
+
+} // namespace
+
+Surface::Surface(int width, int height) : image_(WhiteImage(width, height)) {}
+
+Surface::Surface(QImage image) : image_(std::move(image)) {}
+
+Surface Surface::Load(const QString& path, int width, int height)
+{
+    Surface surface(width, height);
+    const QImage loaded(path);
+    if (loaded.isNull()) {
+        qWarning().noquote() << "Picture" << path << "could not be read; a white" << width << "x" << height
+                             << "picture is used instead.";
+        return surface;
+    }
+    if (loaded.size() == surface.image_.size())
+        return Surface(loaded.convertToFormat(QImage::Format_RGB32));
+    qWarning().noquote() << "Picture" << path << "is" << loaded.width() << "x" << loaded.height() << ", expected"
+                         << width << "x" << height << "; it is cropped or padded with white.";
+    const Surface source(loaded.convertToFormat(QImage::Format_RGB32));
+    BitBlt(surface, 0, 0, source.width(), source.height(), source, 0, 0);
+    return surface;
+}
+
+void Surface::Clear(QRgb colour)
+{
+    image_.fill(colour | 0xff000000u);
+}
+
+void Surface::FillRect(int left, int top, int width, int height, QRgb colour)
+{
+    const int x0 = std::max(left, 0);
+    const int y0 = std::max(top, 0);
+    // 64-bit ends: a huge width or height must not wrap around.
+    const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(left) + width, image_.width()));
+    const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(top) + height, image_.height()));
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    const QRgb value = colour | 0xff000000u;
+    uchar* const bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    for (int y = y0; y < y1; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        std::fill(row + x0, row + x1, value);
+    }
+}
+
+QRgb Surface::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
+        return 0;
+    return reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x];
+}
+
+void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy)
+{
+    ++bitBltCalls;
+    // Clip against the top-left edges of both surfaces, moving both corners.
+    if (sx < 0) {
+        x -= sx;
+        w += sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        y -= sy;
+        h += sy;
+        sy = 0;
+    }
+    if (x < 0) {
+        sx -= x;
+        w += x;
+        x = 0;
+    }
+    if (y < 0) {
+        sy -= y;
+        h += y;
+        y = 0;
+    }
+    w = std::min({w, src.width() - sx, dest.width() - x});
+    h = std::min({h, src.height() - sy, dest.height() - y});
+    if (w <= 0 || h <= 0)
+        return;
+
+    // bits() on the destination first: if it ever had to detach, the source
+    // pointer taken afterwards still matches when both are the same surface.
+    uchar* const destBits = dest.image_.bits();
+    const uchar* const srcBits = src.image_.constBits();
+    const qsizetype destStride = dest.image_.bytesPerLine();
+    const qsizetype srcStride = src.image_.bytesPerLine();
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * BytesPerPixel;
+
+    uchar* d = destBits + y * destStride + x * BytesPerPixel;
+    const uchar* s = srcBits + sy * srcStride + sx * BytesPerPixel;
+    if (&dest != &src) {
+        // Tile copies are 10 pixels wide: a fixed size lets the compiler copy
+        // each row inline.
+        constexpr std::size_t tileRow = 10 * BytesPerPixel;
+        if (rowBytes == tileRow) {
+            for (int row = 0; row < h; ++row, d += destStride, s += srcStride)
+                std::memcpy(d, s, tileRow);
+        } else {
+            for (int row = 0; row < h; ++row, d += destStride, s += srcStride)
+                std::memcpy(d, s, rowBytes);
+        }
+        return;
+    }
+    // Within one surface the block may overlap itself: a copy downwards runs
+    // bottom-up, and each row may overlap sideways.
+    if (y > sy) {
+        d += (h - 1) * destStride;
+        s += (h - 1) * srcStride;
+        for (int row = 0; row < h; ++row, d -= destStride, s -= srcStride)
+            std::memmove(d, s, rowBytes);
+    } else {
+        for (int row = 0; row < h; ++row, d += destStride, s += srcStride)
+            std::memmove(d, s, rowBytes);
+    }
+}
+
+std::uint64_t BitBltCount()
+{
+    return bitBltCalls;
+}
+
+void ResetBitBltCount()
+{
+    bitBltCalls = 0;
+}
+
+} // namespace platform

@@ -1,0 +1,16 @@
+// Snake::Draw: one sprite tile per segment, copied straight from the sheet.
+#include "platform/Surface.h"
+#include "snake/Snake.h"
+#include "snake/SpriteTiles.h"
+
+void Snake::Draw(platform::Surface& dest, const platform::Surface& sheet, std::optional<Int16> colour) const
+{
+    constexpr int tileSize = 10;
+    // A row the sheet does not have copies nothing (the copy is clipped).
+    const int row = colour.value_or(Colour);
+    SpriteTiles::ForEachTile(Body, [&](SpriteTiles::Placement p) {
+        const Segment s = Body[p.segment];
+        platform::BitBlt(dest, s.x * tileSize, s.y * tileSize, tileSize, tileSize, sheet, p.tile * tileSize,
+                         row * tileSize);
+    });
+}

@@ -1,0 +1,41 @@
+// Writes the game's pictures: the tile strip, the sprite sheet, the title
+// picture and the window icon. The output is the same on every run.
+//
+//   gen_pictures [folder]     (default: assets of the source tree)
+#include "gen_pictures.h"
+
+#include <QString>
+
+#include <cstdio>
+
+#ifndef SNAKE_ASSETS_DIR
+#define SNAKE_ASSETS_DIR "assets"
+#endif
+
+namespace {
+
+bool Save(const QImage& image, const QString& folder, const char* name)
+{
+    const QString path = folder + QLatin1Char('/') + QLatin1String(name);
+    // Opaque pictures are stored as plain 24-bit RGB.
+    const QImage out = image.hasAlphaChannel() ? image : image.convertToFormat(QImage::Format_RGB888);
+    if (!out.save(path, "PNG")) {
+        std::fprintf(stderr, "gen_pictures: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("wrote %s (%d x %d)\n", qPrintable(path), image.width(), image.height());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(SNAKE_ASSETS_DIR);
+
+    const QImage strip = MakeTileStrip();
+    const QImage sheet = MakeSpriteSheet();
+    const bool ok = Save(strip, folder, "tiles.png") && Save(sheet, folder, "sprites.png") &&
+                    Save(MakeTitle(strip, sheet), folder, "title.png") && Save(MakeIcon(64), folder, "icon.png");
+    return ok ? 0 : 1;
+}
