@@ -1,0 +1,39 @@
+#pragma once
+// The "Hall of Fame!" window: the ten best scores, shown modeless.
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class FrmHigh final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmHigh(QWidget* parent = nullptr);
+
+    // Loads the table if no one has yet, fills the boxes and shows the window.
+    void Form_Load();
+    // Closes and unloads the window; the table is not touched.
+    void CmdOk_Click();
+
+    QLabel* const Label1;
+    QLabel* const Label2;
+    QLabel* const Label3;
+    std::array<QLineEdit*, 10> TxtName{};
+    std::array<QLineEdit*, 10> TxtScore{};
+    QPushButton* const CmdOk;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// Opens the window unless it is already open; an open one is left as it is.
+void OpenHallOfFame();
+// The open window, or nullptr when it is not loaded.
+FrmHigh* HallOfFame();
+// Unloads the window at once if it is open (tests and shut-down); not for
+// use from the window's own handlers.
+void CloseHallOfFame();

@@ -1,0 +1,123 @@
+#include "support/ScoreFiles.h"
+
+#include "platform/Files.h"
+#include "scores/FrmHigh.h"
+#include "scores/ModHigh.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// A message nobody expected is printed rather than shown in a box that
+// nobody would close.
+void PrintUnexpected(const std::string& message)
+{
+    qWarning("unexpected score file message: %s", message.c_str());
+}
+
+void ResetScoreModule()
+{
+    CloseHallOfFame();
+    ModHigh::ResetState();
+    ModHigh::SetNamePrompt({});
+    ModHigh::SetErrorReporter(PrintUnexpected);
+}
+
+} // namespace
+
+ScoreFolder::ScoreFolder()
+{
+    ResetScoreModule();
+    platform::SetAppPath(dir.path().toStdString());
+}
+
+ScoreFolder::~ScoreFolder()
+{
+    // Give back write access so that the folder can be removed.
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ResetScoreModule();
+    ModHigh::SetErrorReporter({});
+    platform::SetAppPath("");
+}
+
+QString ScoreFolder::path() const { return dir.path(); }
+
+QString ScoreFolder::file(const QString& name) const { return dir.filePath(name); }
+
+void ScoreFolder::write(const QByteArray& bytes, const QString& name) const
+{
+    QFile out(file(name));
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(bytes);
+}
+
+QByteArray ScoreFolder::read(const QString& name) const
+{
+    QFile in(file(name));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = in.readAll();
+    if (bytes.isNull())
+        bytes = QByteArray(""); // an empty file is not an unreadable one
+    return bytes;
+}
+
+QStringList ScoreFolder::entries() const
+{
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+}
+
+QByteArray NameRecord(const QByteArray& bytes, int length, char filler)
+{
+    QByteArray record;
+    record.append(static_cast<char>(length & 0xFF));
+    record.append(static_cast<char>((length >> 8) & 0xFF));
+    record.append(bytes.left(126));
+    record.append(128 - record.size(), filler);
+    return record;
+}
+
+QByteArray NameRecord(const QByteArray& bytes, char filler)
+{
+    return NameRecord(bytes, static_cast<int>(bytes.size()), filler);
+}
+
+QByteArray ScoreRecordBytes(unsigned char low, unsigned char high, char filler)
+{
+    QByteArray record;
+    record.append(static_cast<char>(low));
+    record.append(static_cast<char>(high));
+    record.append(126, filler);
+    return record;
+}
+
+QByteArray ScoreRecord(int score, char filler)
+{
+    const auto bits = static_cast<unsigned>(score) & 0xFFFF;
+    return ScoreRecordBytes(bits & 0xFF, bits >> 8, filler);
+}
+
+CapturedErrors::CapturedErrors()
+{
+    ModHigh::SetErrorReporter([this](const std::string& message) {
+        messages.append(QString::fromStdString(message));
+    });
+}
+
+CapturedErrors::~CapturedErrors() { ModHigh::SetErrorReporter(PrintUnexpected); }
+
+bool IgnoresReadOnlyFolders(const QString& scratchFolder)
+{
+    const QString probeFolder = scratchFolder + QStringLiteral("/probe");
+    QDir().mkpath(probeFolder);
+    QFile::setPermissions(probeFolder, QFile::ReadOwner | QFile::ExeOwner);
+    QFile probe(probeFolder + QStringLiteral("/probe"));
+    const bool wrote = probe.open(QIODevice::WriteOnly);
+    probe.close();
+    probe.remove();
+    QFile::setPermissions(probeFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(probeFolder).removeRecursively();
+    return wrote;
+}

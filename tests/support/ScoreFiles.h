@@ -1,0 +1,56 @@
+#pragma once
+// Test helpers for the score table: a private program folder, scores.dat
+// bytes made by hand (independent of the game's own writer) and a recorder
+// for the error messages the score module reports.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <string>
+
+// A fresh program folder that AppPath() points at while this object lives.
+// Also resets the score module and its seams on entry and exit; a message of
+// a failed load or save that no CapturedErrors takes is printed as a warning.
+class ScoreFolder {
+public:
+    ScoreFolder();
+    ~ScoreFolder();
+    ScoreFolder(const ScoreFolder&) = delete;
+    ScoreFolder& operator=(const ScoreFolder&) = delete;
+
+    // The folder, and a file in it.
+    QString path() const;
+    QString file(const QString& name = QStringLiteral("scores.dat")) const;
+    // Replaces the file's content with exactly `bytes`.
+    void write(const QByteArray& bytes, const QString& name = QStringLiteral("scores.dat")) const;
+    // The file's bytes; a null array when it cannot be read.
+    QByteArray read(const QString& name = QStringLiteral("scores.dat")) const;
+    // Every entry of the folder, hidden ones included, sorted.
+    QStringList entries() const;
+
+private:
+    QTemporaryDir dir;
+};
+
+// A 128-byte name record: `length` little-endian, then `bytes`, then filler.
+QByteArray NameRecord(const QByteArray& bytes, int length, char filler = '\0');
+QByteArray NameRecord(const QByteArray& bytes, char filler = '\0');
+// A 128-byte score record: the two given bytes, then filler.
+QByteArray ScoreRecordBytes(unsigned char low, unsigned char high, char filler = '\0');
+QByteArray ScoreRecord(int score, char filler = '\0');
+
+// Records every message of a failed load or save while it lives.
+class CapturedErrors {
+public:
+    CapturedErrors();
+    ~CapturedErrors();
+    CapturedErrors(const CapturedErrors&) = delete;
+    CapturedErrors& operator=(const CapturedErrors&) = delete;
+
+    QStringList messages;
+};
+
+// Whether this process may write into folders and files it has made read-only
+// (root may): such tests cannot fail the way they should and are skipped.
+bool IgnoresReadOnlyFolders(const QString& scratchFolder);
