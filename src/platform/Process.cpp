@@ -1,0 +1,29 @@
+#include "platform/Process.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+EndProgramHandler& handler()
+{
+    static EndProgramHandler h;
+    return h;
+}
+
+} // namespace
+
+void SetEndProgramHandler(EndProgramHandler h) { handler() = std::move(h); }
+
+void EndProgram(int status)
+{
+    if (handler())
+        handler()(status);
+    std::fflush(nullptr);
+    // quit() would only leave the innermost event loop; a game may be running
+    // several loops deep, so leave without unwinding.
+    std::_Exit(status);
+}
+
+} // namespace platform

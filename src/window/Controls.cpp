@@ -1,0 +1,77 @@
+#include "window/Controls.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+
+#include <algorithm>
+#include <array>
+
+namespace Controls {
+
+QLabel* MakeStatusLabel(QWidget& parent, const QString& text, const QRect& geometry)
+{
+    QLabel* label = MakeChild<QLabel>(parent, text);
+    label->setGeometry(geometry);
+    QPalette white = label->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    label->setPalette(white);
+    label->setAutoFillBackground(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QLabel* MakeMessageLabel(QWidget& parent)
+{
+    QLabel* label = MakeChild<QLabel>(parent, QStringLiteral("Level One Completed!"));
+    label->setAutoFillBackground(false); // the frame shows through
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setFont(MessageFont());
+    // "Level 12 Completed!" wraps to two lines; a stand-in font with taller
+    // lines than Bookman Old Style gets the height to show both in full.
+    const int twoLines = 2 * QFontMetrics(label->font()).lineSpacing();
+    label->setGeometry(16, 104, 297, std::max(113, twoLines));
+    label->hide();
+    return label;
+}
+
+QLabel* MakeTitlePicture(QWidget& parent)
+{
+    QLabel* picture = MakeChild<QLabel>(parent);
+    picture->setGeometry(0, 0, 304, 304);
+    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture->setLineWidth(2);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(QPixmap(QStringLiteral(":/assets/title.png")));
+    QPalette white = picture->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    picture->setPalette(white);
+    picture->setAutoFillBackground(true);
+    return picture;
+}
+
+QFont MessageFont()
+{
+    // Linux has no Bookman Old Style; URW Bookman has the same metrics.
+    static constexpr std::array<const char*, 4> candidates{"Bookman Old Style", "URW Bookman", "URW Bookman L",
+                                                           "Bookman"};
+    QFont font;
+    font.setStyleHint(QFont::Serif);
+    font.setFamily(QStringLiteral("serif"));
+    for (const char* name : candidates) {
+        const QString family = QString::fromLatin1(name);
+        if (QFontDatabase::hasFamily(family)) { // also finds "URW Bookman [urw]"
+            font.setFamily(family);
+            break;
+        }
+    }
+    font.setPointSize(36);
+    font.setWeight(QFont::Light);
+    return font;
+}
+
+} // namespace Controls

@@ -1,0 +1,31 @@
+#pragma once
+// The labels and pictures of the main window, at their places and with the
+// texts they show before a game writes them.
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class QLabel;
+class QWidget;
+
+namespace Controls {
+
+// Widgets belong to their Qt parent, which deletes them.
+template <typename W, typename... Args>
+W* MakeChild(QWidget& parent, Args&&... args)
+{
+    return std::make_unique<W>(std::forward<Args>(args)..., &parent).release();
+}
+
+// A status label: white background, the window's default font.
+QLabel* MakeStatusLabel(QWidget& parent, const QString& text, const QRect& geometry);
+// The message label over the playfield: transparent, centred, hidden.
+QLabel* MakeMessageLabel(QWidget& parent);
+// The title picture in a 2-pixel border, shown while no game runs.
+QLabel* MakeTitlePicture(QWidget& parent);
+// Bookman Old Style, 36 pt, light; the metric twin or a serif where missing.
+QFont MessageFont();
+
+} // namespace Controls

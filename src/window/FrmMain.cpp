@@ -1,0 +1,282 @@
+#include "window/FrmMain.h"
+
+#include "game/ModMain.h"
+#include "platform/Process.h"
+#include "platform/Random.h"
+#include "platform/Surface.h"
+#include "scores/FrmHigh.h"
+#include "window/ClientArea.h"
+#include "window/Controls.h"
+#include "window/Keyboard.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include <functional>
+
+namespace {
+
+using ModMain::StatusLabel;
+
+// A checkable QAction flips its own mark before `triggered`; the handlers
+// decide the marks themselves, so the flip is taken back first.
+void OnTrigger(QAction* action, std::function<void()> handler)
+{
+    QObject::connect(action, &QAction::triggered, action, [action, handler = std::move(handler)](bool checked) {
+        if (action->isCheckable())
+            action->setChecked(!checked);
+        handler();
+    });
+}
+
+} // namespace
+
+FrmMain::FrmMain()
+    : Client(Controls::MakeChild<ClientArea>(*this))
+    , PicStartup(Controls::MakeTitlePicture(*Client))
+    , LblPlayer2(Controls::MakeStatusLabel(*Client, QStringLiteral("Player Two"), {8, 344, 81, 17}))
+    , LblPlayer1(Controls::MakeStatusLabel(*Client, QStringLiteral("Player One"), {8, 304, 81, 17}))
+    , LblLives2(Controls::MakeStatusLabel(*Client, QStringLiteral("Lives : 5"), {160, 368, 105, 17}))
+    , LblLives1(Controls::MakeStatusLabel(*Client, QStringLiteral("Lives : 5"), {160, 328, 105, 17}))
+    , LblScore2(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 368, 129, 17}))
+    , Label1(Controls::MakeMessageLabel(*Client))
+    , LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17}))
+    , LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17}))
+    , Menu(BuildMainMenu(*menuBar()))
+{
+    setWindowTitle(QStringLiteral("Snake Game - By Quarvel"));
+    setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
+    // The menu belongs inside the window, above the client area, everywhere.
+    menuBar()->setNativeMenuBar(false);
+    setCentralWidget(Client);
+    // The title picture covers everything on the field, the message label too.
+    PicStartup->raise();
+    // Not resizable: the window always fits the client area and the menu.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // Keys go to the window itself; no child ever takes the focus.
+    setFocusPolicy(Qt::StrongFocus);
+    menuBar()->setFocusPolicy(Qt::NoFocus);
+    menuBar()->installEventFilter(this);
+
+    OnTrigger(Menu.MenuItemNewGame, [this] { MenuItemNewGame_Click(); });
+    OnTrigger(Menu.MenuItemPause, [this] { MenuItemPause_Click(); });
+    OnTrigger(Menu.MenuItemAbort, [this] { MenuItemAbort_Click(); });
+    OnTrigger(Menu.MenuItemHigh, [this] { MenuItemHigh_Click(); });
+    OnTrigger(Menu.MenuItemExit, [this] { MenuItemExit_Click(); });
+    OnTrigger(Menu.MenuItemOnePlayer, [this] { MenuItemOnePlayer_Click(); });
+    OnTrigger(Menu.MenuItemTwoPlayer, [this] { MenuItemTwoPlayer_Click(); });
+    for (Int16 i = 0; i < 5; ++i) {
+        OnTrigger(Menu.mnipc[i], [this, i] { mnipc_Click(i); });
+        OnTrigger(Menu.MenuItemSpeed[i], [this, i] { MenuItemSpeed_Click(i); });
+    }
+    OnTrigger(Menu.MenuItemSound, [this] { MenuItemSound_Click(); });
+
+    ModMain::SetGameView(this);
+}
+
+FrmMain::~FrmMain()
+{
+    if (&ModMain::View() == this)
+        ModMain::SetGameView(nullptr);
+}
+
+void FrmMain::Form_Load()
+{
+    platform::RandomizeFromClock();
+    show();
+    ModMain::SetDefaultSettings();
+}
+
+void FrmMain::Form_KeyDown(Int16 KeyCode, Int16 /*Shift*/)
+{
+    Keyboard::SteerFromKey(KeyCode);
+}
+
+void FrmMain::Form_Unload(Int16& /*Cancel*/)
+{
+    ModMain::GameRunning = false;
+    platform::EndProgram(0);
+}
+
+void FrmMain::keyPressEvent(QKeyEvent* event)
+{
+    Form_KeyDown(Keyboard::VirtualKeyFromQt(event->key()), Keyboard::ShiftStateFromQt(event->modifiers()));
+    event->accept();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == menuBar() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const Int16 code = Keyboard::VirtualKeyFromQt(key->key());
+        if (Keyboard::IsSteeringKey(code)) {
+            // A menu closed with Escape (or a lone Alt) leaves the menu bar
+            // holding the keyboard; steering keys still belong to the game.
+            setFocus(Qt::OtherFocusReason);
+            Form_KeyDown(code, Keyboard::ShiftStateFromQt(key->modifiers()));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Int16 cancel = 0;
+    Form_Unload(cancel);
+}
+
+void FrmMain::MenuItemNewGame_Click()
+{
+    SetMenusInGame();
+    if (NewGameDepth > 0) {
+        // An aborted game is still unwinding further down the stack. Starting
+        // here would let its unfinished sequence work on the new snakes, so the
+        // outer handler starts the game once the old one has returned.
+        NewGamePending = true;
+        return;
+    }
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+        DepthGuard(const DepthGuard&) = delete;
+        DepthGuard& operator=(const DepthGuard&) = delete;
+    } guard(NewGameDepth);
+    do {
+        NewGamePending = false;
+        SetMenusInGame();
+        ModMain::NewGame();
+    } while (NewGamePending);
+}
+
+void FrmMain::MenuItemPause_Click()
+{
+    ModMain::Paused = !ModMain::Paused;
+    Label1->setText(QStringLiteral("Paused"));
+    Label1->setVisible(ModMain::Paused);
+    Menu.MenuItemPause->setText(ModMain::Paused ? QStringLiteral("Unpause") : QStringLiteral("Pause"));
+}
+
+void FrmMain::MenuItemAbort_Click()
+{
+    NewGamePending = false; // an abort also withdraws a new game still waiting
+    ModMain::AbortGame();
+    Menu.MenuItemAbort->setEnabled(false);
+    Menu.MenuItemNewGame->setEnabled(true);
+}
+
+void FrmMain::MenuItemHigh_Click() { OpenHallOfFame(); }
+
+void FrmMain::MenuItemExit_Click()
+{
+    Int16 cancel = 0;
+    Form_Unload(cancel);
+}
+
+void FrmMain::MenuItemOnePlayer_Click()
+{
+    if (Menu.MenuItemOnePlayer->isChecked())
+        return;
+    Menu.MenuItemOnePlayer->setChecked(true);
+    ModMain::NumPlayers = 1;
+    Menu.MenuItemTwoPlayer->setChecked(false);
+}
+
+void FrmMain::MenuItemTwoPlayer_Click()
+{
+    if (Menu.MenuItemTwoPlayer->isChecked())
+        return;
+    Menu.MenuItemTwoPlayer->setChecked(true);
+    ModMain::NumPlayers = 2;
+    Menu.MenuItemOnePlayer->setChecked(false);
+}
+
+void FrmMain::mnipc_Click(Int16 Index)
+{
+    if (Index < 0 || Index >= static_cast<Int16>(Menu.mnipc.size()))
+        return; // no such item: marks and setting stay in step
+    for (QAction* item : Menu.mnipc)
+        item->setChecked(false);
+    Menu.mnipc[Index]->setChecked(true);
+    ModMain::NumComPlayers = Index;
+}
+
+void FrmMain::MenuItemSpeed_Click(Int16 Index)
+{
+    if (Index < 0 || Index >= static_cast<Int16>(Menu.MenuItemSpeed.size()))
+        return;
+    for (QAction* item : Menu.MenuItemSpeed)
+        item->setChecked(false);
+    Menu.MenuItemSpeed[Index]->setChecked(true);
+    ModMain::SpeedDelay = ModMain::SpeedDelays[Index];
+}
+
+void FrmMain::MenuItemSound_Click()
+{
+    Menu.MenuItemSound->setChecked(!Menu.MenuItemSound->isChecked());
+    ModMain::SoundOn = Menu.MenuItemSound->isChecked();
+}
+
+QLabel* FrmMain::StatusLabelFor(StatusLabel label) const
+{
+    switch (label) {
+    case StatusLabel::Apple: return LblApple;
+    case StatusLabel::Score1: return LblScore1;
+    case StatusLabel::Lives1: return LblLives1;
+    case StatusLabel::Score2: return LblScore2;
+    case StatusLabel::Lives2: return LblLives2;
+    }
+    return LblApple;
+}
+
+void FrmMain::SetLabelText(StatusLabel label, const std::string& text)
+{
+    StatusLabelFor(label)->setText(QString::fromStdString(text));
+}
+
+void FrmMain::SetMessageCaption(const std::string& caption) { Label1->setText(QString::fromStdString(caption)); }
+
+void FrmMain::SetMessageVisible(bool visible) { Label1->setVisible(visible); }
+
+void FrmMain::SetPauseCaption(const std::string& caption)
+{
+    Menu.MenuItemPause->setText(QString::fromStdString(caption));
+}
+
+void FrmMain::SetTitleVisible(bool visible) { PicStartup->setVisible(visible); }
+
+void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
+{
+    Client->setFixedHeight(twoPlayers ? ClientArea::TwoPlayerHeight : ClientArea::OnePlayerHeight);
+    // Resize now: the game may not process events for a while.
+    layout()->activate();
+}
+
+void FrmMain::SetMenusIdle()
+{
+    Menu.MenuItemNewGame->setEnabled(true);
+    Menu.MenuItemAbort->setEnabled(false);
+}
+
+void FrmMain::SetMenusInGame()
+{
+    Menu.MenuItemNewGame->setEnabled(false);
+    Menu.MenuItemAbort->setEnabled(true);
+}
+
+void FrmMain::PresentFrame(const platform::Surface& backBuffer) { Client->Present(backBuffer.image()); }
+
+void FrmMain::ShowAllLevelsCompleted()
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Congratulations!"), QStringLiteral("All levels completed!"),
+                    QMessageBox::Ok, this);
+    box.exec();
+}

@@ -1,0 +1,58 @@
+#pragma once
+// A real main window on a test clock: its own program folder with a wall-less
+// map1.dat, no sound output, and every modal dialog answered and recorded.
+#include "support/FakeTime.h"
+#include "support/RecordingSound.h"
+#include "window/FrmMain.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct AnsweredDialog {
+    QString title;
+    QString text;
+    int icon = 0; // QMessageBox::Icon, 0 for other dialogs
+    int buttons = 0;
+};
+
+class WindowFixture {
+public:
+    WindowFixture();
+    ~WindowFixture();
+    WindowFixture(const WindowFixture&) = delete;
+    WindowFixture& operator=(const WindowFixture&) = delete;
+
+    FrmMain& window() { return *Window; }
+    QString folder() const { return Folder.path(); }
+    // Writes a map file of 30 lines of 30 characters into the folder.
+    void writeMap(const QString& name, const QStringList& rows = {}) const;
+
+    // Chooses New Game and returns when the handler returns. `step` runs at
+    // every event-processing point; a game still running after `limit`
+    // points is aborted (and counted as a failure by `hitLimit`).
+    void playGame(const std::function<void()>& step, int limit = 400);
+    bool hitLimit = false;
+    int points = 0; // processing points seen by the last playGame
+
+    // Frames shown so far.
+    int frames() const;
+
+    FakeTime time;
+    RecordingSound sound;
+    std::vector<AnsweredDialog> dialogs;
+
+private:
+    void answerModal();
+
+    QTemporaryDir Folder;
+    std::unique_ptr<FrmMain> Window;
+    QTimer Answerer;
+};
+
+// Sends a key press and release to the window as the window system would.
+void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

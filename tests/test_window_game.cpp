@@ -1,0 +1,287 @@
+// The main window while games run: labels, layout, speed changes, frames on
+// screen, and New Game chosen while an aborted game is still unwinding.
+#include "support/WindowFixture.h"
+
+#include "game/ModMain.h"
+#include "platform/Surface.h"
+#include "snake/Snake.h"
+#include "window/ClientArea.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QScreen>
+#include <QWindow>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+// What the window system shows at a point of the client area, read back
+// from the window's flushed pixels, not from the widget.
+QRgb ShownPixel(FrmMain& w, QPoint clientPoint)
+{
+    const QPoint at = w.Client->mapTo(&w, clientPoint);
+    const QImage shown = w.windowHandle()->screen()->grabWindow(w.winId()).toImage();
+    return shown.pixel(at) & 0xffffffu;
+}
+
+// Clears every apple and puts one green apple at (x, y): the next snake to
+// enter that square completes the level.
+void LeaveOneApple(int x, int y)
+{
+    for (auto& column : ModMain::Map) {
+        for (auto& cell : column) {
+            if (cell > ModMain::Wall)
+                cell = ModMain::Empty;
+        }
+    }
+    ModMain::Map[x][y] = ModMain::GreenApple;
+    ModMain::ApplesLeft = 1;
+}
+
+} // namespace
+
+class TestWindowGame : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onePlayerGameWritesPlayerOneLabelsOnly();
+    void twoPlayerGameShowsBothRowsAt388();
+    void fastestTakesEffectFromTheNextPass();
+    void presentedFrameIsOnScreenWithoutEventProcessing();
+    void newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame();
+    void abortAgainWithdrawsTheWaitingNewGame();
+};
+
+// One-player game: "Apples Left : 15", "Score:0", "Lives : 5"; player two's
+// labels keep their design texts; title hidden, menus in game; the largest
+// score fits; back to idle after Abort with the last values kept.
+void TestWindowGame::onePlayerGameWritesPlayerOneLabelsOnly()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    bool checked = false;
+    f.playGame([&] {
+        if (!ModMain::GameRunning || checked)
+            return;
+        checked = true;
+        QCOMPARE(w.LblApple->text(), QStringLiteral("Apples Left : 15"));
+        QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:0"));
+        QCOMPARE(w.LblLives1->text(), QStringLiteral("Lives : 5"));
+        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score : 0"));
+        QCOMPARE(w.LblLives2->text(), QStringLiteral("Lives : 5"));
+        QVERIFY(!w.PicStartup->isVisible());
+        QVERIFY(!w.Label1->isVisible());
+        QCOMPARE(w.Menu.MenuItemPause->text(), QStringLiteral("Pause"));
+        QVERIFY(!w.Menu.MenuItemNewGame->isEnabled());
+        QVERIFY(w.Menu.MenuItemAbort->isEnabled());
+        QCOMPARE(w.Client->size(), QSize(330, 344));
+        // The largest 16-bit score appears in full.
+        ModMain::Snakes[0]->score = 32767;
+        ModMain::UpdateScoreLabels();
+        QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
+        QVERIFY(w.LblScore1->fontMetrics().horizontalAdvance(w.LblScore1->text()) <= w.LblScore1->width());
+        w.Menu.MenuItemAbort->trigger();
+    });
+    QVERIFY(checked);
+    QVERIFY(!f.hitLimit);
+    QVERIFY(!ModMain::GameRunning);
+    QVERIFY(ModMain::Snakes.empty());
+    QVERIFY(w.PicStartup->isVisible());
+    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
+    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+    QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
+}
+
+// Two players: client 330 x 388 with player two's rows written; the next
+// one-player game goes back to 344 and leaves player two's labels alone.
+void TestWindowGame::twoPlayerGameShowsBothRowsAt388()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    const int windowHeight = w.height();
+    w.Menu.MenuItemTwoPlayer->trigger();
+    bool checked = false;
+    f.playGame([&] {
+        if (!ModMain::GameRunning || checked)
+            return;
+        checked = true;
+        QCOMPARE(w.Client->size(), QSize(330, 388));
+        QCOMPARE(w.height(), windowHeight + 44);
+        QVERIFY(w.LblScore2->geometry().bottom() < w.Client->height());
+        QVERIFY(w.LblLives2->geometry().bottom() < w.Client->height());
+        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:0"));
+        QCOMPARE(w.LblLives2->text(), QStringLiteral("Lives : 5"));
+        ModMain::Snakes[1]->score = 7;
+        ModMain::UpdateScoreLabels();
+        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
+        w.Menu.MenuItemAbort->trigger();
+    });
+    QVERIFY(checked);
+
+    w.Menu.MenuItemOnePlayer->trigger();
+    checked = false;
+    f.playGame([&] {
+        if (!ModMain::GameRunning || checked)
+            return;
+        checked = true;
+        QCOMPARE(w.Client->size(), QSize(330, 344));
+        QCOMPARE(w.height(), windowHeight);
+        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
+        w.Menu.MenuItemAbort->trigger();
+    });
+    QVERIFY(checked);
+    QVERIFY(!f.hitLimit);
+}
+
+// Choosing Fastest mid-game: the pass in progress still waits its 90 ms,
+// every later pass waits nothing.
+void TestWindowGame::fastestTakesEffectFromTheNextPass()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    std::map<int, std::uint32_t> shownAt; // frame number -> clock
+    int changedAfter = 0;
+    f.playGame([&] {
+        if (!ModMain::GameRunning)
+            return;
+        shownAt.emplace(f.frames(), f.time.now);
+        if (changedAfter == 0 && f.frames() == 4) {
+            changedAfter = f.frames();
+            w.Menu.MenuItemSpeed[4]->trigger();
+        }
+        if (changedAfter && f.frames() >= changedAfter + 5)
+            w.Menu.MenuItemAbort->trigger();
+    });
+    QVERIFY(!f.hitLimit);
+    QCOMPARE(ModMain::SpeedDelay, 0);
+    for (int frame = 2; frame < changedAfter + 5; ++frame) {
+        QVERIFY(shownAt.count(frame) && shownAt.count(frame + 1));
+        const std::uint32_t step = shownAt[frame + 1] - shownAt[frame];
+        QCOMPARE(step, frame <= changedAfter ? 90u : 0u);
+    }
+}
+
+// A presented frame is on the screen as soon as PresentFrame returns, with
+// no event processed in between; the message label stays on top of it; an
+// expose shows the last presented frame again.
+void TestWindowGame::presentedFrameIsOnScreenWithoutEventProcessing()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    w.SetTitleVisible(false);
+    w.SetMessageCaption("Game Over");
+    w.SetMessageVisible(true);
+    QCoreApplication::processEvents();
+
+    platform::Surface frame(330, 300);
+    frame.FillRect(0, 0, 330, 300, qRgb(200, 30, 30));
+    frame.FillRect(320, 290, 10, 10, qRgb(30, 30, 200));
+    w.PresentFrame(frame);
+    QCOMPARE(ShownPixel(w, {5, 5}), qRgb(200, 30, 30) & 0xffffffu);
+    QCOMPARE(ShownPixel(w, {325, 295}), qRgb(30, 30, 200) & 0xffffffu);
+    // Outside the frame the client stays white.
+    QCOMPARE(ShownPixel(w, {325, 310}), 0xffffffu);
+
+    frame.FillRect(0, 0, 330, 300, qRgb(30, 160, 30));
+    w.PresentFrame(frame);
+    QCOMPARE(ShownPixel(w, {5, 5}), qRgb(30, 160, 30) & 0xffffffu);
+    // The caption is drawn over the frame, not erased by it.
+    const QImage label = w.Label1->grab().toImage();
+    bool captionSeen = false;
+    for (int y = 0; y < label.height() && !captionSeen; ++y) {
+        for (int x = 0; x < label.width() && !captionSeen; ++x)
+            captionSeen = (label.pixel(x, y) & 0xffffffu) != (qRgb(30, 160, 30) & 0xffffffu);
+    }
+    QVERIFY(captionSeen);
+
+    // An expose repaints our copy, not what the renderer has drawn since.
+    frame.FillRect(0, 0, 330, 300, qRgb(0, 0, 0));
+    w.Client->repaint();
+    QCOMPARE(ShownPixel(w, {329, 299}), qRgb(30, 160, 30) & 0xffffffu);
+}
+
+// Abort and New Game chosen during the level-completed wait of the aborted
+// game: the old sequence finishes on the old snakes first (its "All levels
+// completed!" box, its game over), its loop ends and releases them, and only
+// then does the new game start, at level 1 with fresh snakes.
+void TestWindowGame::newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    int phase = 0;
+    std::weak_ptr<Snake> oldSnake;
+    int game2Points = 0;
+    std::size_t boxesBeforeGame2 = 99;
+    bool game2Consistent = true;
+    f.playGame([&] {
+        if (phase == 0 && !ModMain::Snakes.empty() && !ModMain::GameRunning) {
+            // Inside the setup, before the first move: the snake heading up
+            // from (15, 28) eats this apple on its third step.
+            LeaveOneApple(15, 25);
+            oldSnake = ModMain::Snakes[0];
+            phase = 1;
+        } else if (phase == 1 && w.Label1->isVisible() && w.Label1->text() == QStringLiteral("Level 1 Completed!")) {
+            phase = 2;
+            w.Menu.MenuItemAbort->trigger();
+            w.Menu.MenuItemNewGame->trigger();
+            // Nothing of a new game may have run inside this handler.
+            QCOMPARE(ModMain::Snakes[0], oldSnake.lock());
+            QCOMPARE(game2Points, 0);
+        } else if (phase == 2 && ModMain::GameRunning) {
+            if (game2Points++ == 0)
+                boxesBeforeGame2 = f.dialogs.size();
+            game2Consistent = game2Consistent && oldSnake.expired() && ModMain::Level == 1 &&
+                              ModMain::Snakes.size() == 1 && ModMain::Snakes[0]->Lives == 5 &&
+                              !w.Menu.MenuItemNewGame->isEnabled() && w.Menu.MenuItemAbort->isEnabled();
+            if (game2Points == 6) {
+                phase = 3;
+                w.Menu.MenuItemAbort->trigger();
+            }
+        }
+    });
+    QCOMPARE(phase, 3);
+    QVERIFY(!f.hitLimit);
+    QCOMPARE(boxesBeforeGame2, std::size_t(1));
+    QCOMPARE(f.dialogs.size(), std::size_t(1));
+    QCOMPARE(f.dialogs[0].text, QStringLiteral("All levels completed!"));
+    QVERIFY(game2Consistent);
+    QVERIFY(!ModMain::GameRunning);
+    QVERIFY(ModMain::Snakes.empty());
+    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
+    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+    QVERIFY(w.PicStartup->isVisible());
+}
+
+// Abort, New Game, Abort while the old game unwinds: no new game starts.
+void TestWindowGame::abortAgainWithdrawsTheWaitingNewGame()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    int games = 0;
+    Snake* seen = nullptr;
+    f.playGame([&] {
+        if (!ModMain::GameRunning)
+            return;
+        if (ModMain::Snakes[0].get() != seen) {
+            seen = ModMain::Snakes[0].get();
+            ++games;
+        }
+        if (f.frames() == 3) {
+            w.Menu.MenuItemAbort->trigger();
+            w.Menu.MenuItemNewGame->trigger();
+            w.Menu.MenuItemAbort->trigger();
+        }
+    });
+    QCOMPARE(games, 1);
+    QVERIFY(!f.hitLimit);
+    QVERIFY(ModMain::Snakes.empty());
+    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
+    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+    QVERIFY(w.PicStartup->isVisible());
+}
+
+QTEST_MAIN(TestWindowGame)
+#include "test_window_game.moc"
