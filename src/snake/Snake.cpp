@@ -39,6 +39,10 @@ void Snake::ChangeDirection(Int16 newDirection)
 
 void Snake::Move()
 {
+    // Eating the last apple of the last level ends the game inside the
+    // look-ahead; the head then lies on the square ahead. A game that ended
+    // during this step must not cost a life, a restart or a second game over.
+    const bool wasRunning = ModMain::GameRunning;
     if (IsComputer)
         Steer();
     if (CheckAhead()) {
@@ -47,6 +51,8 @@ void Snake::Move()
                 grow(-1);
             return;
         }
+        if (wasRunning && !ModMain::GameRunning)
+            return;
         Lives = Add16(Lives, -1);
         ModMain::UpdateLivesLabels();
         if (Lives == 0) {
@@ -66,6 +72,11 @@ void Snake::Move()
     case ModMain::DirDown: ++head.y; break;
     default: return;
     }
+    // After a level change inside the look-ahead the snake steps from its new
+    // start, onto a square nobody tested: never off the field or into a wall.
+    const bool onField = head.x >= 0 && head.y >= 0 && head.x < ModMain::FieldSize && head.y < ModMain::FieldSize;
+    if (!onField || ModMain::Map[head.x][head.y] == ModMain::Wall)
+        return;
     for (std::size_t i = Body.size() - 1; i > 0; --i)
         Body[i] = Body[i - 1];
     Body[0] = head;

@@ -1,0 +1,169 @@
+#include "GameFixture.h"
+
+#include "platform/Fatal.h"
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "scores/FrmHigh.h"
+#include "scores/ModHigh.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+
+void GameFixture::reset(FirstMap map, std::uint64_t seed)
+{
+    tearDown();
+    dir_ = std::make_unique<QTemporaryDir>();
+    time_ = std::make_unique<FakeTime>();
+    view_ = std::make_unique<RecordingView>();
+    sound_ = std::make_unique<RecordingSound>();
+
+    platform::SetAppPath(appDir().toStdString());
+    platform::SetFatalHandler([](const std::string& message) { throw FatalMessage(message); });
+    platform::SeedRandom(seed);
+
+    ModMain::ResetState();
+    ModMain::SetDefaultSettings();
+    ModHigh::ResetState();
+    promptAnswer.clear();
+    promptScores.clear();
+    scoreErrors.clear();
+    ModHigh::SetNamePrompt([this] {
+        const int score = ModMain::Snakes.empty() ? -1 : ModMain::Snakes[0]->score;
+        promptScores.push_back(score);
+        view_->log("prompt " + std::to_string(score));
+        return promptAnswer;
+    });
+    ModHigh::SetErrorReporter([this](const std::string& message) { scoreErrors.push_back(message); });
+
+    // Empty wave files: enough for the lookup; the recorder plays nothing.
+    QDir(appDir()).mkdir(QStringLiteral("sounds"));
+    for (const char* name : {"apple.wav", "die.wav", "level.wav", "gameover.wav", "newgame.wav"})
+        writeFile(QStringLiteral("sounds/") + QString::fromLatin1(name), {});
+
+    if (map == FirstMap::Bordered)
+        writeMap(1, borderedMap());
+    else if (map == FirstMap::Empty)
+        writeMap(1, emptyMap());
+}
+
+void GameFixture::tearDown()
+{
+    CloseHallOfFame();
+    ModMain::Snakes.clear();
+    ModMain::ComSnakes.clear();
+    ModHigh::SetNamePrompt({});
+    ModHigh::SetErrorReporter({});
+    platform::SetFatalHandler({});
+    platform::SetAppPath("");
+    sound_.reset();
+    view_.reset();
+    time_.reset();
+    dir_.reset();
+}
+
+void GameFixture::writeFile(const QString& name, const QByteArray& bytes) const
+{
+    QFile file(QDir(appDir()).filePath(name));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+void GameFixture::writeMap(int level, const QByteArray& bytes) const
+{
+    writeFile(QStringLiteral("map%1.dat").arg(level), bytes);
+}
+
+QByteArray GameFixture::mapBytes(const std::vector<std::string>& rows)
+{
+    QByteArray bytes;
+    for (int y = 0; y < ModMain::FieldSize; ++y) {
+        if (y < static_cast<int>(rows.size()))
+            bytes += QByteArray::fromStdString(rows[y]);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::vector<std::string> GameFixture::borderedRows()
+{
+    const std::string full(ModMain::FieldSize, 'X');
+    const std::string inner = "X" + std::string(ModMain::FieldSize - 2, ' ') + "X";
+    std::vector<std::string> rows(ModMain::FieldSize, inner);
+    rows.front() = full;
+    rows.back() = full;
+    return rows;
+}
+
+QByteArray GameFixture::mapWithWalls(const std::vector<std::pair<int, int>>& walls, bool bordered)
+{
+    std::vector<std::string> rows =
+        bordered ? borderedRows() : std::vector<std::string>(ModMain::FieldSize, std::string(ModMain::FieldSize, ' '));
+    for (const auto& [x, y] : walls)
+        rows[y][x] = 'X';
+    return mapBytes(rows);
+}
+
+void GameFixture::writeScores(const std::vector<std::pair<std::string, int>>& entries) const
+{
+    QByteArray bytes(20 * 128, '\0');
+    for (int i = 0; i < 10 && i < static_cast<int>(entries.size()); ++i) {
+        const auto& [name, score] = entries[i];
+        char* nameRecord = bytes.data() + 128 * (2 * i);
+        nameRecord[0] = static_cast<char>(name.size() & 0xff);
+        nameRecord[1] = static_cast<char>((name.size() >> 8) & 0xff);
+        std::copy(name.begin(), name.end(), nameRecord + 2);
+        char* scoreRecord = bytes.data() + 128 * (2 * i + 1);
+        const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(score));
+        scoreRecord[0] = static_cast<char>(bits & 0xff);
+        scoreRecord[1] = static_cast<char>(bits >> 8);
+    }
+    writeFile(QStringLiteral("scores.dat"), bytes);
+}
+
+GameFixture::Body GameFixture::line(int x, int y, int dx, int dy, int length)
+{
+    Body body;
+    for (int i = 0; i < length; ++i)
+        body.push_back({static_cast<platform::Int16>(x + i * dx), static_cast<platform::Int16>(y + i * dy)});
+    return body;
+}
+
+std::shared_ptr<Snake> GameFixture::makeSnake(Body body, platform::Int16 dir, bool computer)
+{
+    auto snake = std::make_shared<Snake>();
+    snake->setBodyForTest(std::move(body));
+    snake->dir = dir;
+    snake->Lives = 5;
+    snake->IsComputer = computer;
+    return snake;
+}
+
+std::shared_ptr<Snake> GameFixture::addHuman(Body body, platform::Int16 dir)
+{
+    ModMain::Snakes.push_back(makeSnake(std::move(body), dir));
+    return ModMain::Snakes.back();
+}
+
+std::shared_ptr<Snake> GameFixture::addComputer(Body body, platform::Int16 dir)
+{
+    ModMain::ComSnakes.push_back(makeSnake(std::move(body), dir, true));
+    ModMain::ComSnakesOn = true;
+    return ModMain::ComSnakes.back();
+}
+
+int GameFixture::played(const std::string& file) const
+{
+    const auto names = sound_->names();
+    return static_cast<int>(std::count(names.begin(), names.end(), file));
+}
+
+int GameFixture::cellCount(ModMain::Cell cell) const
+{
+    int n = 0;
+    for (int x = 0; x < ModMain::FieldSize; ++x)
+        for (int y = 0; y < ModMain::FieldSize; ++y)
+            n += ModMain::Map[x][y] == cell ? 1 : 0;
+    return n;
+}

@@ -1,0 +1,726 @@
+// Level sequences: completing a level, losing a life, game over, and how
+// they nest inside a snake's move.
+#include "support/GameFixture.h"
+
+#include "platform/Random.h"
+#include "scores/FrmHigh.h"
+#include "scores/ModHigh.h"
+
+#include <QtTest>
+
+#include <set>
+
+using ModMain::DirDown;
+using ModMain::DirLeft;
+using ModMain::DirRight;
+using ModMain::DirUp;
+using ModMain::Map;
+using Body = GameFixture::Body;
+using Seg = Snake::Segment;
+
+namespace {
+
+double at(int square)
+{
+    return (square + 0.5) / ModMain::FieldSize;
+}
+
+// Level n's map: bordered, with one marker wall at (n + 2, 14).
+QByteArray markedMap(int level)
+{
+    return GameFixture::mapWithWalls({{level + 2, 14}}, true);
+}
+
+int markedLevel()
+{
+    int found = 0;
+    for (int x = 1; x < 29; ++x)
+        if (Map[x][14] == ModMain::Wall)
+            found = found ? -1 : x - 2;
+    return found;
+}
+
+bool allStackedOn(const Snake& snake, Seg square)
+{
+    const auto& body = snake.body();
+    return body.size() == 10 && std::all_of(body.begin(), body.end(), [&](Seg s) { return s == square; });
+}
+
+std::vector<std::pair<std::string, int>> tableWithLowest(int lowest)
+{
+    std::vector<std::pair<std::string, int>> table;
+    for (int i = 0; i < 10; ++i)
+        table.emplace_back("Player " + std::to_string(i), lowest + 10 * (9 - i));
+    return table;
+}
+
+} // namespace
+
+class TestLevels : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup() { fx.tearDown(); }
+
+    // Level completed
+    // The caption names the level just completed; the next one is loaded.
+    void completingALevelLoadsTheNext();
+    // Level 10 is played from map10.dat.
+    void levelTenUsesMap10();
+    // After a level change every snake is back, 10 long, on its start square,
+    // keeping score and lives, with exactly 15 apples on the field.
+    void levelChangeResetsBodiesAndApplesOnly();
+    // Computer snakes restart on row 1, columns 1..27.
+    void computerRestartColumnsAreOneToTwentySeven();
+    // No next map: caption, the box, "Game Over", then the score check.
+    void lastLevelEndsWithBoxThenGameOver();
+    // A gap in the numbering (1, 2, 4) ends the game after level 2.
+    void gapInMapNumbersEndsTheGame();
+    // After the last level's game over, the rest of the eater's step (its own
+    // head now lies on the square ahead) costs no life: no "die.wav", no
+    // restarted round, no second game over or second name prompt.
+    void gameOverAfterLastLevelIsFinal_data();
+    void gameOverAfterLastLevelIsFinal();
+    // Eating the last apple completes the level even just before a refill.
+    void lastAppleCompletesTheLevelBeforeARefill();
+
+    // Nesting
+    // Inside the eater's look-ahead: the level runs, then the green point is
+    // added, the old square ahead is tested on the new level, and the rest of
+    // the pass still moves.
+    void levelSequenceRunsInsideTheEatersMove_data();
+    void levelSequenceRunsInsideTheEatersMove();
+    // The step that resumes after a level change starts from the snake's new
+    // place; it must never take the head off the field or into a wall.
+    void resumedStepNeverLeavesTheField();
+    void resumedStepNeverEntersAWall();
+    // A life lost in the level's extra move must not leave ApplesLeft out of
+    // step with the apples on the grid.
+    void lifeLostInsideALevelChangeKeepsApplesCounted_data();
+    void lifeLostInsideALevelChangeKeepsApplesCounted();
+
+    // Lives
+    // One player, last life: no "die.wav", "Game Over", the score offered.
+    void lastLifeEndsTheGame();
+    // One player with lives left: "die.wav", same map and level, 15 fresh
+    // apples placed before the snakes go back to their start squares.
+    void lostLifeRestartsTheRound();
+    // Two players: collisions never cost a life or restart the round.
+    void twoPlayerCollisionsCostNoLives();
+
+    // Scores
+    // Entering the table needs more than the lowest entry.
+    void topScoreNeedsMoreThanTheLowestEntry_data();
+    void topScoreNeedsMoreThanTheLowestEntry();
+    // The last green apple's point comes after the check; red points before.
+    void lastAppleOfLastLevelAndTheScoreCheck_data();
+    void lastAppleOfLastLevelAndTheScoreCheck();
+    // A two-player game makes no score check.
+    void twoPlayerGameOverHasNoScoreCheck();
+
+  private:
+    // Level `level` of a running game, its map loaded.
+    void begin(int level);
+    // One apple left, of `cell`, in front of (x, y) moving `dir`.
+    void lastApple(int x, int y, int cell = ModMain::GreenApple);
+
+    GameFixture fx;
+};
+
+void TestLevels::init()
+{
+    fx.reset(GameFixture::FirstMap::None);
+    fx.writeMap(1, markedMap(1));
+    // The all-levels box is closed by the player at once.
+    fx.view().onAllLevelsCompleted = [] {};
+}
+
+void TestLevels::begin(int level)
+{
+    ModMain::Level = static_cast<platform::Int16>(level);
+    ModMain::LoadMap("map" + std::to_string(level) + ".dat");
+    ModMain::GameRunning = true;
+}
+
+void TestLevels::lastApple(int x, int y, int cell)
+{
+    ModMain::ClearApples();
+    Map[x][y] = static_cast<std::uint8_t>(cell);
+    ModMain::ApplesLeft = 1;
+}
+
+void TestLevels::completingALevelLoadsTheNext()
+{
+    for (int level = 1; level <= 4; ++level)
+        fx.writeMap(level, markedMap(level));
+    begin(3);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    lastApple(10, 9);
+    // The new level's apples go to row 15, out of the snake's way.
+    std::vector<double> draws;
+    for (int i = 0; i < 15; ++i) {
+        draws.push_back(at(2 + i));
+        draws.push_back(at(15));
+    }
+    platform::ScriptRandom(draws);
+    bool messageUpDuringWait = false;
+    fx.time().onProcessEvents = [&] {
+        if (fx.view().messageVisible && fx.view().messageCaption == "Level 3 Completed!")
+            messageUpDuringWait = true;
+    };
+
+    ModMain::MoveAll();
+    QCOMPARE(ModMain::Level, platform::Int16{4});
+    QCOMPARE(markedLevel(), 4);
+    QVERIFY(messageUpDuringWait);
+    QVERIFY(!fx.view().messageVisible);
+    QCOMPARE(fx.view().count("caption"), 1);
+    // "Apples Left : 0" is shown before the sequence runs.
+    QVERIFY(fx.view().find("label Apple: Apples Left : 0") >= 0);
+    QVERIFY(fx.view().find("label Apple: Apples Left : 0") < fx.view().find("caption Level 3 Completed!"));
+    for (const std::string& e : fx.view().events)
+        QVERIFY2(e.find("Level 4") == std::string::npos, e.c_str());
+    QCOMPARE(fx.sound().names(), (std::vector<std::string>{"apple.wav", "level.wav"}));
+    QCOMPARE(snake->score, platform::Int16{1});
+    // Placed at (15,28), one step in the level's move, one in the interrupted one.
+    QCOMPARE(snake->body()[0], (Seg{15, 26}));
+    QCOMPARE(ModMain::AppleTimer, 0.0);
+    QVERIFY(GameFixture::applesConsistent());
+    // Two seconds with events handled, one second without.
+    QCOMPARE(fx.time().pumpedMs, 2000u);
+    QCOMPARE(fx.time().sleptMs, 1000u);
+    // Frames: after the extra move, after the message, after the new level's move.
+    QCOMPARE(fx.view().frames, 3);
+}
+
+void TestLevels::levelTenUsesMap10()
+{
+    fx.writeMap(9, markedMap(9));
+    fx.writeMap(10, markedMap(10));
+    fx.writeFile("map010.dat", markedMap(1));
+    begin(9);
+    fx.addHuman(GameFixture::line(20, 10, 0, 1, 5), DirUp);
+    lastApple(20, 9);
+    ModMain::MoveAll();
+    QCOMPARE(ModMain::Level, platform::Int16{10});
+    QCOMPARE(markedLevel(), 10);
+    QVERIFY(fx.view().find("caption Level 9 Completed!") >= 0);
+}
+
+void TestLevels::levelChangeResetsBodiesAndApplesOnly()
+{
+    fx.writeMap(2, markedMap(2));
+    begin(1);
+    auto one = fx.addHuman(GameFixture::line(5, 10, -1, 0, 14), DirRight);
+    auto two = fx.addHuman(GameFixture::line(25, 20, 0, 1, 6), DirUp);
+    auto c0 = fx.addComputer(GameFixture::line(15, 5, 0, -1, 4), DirDown);
+    auto c1 = fx.addComputer(GameFixture::line(15, 25, 0, 1, 4), DirUp);
+    one->score = 7;
+    one->Lives = 3;
+    two->score = 11;
+    two->Lives = 2;
+    c0->score = 4;
+    c1->Colour = 3;
+    lastApple(6, 10);
+
+    bool checked = false;
+    fx.view().onEvent = [&](const std::string& event) {
+        if (event != "label Apple: Apples Left : 15" || ModMain::Level != 2)
+            return;
+        checked = true;
+        QCOMPARE(ModMain::CountAppleCells(), 15);
+        QVERIFY(allStackedOn(*one, Seg{10, 28}));
+        QVERIFY(allStackedOn(*two, Seg{20, 28}));
+        for (const auto& c : {c0, c1}) {
+            const Seg start = c->body()[0];
+            QVERIFY(allStackedOn(*c, start));
+            QCOMPARE(int(start.y), 1);
+            QCOMPARE(c->dir, DirDown);
+        }
+        QCOMPARE(one->dir, DirUp);
+        QCOMPARE(two->dir, DirUp);
+        // Scores and lives carried over; the eater's green point comes later.
+        QCOMPARE(one->score, platform::Int16{7});
+        QCOMPARE(two->score, platform::Int16{11});
+        QCOMPARE(c0->score, platform::Int16{4});
+        QCOMPARE(one->Lives, platform::Int16{3});
+        QCOMPARE(two->Lives, platform::Int16{2});
+    };
+    ModMain::MoveAll();
+    QVERIFY(checked);
+    // (The first move of the new level may already have eaten an apple.)
+    QVERIFY(one->score >= 8);
+    QCOMPARE(one->Lives, platform::Int16{3});
+    QCOMPARE(two->Lives, platform::Int16{2});
+    QCOMPARE(c1->Colour, platform::Int16{3});
+    QVERIFY(c0->IsComputer && c1->IsComputer && !one->IsComputer);
+    QCOMPARE(ModMain::Snakes.size(), std::size_t{2});
+    QCOMPARE(ModMain::ComSnakes.size(), std::size_t{2});
+    QVERIFY(GameFixture::applesConsistent());
+}
+
+void TestLevels::computerRestartColumnsAreOneToTwentySeven()
+{
+    fx.writeMap(2, markedMap(2));
+    begin(1);
+    fx.addHuman(GameFixture::line(15, 20, 0, 1, 3), DirUp);
+    for (int i = 0; i < 4; ++i)
+        fx.addComputer(GameFixture::line(3 + 5 * i, 5, 0, -1, 3), DirDown);
+    std::set<int> columns;
+    fx.view().onEvent = [&](const std::string& event) {
+        if (event == "label Apple: Apples Left : 15")
+            for (const auto& c : ModMain::ComSnakes)
+                columns.insert(c->body()[0].x);
+    };
+    for (int round = 0; round < 60; ++round) {
+        ModMain::Level = 1;
+        ModMain::ClearApples();
+        ModMain::LevelCompleted();
+    }
+    QVERIFY(!columns.empty());
+    QVERIFY2(*columns.begin() >= 1 && *columns.rbegin() <= 27,
+             qPrintable(QStringLiteral("%1..%2").arg(*columns.begin()).arg(*columns.rbegin())));
+    // 240 draws: both ends of the range turn up.
+    QVERIFY(columns.contains(1));
+    QVERIFY(columns.contains(27));
+}
+
+void TestLevels::lastLevelEndsWithBoxThenGameOver()
+{
+    begin(1);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    lastApple(10, 9, ModMain::RedApple);
+    std::uint32_t pumpedAtBox = 0;
+    fx.view().onAllLevelsCompleted = [&] { pumpedAtBox = fx.time().pumpedMs; };
+
+    ModMain::MoveAll();
+    const RecordingView& v = fx.view();
+    const std::vector<std::string> order{"caption Level 1 Completed!",
+                                         "message shown",
+                                         "message hidden",
+                                         "all levels box",
+                                         "caption Game Over",
+                                         "message shown",
+                                         "message hidden",
+                                         "title shown",
+                                         "menus idle",
+                                         "prompt 5"};
+    int at = -1;
+    for (const std::string& step : order) {
+        const int next = v.find(step, at + 1);
+        QVERIFY2(next > at, step.c_str());
+        at = next;
+    }
+    QCOMPARE(pumpedAtBox, 2000u); // the level caption's two seconds came first
+    QCOMPARE(fx.time().pumpedMs, 4000u);
+    QVERIFY(!ModMain::GameRunning);
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    QCOMPARE(fx.sound().names(), (std::vector<std::string>{"apple.wav", "gameover.wav"}));
+    QVERIFY(ModHigh::ScoresLoaded);
+    QCOMPARE(snake->score, platform::Int16{5});
+}
+
+void TestLevels::gameOverAfterLastLevelIsFinal_data()
+{
+    QTest::addColumn<int>("lives");
+    QTest::newRow("last life") << 1;
+    QTest::newRow("lives left") << 3;
+}
+
+void TestLevels::gameOverAfterLastLevelIsFinal()
+{
+    QFETCH(int, lives);
+    begin(1);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    snake->Lives = static_cast<platform::Int16>(lives);
+    lastApple(10, 9, ModMain::RedApple);
+    fx.promptAnswer = "Winner";
+    ModMain::MoveAll();
+    QCOMPARE(fx.promptScores, std::vector<int>{5});
+    QCOMPARE(fx.played("gameover.wav"), 1);
+    QCOMPARE(fx.played("die.wav"), 0);
+    QCOMPARE(int(snake->Lives), lives);
+    QCOMPARE(fx.view().count("caption Game Over"), 1);
+    QCOMPARE(fx.time().sleptMs, 0u); // no restarted round
+    QCOMPARE(ModMain::CountAppleCells(), 0);
+    QCOMPARE(ModHigh::HighScores[0].Name, std::string("Winner"));
+    QCOMPARE(ModHigh::HighScores[1].Name, std::string());
+}
+
+void TestLevels::gapInMapNumbersEndsTheGame()
+{
+    fx.writeMap(2, markedMap(2));
+    fx.writeMap(4, markedMap(4));
+    begin(1);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    lastApple(10, 9);
+    ModMain::MoveAll();
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    QCOMPARE(markedLevel(), 2);
+    QCOMPARE(fx.view().allLevelsBoxes, 0);
+
+    snake->setBodyForTest(GameFixture::line(10, 10, 0, 1, 5));
+    snake->dir = DirUp;
+    lastApple(10, 9);
+    ModMain::MoveAll();
+    QCOMPARE(fx.view().allLevelsBoxes, 1);
+    QCOMPARE(ModMain::Level, platform::Int16{3});
+    QCOMPARE(markedLevel(), 2); // map4 never loaded
+    QVERIFY(!ModMain::GameRunning);
+    QVERIFY(fx.view().find("caption Level 2 Completed!") >= 0);
+}
+
+void TestLevels::lastAppleCompletesTheLevelBeforeARefill()
+{
+    fx.writeMap(2, markedMap(2));
+    begin(1);
+    ModMain::SpeedDelay = 0;
+    fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    lastApple(10, 9);
+    ModMain::AppleTimer = 99.9;
+    ModMain::RunPass();
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    // Reset by the level, then ticked once by the pass: no refill.
+    QCOMPARE(ModMain::AppleTimer, 0.4);
+    QVERIFY(ModMain::CountAppleCells() <= 15);
+    QVERIFY(GameFixture::applesConsistent());
+}
+
+void TestLevels::levelSequenceRunsInsideTheEatersMove_data()
+{
+    QTest::addColumn<bool>("wallOnOldSquare");
+    QTest::newRow("old square ahead is a wall on the new level") << true;
+    QTest::newRow("old square ahead is free on the new level") << false;
+}
+
+void TestLevels::levelSequenceRunsInsideTheEatersMove()
+{
+    QFETCH(bool, wallOnOldSquare);
+    fx.writeMap(2, GameFixture::mapWithWalls(wallOnOldSquare ? std::vector<std::pair<int, int>>{{6, 10}}
+                                                             : std::vector<std::pair<int, int>>{},
+                                             true));
+    begin(1);
+    auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
+    auto other = fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
+    lastApple(6, 10);
+    // The new level's 15 apples go to (2..16, 15), away from everyone.
+    std::vector<double> draws;
+    for (int i = 0; i < 15; ++i) {
+        draws.push_back(at(2 + i));
+        draws.push_back(at(15));
+    }
+    platform::ScriptRandom(draws);
+
+    int scoreAtCaption = -1;
+    Seg eaterAtCaption{}, otherAtCaption{};
+    fx.view().onEvent = [&](const std::string& event) {
+        if (event == "caption Level 1 Completed!") {
+            scoreAtCaption = eater->score;
+            eaterAtCaption = eater->body()[0];
+            otherAtCaption = other->body()[0];
+        }
+    };
+    ModMain::MoveAll();
+
+    // The level's own extra move took the eater onto the eaten square.
+    QCOMPARE(eaterAtCaption, (Seg{6, 10}));
+    QCOMPARE(otherAtCaption, (Seg{25, 9}));
+    QCOMPARE(scoreAtCaption, 0);
+    QCOMPARE(eater->score, platform::Int16{1});
+    QVERIFY(fx.view().find("label Score1: Score:1") > fx.view().find("caption Level 1 Completed!"));
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    if (wallOnOldSquare) {
+        // (6,10) is a wall now: blocked where the new level put it.
+        QCOMPARE(eater->body()[0], (Seg{10, 27}));
+        QCOMPARE(eater->body().size(), std::size_t{9});
+    } else {
+        // Free: one more step up from its new place.
+        QCOMPARE(eater->body()[0], (Seg{10, 26}));
+        QCOMPARE(eater->body().size(), std::size_t{10});
+    }
+    // The snake after it still makes its move of the interrupted pass.
+    QCOMPARE(other->body()[0], (Seg{20, 26}));
+    QCOMPARE(ModMain::CountAppleCells(), 15);
+    QVERIFY(GameFixture::applesConsistent());
+}
+
+void TestLevels::resumedStepNeverLeavesTheField()
+{
+    // Level 1 without a border; the computer sits in a pocket under (5,4).
+    fx.writeMap(1, GameFixture::mapWithWalls({{5, 4}, {4, 5}}, false));
+    fx.writeMap(2, GameFixture::emptyMap());
+    begin(1);
+    auto snake = fx.addComputer(GameFixture::line(5, 5, 0, 1, 4), DirUp);
+    lastApple(6, 5);
+    std::vector<double> draws{0.5}; // no random turn
+    for (int i = 0; i < 5; ++i)
+        draws.push_back(0.9);        // retries: down, the neck, refused
+    draws.push_back(0.7);            // last retry: right, toward the apple
+    draws.push_back(0.5);            // level's extra move: straight on
+    draws.push_back((9 + 0.5) / 27); // restart column 10
+    for (int i = 0; i < 15; ++i) {   // the new apples on row 20
+        draws.push_back(at(2 + i));
+        draws.push_back(at(20));
+    }
+    draws.push_back(0.0); // first move of level 2: a random turn...
+    draws.push_back(0.1); // ...up, to row 0
+    platform::ScriptRandom(draws);
+
+    snake->Move();
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    QCOMPARE(snake->score, platform::Int16{1});
+    // Resumed from (10,0) heading up: (10,-1) is off the field.
+    const Seg head = snake->body()[0];
+    QVERIFY2(head.x >= 0 && head.x < 30 && head.y >= 0 && head.y < 30,
+             qPrintable(QStringLiteral("head at (%1, %2)").arg(head.x).arg(head.y)));
+    QCOMPARE(head, (Seg{10, 0}));
+}
+
+void TestLevels::resumedStepNeverEntersAWall()
+{
+    fx.writeMap(2, GameFixture::mapWithWalls({{10, 26}}, true));
+    begin(1);
+    auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
+    fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
+    lastApple(6, 10);
+    std::vector<double> draws;
+    for (int i = 0; i < 15; ++i) {
+        draws.push_back(at(2 + i));
+        draws.push_back(at(15));
+    }
+    platform::ScriptRandom(draws);
+    ModMain::MoveAll();
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    // (6,10) is free on level 2, but from (10,27) the way up is a wall.
+    const Seg head = eater->body()[0];
+    QVERIFY2(Map[head.x][head.y] != ModMain::Wall, "the head went into a wall");
+    QCOMPARE(head, (Seg{10, 27}));
+    QCOMPARE(eater->Lives, platform::Int16{5});
+}
+
+void TestLevels::lifeLostInsideALevelChangeKeepsApplesCounted_data()
+{
+    QTest::addColumn<bool>("nextMap");
+    QTest::addColumn<int>("lives");
+    QTest::newRow("next level, lives left") << true << 3;
+    QTest::newRow("last level, lives left") << false << 3;
+    QTest::newRow("next level, last life") << true << 1;
+    QTest::newRow("last level, last life") << false << 1;
+}
+
+void TestLevels::lifeLostInsideALevelChangeKeepsApplesCounted()
+{
+    QFETCH(bool, nextMap);
+    QFETCH(int, lives);
+    fx.writeMap(1, GameFixture::mapWithWalls({{5, 3}}, true));
+    if (nextMap)
+        fx.writeMap(2, markedMap(2));
+    begin(1);
+    // The human steps to (5,4) in the pass; in the level's extra move the wall
+    // at (5,3) costs it a life.
+    auto human = fx.addHuman(GameFixture::line(5, 5, 0, 1, 4), DirUp);
+    human->Lives = static_cast<platform::Int16>(lives);
+    fx.addComputer(GameFixture::line(20, 10, -1, 0, 4), DirRight);
+    lastApple(21, 10);
+    platform::ScriptRandom({0.5}); // the computer keeps its way, onto the apple
+
+    int mismatches = 0;
+    fx.view().onEvent = [&](const std::string& event) {
+        if (event.starts_with("label Apple") || event == "frame")
+            mismatches += GameFixture::applesConsistent() ? 0 : 1;
+    };
+    ModMain::MoveAll();
+    QCOMPARE(int(human->Lives), lives - 1);
+    QCOMPARE(fx.played("die.wav"), lives > 1 ? 1 : 0);
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    QCOMPARE(int(ModMain::ApplesLeft), ModMain::CountAppleCells());
+    QCOMPARE(mismatches, 0);
+    if (nextMap) {
+        QCOMPARE(markedLevel(), 2);
+        QVERIFY(ModMain::ApplesLeft >= 13 && ModMain::ApplesLeft <= 15);
+    }
+}
+
+void TestLevels::lastLifeEndsTheGame()
+{
+    begin(1);
+    auto snake = fx.addHuman(GameFixture::line(10, 1, 0, 1, 5), DirUp); // wall above
+    snake->Lives = 1;
+    snake->score = 3;
+    Map[20][20] = ModMain::GreenApple;
+    ModMain::ApplesLeft = 1;
+    ModMain::MoveAll();
+    QCOMPARE(snake->Lives, platform::Int16{0});
+    QCOMPARE(fx.sound().names(), std::vector<std::string>{"gameover.wav"});
+    QVERIFY(!ModMain::GameRunning);
+    QVERIFY(fx.view().find("label Lives1: Lives : 0") < fx.view().find("caption Game Over"));
+    QCOMPARE(fx.promptScores, std::vector<int>{3});
+    QCOMPARE(snake->body()[0], (Seg{10, 1})); // its body does not shift
+    QCOMPARE(ModMain::CountAppleCells(), 1);  // no restart
+}
+
+void TestLevels::lostLifeRestartsTheRound()
+{
+    fx.writeMap(2, GameFixture::mapWithWalls({{4, 14}, {10, 4}}, true));
+    begin(2);
+    const auto walls = [] {
+        auto grid = Map;
+        for (auto& column : grid)
+            for (auto& cell : column)
+                cell = cell == ModMain::Wall ? 1 : 0;
+        return grid;
+    };
+    const auto wallsBefore = walls();
+    const Body crashed = GameFixture::line(10, 5, 0, 1, 8);
+    auto snake = fx.addHuman(crashed, DirUp);
+    snake->Lives = 3;
+    snake->score = 9;
+    for (int i = 0; i < 7; ++i)
+        Map[20][3 + i] = ModMain::RedApple;
+    ModMain::ApplesLeft = 7;
+    ModMain::AppleTimer = 50.0;
+    // The first apple of the fresh batch lands on the start square (15,28).
+    platform::ScriptRandom({at(15), at(28)});
+
+    bool batchChecked = false;
+    fx.view().onEvent = [&](const std::string& event) {
+        if (event != "label Apple: Apples Left : 15")
+            return;
+        batchChecked = true;
+        QCOMPARE(ModMain::CountAppleCells(), 15);
+        // Placed while the snake still lay where it crashed.
+        QCOMPARE(snake->body(), crashed);
+        for (const Seg& s : crashed)
+            QVERIFY(Map[s.x][s.y] < ModMain::GreenApple);
+    };
+    ModMain::MoveAll();
+
+    QVERIFY(batchChecked);
+    QCOMPARE(snake->Lives, platform::Int16{2});
+    QCOMPARE(fx.sound().names().front(), std::string("die.wav"));
+    QCOMPARE(fx.played("die.wav"), 1);
+    QVERIFY(fx.view().find("label Lives1: Lives : 2") >= 0);
+    QCOMPARE(ModMain::Level, platform::Int16{2});
+    QCOMPARE(walls(), wallsBefore);
+    QCOMPARE(snake->score, platform::Int16{9});
+    QCOMPARE(ModMain::AppleTimer, 0.0);
+    QCOMPARE(fx.time().sleptMs, 1000u);
+    QCOMPARE(fx.view().count("caption"), 0);
+    // Back on the start square, one step made; the apple there lies under its tail.
+    QCOMPARE(snake->body()[0], (Seg{15, 27}));
+    QCOMPARE(snake->body().back(), (Seg{15, 28}));
+    QCOMPARE(Map[15][28], std::uint8_t{ModMain::GreenApple});
+    QVERIFY(GameFixture::applesConsistent());
+    QVERIFY(ModMain::GameRunning);
+}
+
+void TestLevels::twoPlayerCollisionsCostNoLives()
+{
+    begin(1);
+    auto one = fx.addHuman(GameFixture::line(5, 1, 0, 1, 4), DirUp); // the border ahead
+    auto two = fx.addHuman(Body{{10, 10}, {11, 10}}, DirRight);      // its own neck ahead
+    Map[20][20] = ModMain::GreenApple;
+    ModMain::ApplesLeft = 1;
+    for (int pass = 0; pass < 6; ++pass)
+        ModMain::MoveAll();
+    QCOMPARE(one->Lives, platform::Int16{5});
+    QCOMPARE(two->Lives, platform::Int16{5});
+    QCOMPARE(one->body().size(), std::size_t{2});
+    QCOMPARE(one->body()[0], (Seg{5, 1}));
+    QCOMPARE(two->body(), (Body{{10, 10}, {11, 10}}));
+    QVERIFY(fx.sound().played.empty());
+    QCOMPARE(ModMain::CountAppleCells(), 1);
+    QVERIFY(ModMain::GameRunning);
+}
+
+void TestLevels::topScoreNeedsMoreThanTheLowestEntry_data()
+{
+    QTest::addColumn<int>("score");
+    QTest::addColumn<int>("lowest");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("equal to the lowest") << 7 << 7 << false;
+    QTest::newRow("one more") << 8 << 7 << true;
+    QTest::newRow("one less") << 6 << 7 << false;
+    QTest::newRow("0 on an empty table") << 0 << 0 << false;
+    QTest::newRow("1 on an empty table") << 1 << 0 << true;
+    QTest::newRow("negative, equal") << -5 << -5 << false;
+    QTest::newRow("negative, one more") << -4 << -5 << true;
+}
+
+void TestLevels::topScoreNeedsMoreThanTheLowestEntry()
+{
+    QFETCH(int, score);
+    QFETCH(int, lowest);
+    QFETCH(bool, offered);
+    if (lowest != 0)
+        fx.writeScores(tableWithLowest(lowest));
+    fx.promptAnswer = "Tester";
+    begin(1);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 3), DirUp);
+    snake->score = static_cast<platform::Int16>(score);
+    ModMain::GameOver();
+    QVERIFY(ModHigh::ScoresLoaded);
+    QCOMPARE(fx.promptScores.size(), std::size_t(offered ? 1 : 0));
+    if (offered) {
+        const auto entry = std::find_if(ModHigh::HighScores.begin(), ModHigh::HighScores.end(),
+                                        [](const ModHigh::ScoreEntry& e) { return e.Name == "Tester"; });
+        QVERIFY(entry != ModHigh::HighScores.end());
+        QCOMPARE(entry->Score, platform::Int16(score));
+        QVERIFY(HallOfFame() != nullptr);
+        QFile file(fx.appDir() + "/scores.dat");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.size(), 2560);
+        const auto index = entry - ModHigh::HighScores.begin();
+        QCOMPARE(bytes.mid(128 * 2 * index, 8), QByteArray("\x06\x00Tester", 8));
+    } else {
+        QVERIFY(HallOfFame() == nullptr);
+    }
+    QVERIFY(fx.scoreErrors.empty());
+}
+
+void TestLevels::lastAppleOfLastLevelAndTheScoreCheck_data()
+{
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<int>("lowest");
+    QTest::addColumn<int>("checkedScore"); // -1: no prompt
+    // The snake has 4 points before its last apple.
+    QTest::newRow("green, 4 not above 4") << 2 << 4 << -1;
+    QTest::newRow("green, 4 above 3") << 2 << 3 << 4;
+    QTest::newRow("red, 9 above 8") << 3 << 8 << 9;
+    QTest::newRow("red, 9 not above 9") << 3 << 9 << -1;
+}
+
+void TestLevels::lastAppleOfLastLevelAndTheScoreCheck()
+{
+    QFETCH(int, cell);
+    QFETCH(int, lowest);
+    QFETCH(int, checkedScore);
+    fx.writeScores(tableWithLowest(lowest));
+    begin(1);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    snake->score = 4;
+    lastApple(10, 9, cell);
+    ModMain::MoveAll();
+    QCOMPARE(fx.promptScores, checkedScore < 0 ? std::vector<int>{} : std::vector<int>{checkedScore});
+    QCOMPARE(int(snake->score), 4 + (cell == 2 ? 1 : 5));
+    // The full score is shown after all.
+    QCOMPARE(fx.view().label(ModMain::StatusLabel::Score1), "Score:" + std::to_string(snake->score));
+}
+
+void TestLevels::twoPlayerGameOverHasNoScoreCheck()
+{
+    begin(1);
+    fx.addHuman(GameFixture::line(10, 10, 0, 1, 3), DirUp)->score = 500;
+    fx.addHuman(GameFixture::line(20, 10, 0, 1, 3), DirUp)->score = 600;
+    ModMain::GameOver();
+    QVERIFY(!ModHigh::ScoresLoaded);
+    QVERIFY(fx.promptScores.empty());
+    QVERIFY(!ModMain::GameRunning);
+    QCOMPARE(fx.view().menusIdle, 1);
+    QVERIFY(fx.view().titleVisible);
+}
+
+QTEST_MAIN(TestLevels)
+#include "test_levels.moc"

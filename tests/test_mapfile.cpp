@@ -1,0 +1,222 @@
+// Level map files: 30 lines of 30 single-byte characters, "X" a wall.
+#include "support/GameFixture.h"
+
+#include <QDir>
+#include <QtTest>
+
+using ModMain::Map;
+
+namespace {
+
+using Walls = QList<QPoint>;
+
+QByteArray lines(const QList<QByteArray>& rows, const QByteArray& end = "\r\n", int total = 30)
+{
+    QByteArray bytes;
+    for (int y = 0; y < total; ++y) {
+        if (y < rows.size())
+            bytes += rows[y];
+        bytes += end;
+    }
+    return bytes;
+}
+
+Walls rowOf(int y, int from, int to)
+{
+    Walls walls;
+    for (int x = from; x <= to; ++x)
+        walls << QPoint(x, y);
+    return walls;
+}
+
+// Fills the grid, row 30 and column 30 included, with something LoadMap
+// must overwrite (or, outside the field, leave alone).
+void scribbleOverMap()
+{
+    for (int x = 0; x <= ModMain::FieldSize; ++x)
+        for (int y = 0; y <= ModMain::FieldSize; ++y)
+            Map[x][y] = static_cast<std::uint8_t>((x + y) % 2 ? ModMain::RedApple : ModMain::GreenApple);
+}
+
+} // namespace
+
+class TestMapFile : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { fx.reset(GameFixture::FirstMap::None); }
+    void cleanup() { fx.tearDown(); }
+
+    // Each of the 900 cells becomes 1 for a capital X at its position, else 0.
+    void fileContentGivesWalls_data();
+    void fileContentGivesWalls();
+    // Loading rewrites the field only: not row/column 30, apples count, level or timer.
+    void loadTouchesNothingButTheField();
+    // Names match in any letter case.
+    void nameMatchesInAnyCase_data();
+    void nameMatchesInAnyCase();
+
+    // A missing file (or a folder of that name) is fatal, naming the file.
+    void missingFileIsFatal_data();
+    void missingFileIsFatal();
+    // Fewer than 30 lines is fatal after the rows before the gap are written.
+    void shortFileIsFatalAfterEarlierRows_data();
+    void shortFileIsFatalAfterEarlierRows();
+
+  private:
+    GameFixture fx;
+};
+
+void TestMapFile::fileContentGivesWalls_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Walls>("walls");
+
+    const QByteArray x30(30, 'X');
+    QTest::newRow("30 empty lines") << lines({}) << Walls{};
+    QTest::newRow("full top row") << lines({x30}) << rowOf(0, 0, 29);
+    QTest::newRow("full bottom row") << lines(QList<QByteArray>(29, "") << x30) << rowOf(29, 0, 29);
+    QTest::newRow("five X in row 3") << lines({"", "", "", "XXXXX"}) << rowOf(3, 0, 4);
+    QTest::newRow("lower-case x is empty") << lines({"xxxxx", "x x x"}) << Walls{};
+    QTest::newRow("other characters are empty") << lines({". 1#Xx*"}) << Walls{QPoint(4, 0)};
+    QTest::newRow("tab counts as one character") << lines({"\tX"}) << Walls{QPoint(1, 0)};
+    QTest::newRow("NUL and high bytes are characters")
+        << lines({QByteArray("\0X\xff", 3) + "X"}) << Walls{QPoint(1, 0), QPoint(3, 0)};
+    QTest::newRow("BOM shifts row 0 by three")
+        << (QByteArray("\xEF\xBB\xBF") + lines({"X", "X"})) << Walls{QPoint(3, 0), QPoint(0, 1)};
+    QTest::newRow("31st line ignored") << lines({}) + x30 + "\r\n" + x30 << Walls{};
+    QTest::newRow("35 characters: first 30 used") << lines({"", "", QByteArray(35, 'X')}) << rowOf(2, 0, 29);
+    QTest::newRow("character 31 never read") << lines({QByteArray(30, '.') + "XXXXX"}) << Walls{};
+    QTest::newRow("short line") << lines({"", "", "", "", "", "", "", "  X"}) << Walls{QPoint(2, 7)};
+    QTest::newRow("last line without line end") << (lines({}, "\r\n", 29) + "X") << Walls{QPoint(0, 29)};
+    QTest::newRow("last line ends at 30th char, no line end") << (lines({}, "\r\n", 29) + x30) << rowOf(29, 0, 29);
+    QTest::newRow("lone LF ends lines") << lines({"", "", "", "", "", "     X"}, "\n") << Walls{QPoint(5, 5)};
+    QTest::newRow("lone CR ends lines") << lines({"", "", "", "", "", "     X"}, "\r") << Walls{QPoint(5, 5)};
+    QTest::newRow("mixed line ends") << (QByteArray("X\r\n X\n  X\r") + lines({}, "\r\n", 27))
+                                     << Walls{QPoint(0, 0), QPoint(1, 1), QPoint(2, 2)};
+    QTest::newRow("bordered") << GameFixture::borderedMap() << [] {
+        Walls w = rowOf(0, 0, 29) + rowOf(29, 0, 29);
+        for (int y = 1; y < 29; ++y)
+            w << QPoint(0, y) << QPoint(29, y);
+        return w;
+    }();
+}
+
+void TestMapFile::fileContentGivesWalls()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Walls, walls);
+    fx.writeFile("map1.dat", bytes);
+    scribbleOverMap();
+    ModMain::LoadMap("map1.dat");
+    for (int x = 0; x < ModMain::FieldSize; ++x) {
+        for (int y = 0; y < ModMain::FieldSize; ++y) {
+            const int expected = walls.contains(QPoint(x, y)) ? ModMain::Wall : ModMain::Empty;
+            QVERIFY2(Map[x][y] == expected,
+                     qPrintable(QStringLiteral("cell (%1, %2) is %3").arg(x).arg(y).arg(Map[x][y])));
+        }
+    }
+}
+
+void TestMapFile::loadTouchesNothingButTheField()
+{
+    fx.writeFile("map1.dat", GameFixture::borderedMap());
+    scribbleOverMap();
+    ModMain::ApplesLeft = 12;
+    ModMain::Level = 4;
+    ModMain::AppleTimer = 33.2;
+    ModMain::LoadMap("map1.dat");
+    for (int i = 0; i <= ModMain::FieldSize; ++i) {
+        QCOMPARE(Map[ModMain::FieldSize][i], std::uint8_t((ModMain::FieldSize + i) % 2 ? 3 : 2));
+        QCOMPARE(Map[i][ModMain::FieldSize], std::uint8_t((ModMain::FieldSize + i) % 2 ? 3 : 2));
+    }
+    QCOMPARE(ModMain::CountAppleCells(), 0);
+    QCOMPARE(ModMain::ApplesLeft, platform::Int16{12});
+    QCOMPARE(ModMain::Level, platform::Int16{4});
+    QCOMPARE(ModMain::AppleTimer, 33.2);
+}
+
+void TestMapFile::nameMatchesInAnyCase_data()
+{
+    QTest::addColumn<QString>("onDisk");
+    QTest::addColumn<QString>("asked");
+    QTest::newRow("Map1.dat finds map1.dat") << "map1.dat"
+                                             << "Map1.dat";
+    QTest::newRow("map1.dat finds MAP1.DAT") << "MAP1.DAT"
+                                             << "map1.dat";
+    QTest::newRow("Map10.dat finds map10.dat") << "map10.dat"
+                                               << "Map10.dat";
+}
+
+void TestMapFile::nameMatchesInAnyCase()
+{
+    QFETCH(QString, onDisk);
+    QFETCH(QString, asked);
+    fx.writeFile(onDisk, lines({"X"}));
+    QVERIFY(ModMain::MapFileExists(asked.toLower().toStdString()));
+    ModMain::LoadMap(asked.toStdString());
+    QCOMPARE(Map[0][0], std::uint8_t{ModMain::Wall});
+}
+
+void TestMapFile::missingFileIsFatal_data()
+{
+    QTest::addColumn<bool>("folderOfThatName");
+    QTest::newRow("no file") << false;
+    QTest::newRow("a folder named map1.dat") << true;
+}
+
+void TestMapFile::missingFileIsFatal()
+{
+    QFETCH(bool, folderOfThatName);
+    if (folderOfThatName)
+        QVERIFY(QDir(fx.appDir()).mkdir("map1.dat"));
+    fx.writeFile("map2.dat", lines({}));
+    QVERIFY(!ModMain::MapFileExists("map1.dat"));
+    try {
+        ModMain::LoadMap("map1.dat");
+        QFAIL("a missing map must be fatal");
+    } catch (const FatalMessage& e) {
+        const QString message = e.what();
+        QVERIFY2(message.contains("map1.dat"), e.what());
+        QVERIFY2(message.contains("file not found"), e.what());
+    }
+}
+
+void TestMapFile::shortFileIsFatalAfterEarlierRows_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("missingLine"); // counted from 1
+    QTest::newRow("empty file") << QByteArray() << 1;
+    QTest::newRow("10 lines") << lines(QList<QByteArray>(10, QByteArray(30, 'X')), "\r\n", 10) << 11;
+    QTest::newRow("29 lines, last one ended") << lines(QList<QByteArray>(29, "X"), "\r\n", 29) << 30;
+    QTest::newRow("29 lines, lone LF") << lines(QList<QByteArray>(29, "X"), "\n", 29) << 30;
+}
+
+void TestMapFile::shortFileIsFatalAfterEarlierRows()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, missingLine);
+    fx.writeFile("map1.dat", bytes);
+    scribbleOverMap();
+    try {
+        ModMain::LoadMap("map1.dat");
+        QFAIL("a short map must be fatal");
+    } catch (const FatalMessage& e) {
+        const QString message = e.what();
+        QVERIFY2(message.contains("input past end of file"), e.what());
+        QVERIFY2(message.contains(QStringLiteral("line %1 ").arg(missingLine)), e.what());
+        QVERIFY2(message.contains("map1.dat"), e.what());
+    }
+    const int rowsRead = missingLine - 1;
+    for (int y = 0; y < ModMain::FieldSize; ++y) {
+        for (int x = 0; x < ModMain::FieldSize; ++x) {
+            if (y < rowsRead)
+                QVERIFY(Map[x][y] <= ModMain::Wall); // rewritten
+            else
+                QCOMPARE(Map[x][y], std::uint8_t((x + y) % 2 ? 3 : 2)); // untouched
+        }
+    }
+}
+
+QTEST_MAIN(TestMapFile)
+#include "test_mapfile.moc"

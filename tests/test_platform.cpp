@@ -1,0 +1,304 @@
+// The platform layer the engine stands on: tick arithmetic, waits, file
+// lookup, the random generator and 16-bit overflow.
+#include "support/GameFixture.h"
+
+#include "platform/Fatal.h"
+#include "platform/Files.h"
+#include "platform/Int16.h"
+#include "platform/Random.h"
+#include "platform/Ticks.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <set>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { fx.reset(); }
+    void cleanup() { fx.tearDown(); }
+
+    // Ticks: a deadline is reached once the clock is at or past it, even
+    // when the 32-bit counter wraps in between.
+    void tickReachedIsWrapSafe_data();
+    void tickReachedIsWrapSafe();
+    // A wait across the wrap of the counter lasts exactly its length.
+    void waitAcrossCounterWrapLastsItsLength();
+
+    // Wait(0) and negative waits return at once without handling events.
+    void zeroOrNegativeWaitReturnsAtOnce_data();
+    void zeroOrNegativeWaitReturnsAtOnce();
+    // Wait(n, true) handles events while it waits; Wait(n, false) never does.
+    void waitPumpsEventsOnlyWhenAsked_data();
+    void waitPumpsEventsOnlyWhenAsked();
+
+    // File names match without regard to case; folders and hidden files never.
+    void findFileMatchesOrdinaryFilesCaseInsensitively_data();
+    void findFileMatchesOrdinaryFilesCaseInsensitively();
+    // An exact match wins over a match in another case.
+    void findFilePrefersExactName();
+    // The program folder can be redirected and restored.
+    void appFileExistsLooksInTheProgramFolder();
+
+    // Randomize with the same time twice does not restart the sequence.
+    void randomizeWithSameTimeDoesNotRepeat();
+    // Four snakes created at once still get different draws after init.
+    void snakesCreatedTogetherGetDifferentSequences();
+    // Fractions stay in [0, 1); scripted fractions come first and are counted.
+    void fractionsStayInUnitInterval();
+    void scriptedFractionsComeFirstAndAreCounted();
+    void sameSeedGivesSameSequence();
+
+    // 16-bit results outside -32768..32767 go to the fatal handler.
+    void int16OverflowIsFatal_data();
+    void int16OverflowIsFatal();
+
+  private:
+    GameFixture fx;
+};
+
+void TestPlatform::tickReachedIsWrapSafe_data()
+{
+    QTest::addColumn<quint32>("now");
+    QTest::addColumn<quint32>("end");
+    QTest::addColumn<bool>("reached");
+    QTest::newRow("equal") << 1000u << 1000u << true;
+    QTest::newRow("one before") << 999u << 1000u << false;
+    QTest::newRow("one after") << 1001u << 1000u << true;
+    QTest::newRow("end past wrap, now before") << 0xFFFFFFF0u << 0x00000010u << false;
+    QTest::newRow("end past wrap, now wrapped") << 0x00000011u << 0x00000010u << true;
+    QTest::newRow("now wrapped past end") << 0x00000005u << 0xFFFFFFF0u << true;
+    QTest::newRow("across sign bit") << 0x7FFFFFF0u << 0x80000010u << false;
+    QTest::newRow("across sign bit, reached") << 0x80000010u << 0x7FFFFFF0u << true;
+}
+
+void TestPlatform::tickReachedIsWrapSafe()
+{
+    QFETCH(quint32, now);
+    QFETCH(quint32, end);
+    QFETCH(bool, reached);
+    QCOMPARE(platform::TickReached(now, end), reached);
+}
+
+void TestPlatform::waitAcrossCounterWrapLastsItsLength()
+{
+    fx.time().now = 0xFFFFFFC0u; // 64 ms before the wrap
+    ModMain::Wait(90, true);
+    QCOMPARE(fx.time().now, 0xFFFFFFC0u + 90u);
+    QCOMPARE(fx.time().pumpedMs, 90u);
+}
+
+void TestPlatform::zeroOrNegativeWaitReturnsAtOnce_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<bool>("pump");
+    QTest::newRow("0 pumping") << 0 << true;
+    QTest::newRow("0 not pumping") << 0 << false;
+    QTest::newRow("-5 pumping") << -5 << true;
+    QTest::newRow("-110 pumping") << -110 << true;
+    QTest::newRow("-32768 pumping") << -32768 << true;
+}
+
+void TestPlatform::zeroOrNegativeWaitReturnsAtOnce()
+{
+    QFETCH(int, ms);
+    QFETCH(bool, pump);
+    const auto before = fx.time().now;
+    ModMain::Wait(static_cast<platform::Int16>(ms), pump);
+    QCOMPARE(fx.time().now, before);
+    QCOMPARE(fx.time().processEventsCalls, 0);
+    QCOMPARE(fx.time().pumpedWaits, 0);
+    QCOMPARE(fx.time().sleeps, 0);
+}
+
+void TestPlatform::waitPumpsEventsOnlyWhenAsked_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<bool>("pump");
+    QTest::newRow("1 ms pumping") << 1 << true;
+    QTest::newRow("2000 ms pumping") << 2000 << true;
+    QTest::newRow("1 ms silent") << 1 << false;
+    QTest::newRow("1000 ms silent") << 1000 << false;
+}
+
+void TestPlatform::waitPumpsEventsOnlyWhenAsked()
+{
+    QFETCH(int, ms);
+    QFETCH(bool, pump);
+    int seen = 0;
+    fx.time().onProcessEvents = [&] { ++seen; };
+    const auto before = fx.time().now;
+    ModMain::Wait(static_cast<platform::Int16>(ms), pump);
+    QCOMPARE(fx.time().now - before, static_cast<quint32>(ms));
+    if (pump)
+        QVERIFY(seen >= 1);
+    else
+        QCOMPARE(seen, 0);
+}
+
+void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively_data()
+{
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<QString>("found"); // file name found, "" for none
+    QTest::newRow("lower finds mixed") << "map2.dat"
+                                       << "Map2.dat";
+    QTest::newRow("upper finds mixed") << "MAP2.DAT"
+                                       << "Map2.dat";
+    QTest::newRow("exact") << "Map2.dat"
+                           << "Map2.dat";
+    QTest::newRow("folder is not a file") << "map3.dat"
+                                          << "";
+    QTest::newRow("folder in other case") << "MAP3.DAT"
+                                          << "";
+    QTest::newRow("hidden file") << ".secret.dat"
+                                 << "";
+    QTest::newRow("missing") << "map4.dat"
+                             << "";
+    QTest::newRow("no partial match") << "map2.da"
+                                      << "";
+}
+
+void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
+{
+    QFETCH(QString, wanted);
+    QFETCH(QString, found);
+    fx.writeFile("Map2.dat", "x");
+    fx.writeFile(".secret.dat", "x");
+    QVERIFY(QDir(fx.appDir()).mkdir("map3.dat"));
+
+    const auto result = platform::FindFile(fx.appDir().toStdString(), wanted.toStdString());
+    if (found.isEmpty()) {
+        QVERIFY2(!result, result ? result->c_str() : "");
+    } else {
+        QVERIFY(result);
+        QCOMPARE(QFileInfo(QString::fromStdString(*result)).fileName(), found);
+    }
+}
+
+void TestPlatform::findFilePrefersExactName()
+{
+    fx.writeFile("SCORES.DAT", "upper");
+    fx.writeFile("scores.dat", "lower");
+    const auto result = platform::FindFile(fx.appDir().toStdString(), "scores.dat");
+    QVERIFY(result);
+    QCOMPARE(QFileInfo(QString::fromStdString(*result)).fileName(), QString("scores.dat"));
+}
+
+void TestPlatform::appFileExistsLooksInTheProgramFolder()
+{
+    fx.writeFile("MAP7.DAT", "");
+    QVERIFY(platform::AppFileExists("map7.dat"));
+    QVERIFY(!platform::AppFileExists("map8.dat"));
+    QCOMPARE(QString::fromStdString(platform::AppPath()), fx.appDir());
+    platform::SetAppPath("");
+    QVERIFY(!platform::AppPath().empty());
+    QVERIFY(!platform::AppPath().ends_with('/'));
+    QVERIFY(!platform::AppFileExists("map7.dat"));
+}
+
+void TestPlatform::randomizeWithSameTimeDoesNotRepeat()
+{
+    platform::SeedRandom(42);
+    std::vector<double> first, second;
+    platform::Randomize(3600.5);
+    for (int i = 0; i < 5; ++i)
+        first.push_back(platform::Rnd());
+    platform::Randomize(3600.5);
+    for (int i = 0; i < 5; ++i)
+        second.push_back(platform::Rnd());
+    QVERIFY(first != second);
+}
+
+void TestPlatform::snakesCreatedTogetherGetDifferentSequences()
+{
+    // The same fixed time for all four, as in one millisecond.
+    std::set<double> afterFixed;
+    for (int i = 0; i < 4; ++i) {
+        platform::Randomize(43200.0);
+        afterFixed.insert(platform::Rnd());
+    }
+    QCOMPARE(afterFixed.size(), std::size_t{4});
+
+    // And through init itself, which re-seeds from the clock.
+    std::set<double> afterInit;
+    for (int i = 0; i < 4; ++i) {
+        Snake snake;
+        snake.init(10, 15, 1, ModMain::DirDown);
+        QVERIFY(snake.Colour >= 0 && snake.Colour <= 4);
+        afterInit.insert(platform::Rnd());
+    }
+    QCOMPARE(afterInit.size(), std::size_t{4});
+}
+
+void TestPlatform::fractionsStayInUnitInterval()
+{
+    platform::SeedRandom(7);
+    double lowest = 1.0, highest = 0.0;
+    std::array<int, 30> columns{};
+    for (int i = 0; i < 200000; ++i) {
+        const double f = platform::Rnd();
+        QVERIFY(f >= 0.0 && f < 1.0);
+        lowest = std::min(lowest, f);
+        highest = std::max(highest, f);
+        ++columns[static_cast<std::size_t>(f * 30)];
+    }
+    // Every column of the field is reachable, and roughly evenly.
+    for (int n : columns)
+        QVERIFY2(n > 5000 && n < 8400, qPrintable(QString::number(n)));
+}
+
+void TestPlatform::scriptedFractionsComeFirstAndAreCounted()
+{
+    platform::SeedRandom(3);
+    const double plain = platform::Rnd();
+    platform::SeedRandom(3);
+    platform::ScriptRandom({0.25, 0.75});
+    QCOMPARE(platform::Rnd(), 0.25);
+    QCOMPARE(platform::Rnd(), 0.75);
+    QCOMPARE(platform::Rnd(), plain);
+    QCOMPARE(platform::RandomDrawCount(), std::uint64_t{3});
+}
+
+void TestPlatform::sameSeedGivesSameSequence()
+{
+    platform::SeedRandom(99);
+    std::vector<double> a, b;
+    for (int i = 0; i < 10; ++i)
+        a.push_back(platform::Rnd());
+    platform::SeedRandom(99);
+    for (int i = 0; i < 10; ++i)
+        b.push_back(platform::Rnd());
+    QCOMPARE(a, b);
+}
+
+void TestPlatform::int16OverflowIsFatal_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("fatal");
+    QTest::newRow("max stays") << 32766 << 1 << false;
+    QTest::newRow("min stays") << -32767 << -1 << false;
+    QTest::newRow("max + 1") << 32767 << 1 << true;
+    QTest::newRow("min - 1") << -32768 << -1 << true;
+    QTest::newRow("big jump") << 0 << 70000 << true;
+}
+
+void TestPlatform::int16OverflowIsFatal()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, fatal);
+    try {
+        const platform::Int16 sum = platform::Add16(static_cast<platform::Int16>(a), b);
+        QVERIFY2(!fatal, "overflow went unnoticed");
+        QCOMPARE(int(sum), a + b);
+    } catch (const FatalMessage& e) {
+        QVERIFY2(fatal, e.what());
+        QVERIFY(QString(e.what()).contains("Overflow"));
+    }
+}
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"

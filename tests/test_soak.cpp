@@ -1,0 +1,246 @@
+// Long headless runs of whole games at the fastest speed: every pass must
+// leave the snakes, the walls and the apple count in a sound state.
+#include "support/GameFixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <random>
+
+using Seg = Snake::Segment;
+
+namespace {
+
+struct Figures {
+    int passes = 0;
+    int levels = 0;
+    int games = 0;
+    int livesLost = 0;
+    int applesEaten = 0;
+};
+
+constexpr std::array<platform::Int16, 4> Directions{ModMain::DirUp, ModMain::DirLeft, ModMain::DirRight,
+                                                    ModMain::DirDown};
+
+Seg ahead(Seg head, platform::Int16 dir)
+{
+    switch (dir) {
+    case ModMain::DirUp: --head.y; break;
+    case ModMain::DirDown: ++head.y; break;
+    case ModMain::DirLeft: --head.x; break;
+    default: ++head.x; break;
+    }
+    return head;
+}
+
+bool onField(Seg s)
+{
+    return s.x >= 0 && s.x < ModMain::FieldSize && s.y >= 0 && s.y < ModMain::FieldSize;
+}
+
+} // namespace
+
+class TestSoak : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup() { fx.tearDown(); }
+
+    // Two players and four computer snakes, 20,000 passes over every level.
+    void twoPlayersAndFourComputers();
+    // One player and four computer snakes, 20,000 passes: lives, restarts and
+    // game overs too.
+    void onePlayerAndFourComputers();
+
+  private:
+    Figures run(int players, int computers, int passes);
+    // Empty when the state after a pass is sound, else what is wrong.
+    QString checkState() const;
+    // A simple player: toward the nearest apple over free squares, now and
+    // then a random free turn.
+    void steerHumans();
+
+    GameFixture fx;
+    std::mt19937 player{2024};
+    int mapCount = 0;
+};
+
+void TestSoak::init()
+{
+    fx.reset(GameFixture::FirstMap::None);
+    const QDir data(QStringLiteral(SNAKE_SOURCE_DIR "/data"));
+    const QStringList shipped = data.entryList({QStringLiteral("map*.dat")}, QDir::Files);
+    for (const QString& name : shipped)
+        QFile::copy(data.filePath(name), QDir(fx.appDir()).filePath(name));
+    mapCount = static_cast<int>(shipped.size());
+    if (mapCount == 0) {
+        fx.writeMap(1, GameFixture::borderedMap());
+        fx.writeMap(2, GameFixture::mapWithWalls({{10, 10}, {11, 10}, {12, 10}, {20, 15}, {20, 16}}, true));
+        fx.writeMap(3, GameFixture::mapWithWalls({{5, 5}, {24, 24}, {15, 12}, {15, 13}, {15, 14}}, false));
+        mapCount = 3;
+    }
+}
+
+QString TestSoak::checkState() const
+{
+    if (!GameFixture::applesConsistent())
+        return QStringLiteral("ApplesLeft %1 but %2 apple cells")
+            .arg(ModMain::ApplesLeft)
+            .arg(ModMain::CountAppleCells());
+    const bool twoPlayers = ModMain::Snakes.size() == 2;
+    const auto check = [&](const Snake& snake, bool human, int index) -> QString {
+        const auto& body = snake.body();
+        const QString who = QStringLiteral("%1 %2").arg(human ? "human" : "computer").arg(index);
+        if (body.size() < 2)
+            return who + QStringLiteral(" has %1 segments").arg(body.size());
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            const Seg s = body[i];
+            if (!onField(s))
+                return who + QStringLiteral(" segment %1 off the field at (%2, %3)").arg(i).arg(s.x).arg(s.y);
+            if (i > 0 && std::abs(s.x - body[i - 1].x) + std::abs(s.y - body[i - 1].y) > 1)
+                return who + QStringLiteral(" segments %1 and %2 apart").arg(i - 1).arg(i);
+            if (ModMain::Map[s.x][s.y] != ModMain::Wall)
+                continue;
+            // Only a start square that is a wall may hold segments, and only
+            // those that have not yet left it (the stacked tail).
+            const Seg tail = body.back();
+            const bool startSquare =
+                human ? tail == (twoPlayers ? Seg{static_cast<platform::Int16>(index ? 20 : 10), 28} : Seg{15, 28})
+                      : tail.y == 1 && tail.x >= 1 && tail.x <= 28;
+            if (s != tail || !startSquare)
+                return who + QStringLiteral(" segment %1 on a wall at (%2, %3)").arg(i).arg(s.x).arg(s.y);
+        }
+        return {};
+    };
+    for (std::size_t i = 0; i < ModMain::Snakes.size(); ++i)
+        if (const QString problem = check(*ModMain::Snakes[i], true, static_cast<int>(i)); !problem.isEmpty())
+            return problem;
+    for (std::size_t i = 0; i < ModMain::ComSnakes.size(); ++i)
+        if (const QString problem = check(*ModMain::ComSnakes[i], false, static_cast<int>(i)); !problem.isEmpty())
+            return problem;
+    return {};
+}
+
+void TestSoak::steerHumans()
+{
+    std::vector<Seg> apples;
+    for (platform::Int16 x = 0; x < ModMain::FieldSize; ++x)
+        for (platform::Int16 y = 0; y < ModMain::FieldSize; ++y)
+            if (ModMain::Map[x][y] > ModMain::Wall)
+                apples.push_back({x, y});
+    const auto distance = [&](Seg s) {
+        int best = 1000;
+        for (const Seg a : apples)
+            best = std::min(best, std::abs(a.x - s.x) + std::abs(a.y - s.y));
+        return best;
+    };
+    for (const auto& snake : ModMain::Snakes) {
+        const Seg head = snake->body()[0];
+        const Seg neck = snake->body()[1];
+        std::vector<platform::Int16> free;
+        platform::Int16 best = 0;
+        int bestDistance = 100000;
+        for (const platform::Int16 d : Directions) {
+            const Seg next = ahead(head, d);
+            if (next == neck || !onField(next) || !ModMain::SquareIsFree(next.x, next.y, false))
+                continue;
+            free.push_back(d);
+            const int dist = distance(next) * 2 + (d == snake->dir ? 0 : 1);
+            if (dist < bestDistance) {
+                bestDistance = dist;
+                best = d;
+            }
+        }
+        if (free.empty())
+            continue;
+        if (player() % 10 == 0)
+            best = free[player() % free.size()];
+        snake->ChangeDirection(best);
+    }
+}
+
+Figures TestSoak::run(int players, int computers, int passes)
+{
+    ModMain::NumPlayers = static_cast<platform::Int16>(players);
+    ModMain::NumComPlayers = static_cast<platform::Int16>(computers);
+    ModMain::SpeedDelay = 0;
+    fx.view().keepLog = false;
+    fx.view().onAllLevelsCompleted = [] {};
+
+    Figures figures;
+    QString failure;
+    fx.view().onEvent = [&](const std::string& event) {
+        if (event.starts_with("caption Level"))
+            ++figures.levels;
+        else if (event.starts_with("label Lives1") && ModMain::GameRunning)
+            ++figures.livesLost;
+    };
+    int seenWaits = 0;
+    int processingPoints = 0;
+    fx.time().onProcessEvents = [&] {
+        if (fx.time().pumpedWaits != seenWaits) { // inside a wait of a sequence
+            seenWaits = fx.time().pumpedWaits;
+            return;
+        }
+        if (!ModMain::GameRunning || !failure.isEmpty())
+            return;
+        // The end of a pass; also the end of a level message or a lost life,
+        // which are counted apart.
+        ++processingPoints;
+        figures.passes = processingPoints - figures.levels - figures.livesLost;
+        if (const QString problem = checkState(); !problem.isEmpty()) {
+            failure = QStringLiteral("pass %1, level %2: %3").arg(figures.passes).arg(ModMain::Level).arg(problem);
+            ModMain::AbortGame();
+            return;
+        }
+        steerHumans();
+        if (figures.passes >= passes)
+            ModMain::AbortGame();
+    };
+    while (figures.passes < passes && failure.isEmpty()) {
+        ModMain::NewGame();
+        ++figures.games;
+        // Keep the recorder small over a long run.
+        figures.applesEaten += fx.played("apple.wav");
+        fx.sound().played.clear();
+    }
+    if (!failure.isEmpty())
+        QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
+    return figures;
+}
+
+void TestSoak::twoPlayersAndFourComputers()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const Figures f = run(2, 4, 20000);
+    if (QTest::currentTestFailed())
+        return;
+    qInfo("two players, four computers on %d maps: %d passes, %d levels completed, %d apples eaten, %d games, %lld ms",
+          mapCount, f.passes, f.levels, f.applesEaten, f.games, clock.elapsed());
+    QVERIFY(f.passes >= 20000);
+    // The game really goes through its levels and starts over.
+    QVERIFY(f.levels >= 2 * mapCount);
+    QVERIFY(f.games >= 2);
+    QCOMPARE(f.livesLost, 0);
+}
+
+void TestSoak::onePlayerAndFourComputers()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const Figures f = run(1, 4, 20000);
+    if (QTest::currentTestFailed())
+        return;
+    qInfo("one player, four computers on %d maps: %d passes, %d levels completed, %d apples eaten, %d games, "
+          "%d lives lost, %lld ms",
+          mapCount, f.passes, f.levels, f.applesEaten, f.games, f.livesLost, clock.elapsed());
+    QVERIFY(f.passes >= 20000);
+    QVERIFY(f.levels > 0);
+    QVERIFY(f.livesLost > 0);
+}
+
+QTEST_MAIN(TestSoak)
+#include "test_soak.moc"
