@@ -1,6 +1,10 @@
 // libFuzzer target: any bytes through the score file reader and writer.
 #include "scores/ScoreFile.h"
 
+#include <QList>
+#include <QString>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
