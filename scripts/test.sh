@@ -10,7 +10,15 @@ export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
 echo "== Build and tests"
 snake_build "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-ctest --test-dir "$SNAKE_BUILD" --output-on-failure -j 2
+passed=0
+run_ctest() {
+    local log
+    log="$(mktemp)"
+    ctest "$@" --output-on-failure -j 2 | tee "$log"
+    passed=$((passed + $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)))
+    rm -f "$log"
+}
+run_ctest --test-dir "$SNAKE_BUILD"
 
 if [ "${SNAKE_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -18,7 +26,7 @@ if [ "${SNAKE_SKIP_SANITIZE:-0}" != 1 ]; then
     ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1" \
     LSAN_OPTIONS="suppressions=$SNAKE_ROOT/tests/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-        ctest --test-dir "$SNAKE_ROOT/build-asan" --output-on-failure -j 2
+        run_ctest --test-dir "$SNAKE_ROOT/build-asan"
 fi
 
 if [ "${SNAKE_SKIP_FUZZ:-0}" != 1 ]; then
@@ -42,6 +50,8 @@ if [ "${SNAKE_SKIP_FUZZ:-0}" != 1 ]; then
             -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$corpus" \
             2>"$work/$name.log") || { tail -n 60 "$work/$name.log"; echo "fuzz_$name failed"; exit 1; }
         grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|Done)" "$work/$name.log" || true
+        passed=$((passed + 1))
     done
 fi
-echo "== All tests passed"
+echo "== Summary"
+echo "$passed passed, 0 failed"
