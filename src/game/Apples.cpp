@@ -1,7 +1,9 @@
 #include "game/ModMain.h"
 
 #include "platform/Random.h"
+#include "snake/Snake.h"
 
+#include <array>
 #include <cmath>
 
 namespace ModMain {
@@ -9,12 +11,28 @@ namespace {
 
 Int16 randomSquare() { return static_cast<Int16>(std::floor(platform::Rnd() * FieldSize)); }
 
+void markSnakes(const SnakeList& snakes, std::array<std::array<bool, FieldSize>, FieldSize>& used)
+{
+    for (const auto& snake : snakes) {
+        for (const Snake::Segment& s : snake->body()) {
+            if (s.x >= 0 && s.x < FieldSize && s.y >= 0 && s.y < FieldSize)
+                used[s.x][s.y] = true;
+        }
+    }
+}
+
+// Squares where an apple may go: the same rule as SquareIsFree(x, y, true),
+// but one walk over the snakes instead of one per square.
 int countStrictlyFree()
 {
+    std::array<std::array<bool, FieldSize>, FieldSize> used{};
+    markSnakes(Snakes, used);
+    if (ComSnakesOn)
+        markSnakes(ComSnakes, used);
     int free = 0;
-    for (Int16 x = 0; x < FieldSize; ++x)
-        for (Int16 y = 0; y < FieldSize; ++y)
-            free += SquareIsFree(x, y, true) ? 1 : 0;
+    for (int x = 0; x < FieldSize; ++x)
+        for (int y = 0; y < FieldSize; ++y)
+            free += (Map[x][y] == Empty && !used[x][y]) ? 1 : 0;
     return free;
 }
 
