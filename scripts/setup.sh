@@ -6,7 +6,7 @@ SNAKE_BUILD="${SNAKE_BUILD:-$SNAKE_ROOT/build}"
 
 snake_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libsdl2-mixer-dev fonts-urw-base35 libbenchmark-dev
+    qt6-base-dev libxcb1-dev libsdl2-mixer-dev fonts-urw-base35 libbenchmark-dev
     xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
 )
 

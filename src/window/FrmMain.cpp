@@ -49,6 +49,10 @@ FrmMain::FrmMain()
     , LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17}))
     , LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17}))
     , Menu(BuildMainMenu(*menuBar()))
+    , CloseBox(*this, [this] {
+        Int16 cancel = 0;
+        Form_Unload(cancel);
+    })
 {
     setWindowTitle(QStringLiteral("Snake Game - By Quarvel"));
     setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));

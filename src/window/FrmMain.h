@@ -2,6 +2,7 @@
 // The main window: playfield, status labels, message label, title picture
 // and the menus through which games are started, paused and aborted.
 #include "game/GameView.h"
+#include "platform/CloseRequest.h"
 #include "platform/Int16.h"
 #include "window/MainMenu.h"
 
@@ -70,6 +71,8 @@ protected:
 private:
     void SetMenusInGame();
 
+    // The close box still ends the game while a modal box is up.
+    const platform::CloseRequestFilter CloseBox;
     int NewGameDepth = 0;       // New Game handlers active on the stack
     bool NewGamePending = false; // asked for while an aborted game unwinds
 };

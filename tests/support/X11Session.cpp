@@ -1,0 +1,292 @@
+#include "support/X11Session.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// Built beside the tests by tests/tools.
+QString CloseHelper() { return QCoreApplication::applicationDirPath() + QStringLiteral("/tools/wm_close"); }
+
+// xdotool's --name takes a POSIX extended regular expression.
+QString WholeTitlePattern(const QString& title)
+{
+    static const QString special = QStringLiteral(".[]{}()\\*+?^$|");
+    QString pattern = QStringLiteral("^");
+    for (const QChar c : title) {
+        if (special.contains(c))
+            pattern += QLatin1Char('\\');
+        pattern += c;
+    }
+    return pattern + QLatin1Char('$');
+}
+
+std::optional<QString> RunTool(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                               int timeoutMs)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return std::nullopt;
+    }
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+// Copies `from` into `to`, keeping the permission bits (the executable!).
+bool CopyTree(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    const QDir source(from);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString target = to + QLatin1Char('/') + source.relativeFilePath(info.filePath());
+        if (info.isDir()) {
+            if (!QDir().mkpath(target))
+                return false;
+        } else if (!QFile::copy(info.filePath(), target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QString MissingX11Tools()
+{
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            return QStringLiteral("%1 is not installed (scripts/setup.sh installs it)").arg(QLatin1String(tool));
+    }
+    if (!QFileInfo(CloseHelper()).isExecutable())
+        return QStringLiteral("the close-request helper %1 was not built (needs libxcb1-dev)").arg(CloseHelper());
+    return {};
+}
+
+X11Session::X11Session()
+{
+    // -displayfd picks a free display and writes its number to stdout.
+    Server.start(QStringLiteral("Xvfb"),
+                 {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    if (!Server.waitForStarted(5000))
+        return;
+    QString number;
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && !number.endsWith(QLatin1Char('\n'))) {
+        if (Server.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            number += QString::fromLatin1(Server.readAllStandardOutput());
+        else if (Server.state() != QProcess::Running)
+            break;
+    }
+    number = number.trimmed();
+    if (!number.isEmpty())
+        Display = QLatin1Char(':') + number;
+}
+
+X11Session::~X11Session()
+{
+    Server.terminate();
+    if (!Server.waitForFinished(3000)) {
+        Server.kill();
+        Server.waitForFinished(1000);
+    }
+}
+
+QProcessEnvironment X11Session::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), Display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    return env;
+}
+
+std::optional<QString> X11Session::xdotool(const QStringList& args, int timeoutMs) const
+{
+    return RunTool(QStringLiteral("xdotool"), args, environment(), timeoutMs);
+}
+
+std::optional<QString> X11Session::waitForWindow(const QString& title, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    do {
+        // xdotool exits with 1 while nothing matches; poll instead of --sync
+        // so that the wait has an end.
+        const auto found = xdotool({"search", "--onlyvisible", "--name", WholeTitlePattern(title)});
+        if (found) {
+            const QString id = found->section(QLatin1Char('\n'), 0, 0).trimmed();
+            if (!id.isEmpty())
+                return id;
+        }
+        QTest::qWait(50);
+    } while (!deadline.hasExpired());
+    return std::nullopt;
+}
+
+bool X11Session::hasWindow(const QString& title) const
+{
+    return xdotool({"search", "--onlyvisible", "--name", WholeTitlePattern(title)}).has_value();
+}
+
+bool X11Session::focus(const QString& id) const { return xdotool({"windowfocus", "--sync", id}, 5000).has_value(); }
+
+bool X11Session::key(const QString& keys) const
+{
+    return xdotool(QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)).has_value();
+}
+
+bool X11Session::type(const QString& text) const { return xdotool({"type", "--delay", "20", text}).has_value(); }
+
+bool X11Session::requestClose(const QString& id) const
+{
+    return RunTool(CloseHelper(), {id}, environment(), 5000).has_value();
+}
+
+GameFolder::GameFolder(const QString& playableFolder)
+{
+    // Readable by everyone: some cases run the game as another user.
+    QFile::setPermissions(Root.path(), QFile::permissions(Root.path()) | QFileDevice::ReadGroup |
+                                           QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    Ready = Root.isValid() && CopyTree(playableFolder, path()) &&
+            QFileInfo(executable()).isExecutable();
+}
+
+QString GameFolder::path() const { return Root.path() + QStringLiteral("/game"); }
+
+QString GameFolder::file(const QString& name) const { return path() + QLatin1Char('/') + name; }
+
+bool GameFolder::writeMap(const QString& name, const QStringList& rows) const
+{
+    QByteArray bytes;
+    for (int y = 0; y < 30; ++y) {
+        const QByteArray row = y < rows.size() ? rows[y].toLatin1() : QByteArray();
+        bytes += row.leftJustified(30, ' ') + "\r\n";
+    }
+    return write(name, bytes);
+}
+
+bool GameFolder::write(const QString& name, const QByteArray& bytes) const
+{
+    QFile f(file(name));
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray GameFolder::read(const QString& name) const
+{
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool GameFolder::remove(const QString& name) const { return QFile::remove(file(name)); }
+
+bool GameFolder::removeMaps() const
+{
+    bool ok = true;
+    for (const QString& name : QDir(path()).entryList({QStringLiteral("map*.dat")}, QDir::Files))
+        ok = remove(name) && ok;
+    return ok;
+}
+
+GameProcess::GameProcess(const X11Session& x, const QString& executable, const QStringList& wrapper)
+    : X(x)
+    , Executable(executable)
+    , Wrapper(wrapper)
+{
+}
+
+GameProcess::~GameProcess()
+{
+    if (Process.state() != QProcess::NotRunning) {
+        Process.kill();
+        Process.waitForFinished(2000);
+    }
+}
+
+bool GameProcess::start()
+{
+    Process.setProcessEnvironment(X.environment());
+    Process.setWorkingDirectory(QFileInfo(Executable).absolutePath());
+    if (Wrapper.isEmpty())
+        Process.start(Executable, {});
+    else
+        Process.start(Wrapper.front(), Wrapper.mid(1) << Executable);
+    if (!Process.waitForStarted(10000))
+        return false;
+    const auto id = X.waitForWindow(QStringLiteral("Snake Game - By Quarvel"), 15000);
+    if (!id)
+        return false;
+    Window = *id;
+    return focusMain();
+}
+
+bool GameProcess::focusMain() const { return X.focus(Window); }
+
+bool GameProcess::waitForExit(int timeoutMs)
+{
+    const bool finished = Process.state() == QProcess::NotRunning || Process.waitForFinished(timeoutMs);
+    if (!finished) {
+        Process.kill();
+        Process.waitForFinished(2000);
+    }
+    Errors += Process.readAllStandardError();
+    return finished;
+}
+
+QString GameProcess::standardError()
+{
+    QCoreApplication::processEvents(); // QProcess reads its pipes from the event loop
+    Errors += Process.readAllStandardError();
+    return QString::fromLocal8Bit(Errors);
+}
+
+bool GameProcess::waitForStandardError(const QString& text, int timeoutMs)
+{
+    return waitUntil([&] { return standardError().contains(text); }, timeoutMs);
+}
+
+bool GameProcess::inPlainSleep() const
+{
+    // The system call the main thread is blocked in: clock_nanosleep or
+    // nanosleep while the game sleeps, poll while Qt waits for events.
+    QFile f(QStringLiteral("/proc/%1/syscall").arg(Process.processId()));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    bool ok = false;
+    const long call = f.readLine().split(' ').value(0).trimmed().toLong(&ok);
+    if (!ok)
+        return false; // "running"
+#ifdef SYS_nanosleep
+    if (call == SYS_nanosleep)
+        return true;
+#endif
+    return call == SYS_clock_nanosleep;
+}
+
+bool GameProcess::waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+bool RunningAsRoot() { return ::geteuid() == 0; }

@@ -1,0 +1,116 @@
+#pragma once
+// The real game executable under an X server of its own: Xvfb on a free
+// display, xdotool for keys and window lookup, the close-request helper, a
+// private copy of the playable folder, and the game process itself.
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <optional>
+
+// Why the real window cannot be driven here (a missing program), or empty.
+QString MissingX11Tools();
+
+class X11Session {
+public:
+    // Starts Xvfb; ready() tells whether it came up.
+    X11Session();
+    ~X11Session();
+    X11Session(const X11Session&) = delete;
+    X11Session& operator=(const X11Session&) = delete;
+
+    bool ready() const { return !Display.isEmpty(); }
+    QString display() const { return Display; }
+    // The system environment with DISPLAY, the xcb platform and silent sound.
+    QProcessEnvironment environment() const;
+
+    // Runs xdotool with `args`; its output, or nothing when it failed.
+    std::optional<QString> xdotool(const QStringList& args, int timeoutMs = 10000) const;
+    // Id of a visible window whose whole title is `title`, waiting for it.
+    std::optional<QString> waitForWindow(const QString& title, int timeoutMs = 10000) const;
+    // Whether a visible window with that whole title exists right now.
+    bool hasWindow(const QString& title) const;
+    // Gives the window the keyboard focus (no window manager runs here).
+    bool focus(const QString& id) const;
+    // Presses keys ("F2", "ctrl+q", "Down Return") in the focused window.
+    bool key(const QString& keys) const;
+    bool type(const QString& text) const;
+    // The close box: a WM_DELETE_WINDOW request to the window.
+    bool requestClose(const QString& id) const;
+
+private:
+    QProcess Server;
+    QString Display;
+};
+
+// A private copy of the build's playable folder (executable, maps, sounds).
+class GameFolder {
+public:
+    // Copies `playableFolder` (the build's game/ folder).
+    explicit GameFolder(const QString& playableFolder);
+    bool ready() const { return Ready; }
+    QString path() const;
+    QString file(const QString& name) const;
+    // A map of 30 CR LF lines; rows past the given ones are empty.
+    bool writeMap(const QString& name, const QStringList& rows) const;
+    bool write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const;
+    bool remove(const QString& name) const;
+    // Every map*.dat of the copy is removed.
+    bool removeMaps() const;
+    // The executable of the copy.
+    QString executable() const { return file(QStringLiteral("snake")); }
+
+private:
+    QTemporaryDir Root; // the game folder lies one level down, in game/
+    bool Ready = false;
+};
+
+// The real game, started in its folder under the session's display.
+class GameProcess {
+public:
+    // `wrapper` runs before the executable (for instance setpriv and its
+    // arguments); empty runs the executable itself.
+    GameProcess(const X11Session& x, const QString& executable, const QStringList& wrapper = {});
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // Starts the game and waits for its main window; false on failure.
+    bool start();
+    QString windowId() const { return Window; }
+    // The main window has the focus again (after a dialog, for instance).
+    bool focusMain() const;
+    bool running() const { return Process.state() == QProcess::Running; }
+
+    // Waits for the end; a game still running then is killed and false is
+    // returned.
+    bool waitForExit(int timeoutMs);
+    bool crashed() const { return Process.exitStatus() != QProcess::NormalExit; }
+    int exitCode() const { return Process.exitCode(); }
+    // What the game wrote to stderr so far.
+    QString standardError();
+    // Waits until stderr holds `text`.
+    bool waitForStandardError(const QString& text, int timeoutMs);
+
+    // The game's main thread sleeps without handling events, as in the
+    // one-second waits at the start of a game, a level or a round.
+    bool inPlainSleep() const;
+    // Polls every few milliseconds until `condition` holds; false on timeout.
+    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
+
+private:
+    const X11Session& X;
+    QString Executable;
+    QStringList Wrapper;
+    QProcess Process;
+    QString Window;
+    QByteArray Errors;
+};
+
+// Whether this process may write into folders it has made read-only (root).
+bool RunningAsRoot();

@@ -1,0 +1,191 @@
+// Closing the real game while it waits inside a game or shows a modal box:
+// the program always ends at once with status 0, whatever it was doing.
+#include "support/X11Session.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+enum class Close { Exit, CloseBox };
+
+// Walls everywhere but the start column's lowest four squares: the first
+// batch can only lie on the three squares above the start, which the snake
+// eats in its first three steps, so level 1 is completed about two passes
+// after the new game's wait.
+QStringList ThreeAppleMap()
+{
+    QStringList rows(30, QString(30, QLatin1Char('X')));
+    for (int y = 25; y <= 28; ++y)
+        rows[y][15] = QLatin1Char(' ');
+    return rows;
+}
+
+// An open field with one wall two squares above the start: the snake
+// crashes in the first pass and in every pass after a restarted round.
+QStringList WallAboveStartMap()
+{
+    QStringList rows(30, QString());
+    rows[26] = QString(15, QLatin1Char(' ')) + QLatin1Char('X');
+    return rows;
+}
+
+constexpr int ExitTimeoutMs = 5000;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Close)
+
+class TestCloseWaits : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void closingDuringAWaitEndsTheGame_data();
+    void closingDuringAWaitEndsTheGame();
+    void closingDuringAModalBoxEndsTheGame_data();
+    void closingDuringAModalBoxEndsTheGame();
+
+private:
+    // Starts the game in the prepared folder and chooses New Game.
+    bool startGame(GameFolder& folder, GameProcess& game);
+    // Closes the game the chosen way and checks the clean end.
+    void closeAndExpectStatusZero(GameProcess& game, Close how);
+
+    std::unique_ptr<X11Session> X;
+};
+
+void TestCloseWaits::initTestCase()
+{
+    const QString missing = MissingX11Tools();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    X = std::make_unique<X11Session>();
+    if (!X->ready())
+        QSKIP("Xvfb did not start");
+}
+
+void TestCloseWaits::cleanupTestCase() { X.reset(); }
+
+bool TestCloseWaits::startGame(GameFolder& folder, GameProcess& game)
+{
+    if (!folder.ready() || !game.start())
+        return false;
+    return X->key(QStringLiteral("F2"));
+}
+
+void TestCloseWaits::closeAndExpectStatusZero(GameProcess& game, Close how)
+{
+    QVERIFY2(game.running(), "the game ended before it was closed");
+    if (how == Close::Exit) {
+        QVERIFY(game.focusMain());
+        QVERIFY(X->key(QStringLiteral("ctrl+q")));
+    } else {
+        QVERIFY(X->requestClose(game.windowId()));
+    }
+    const bool ended = game.waitForExit(ExitTimeoutMs);
+    QVERIFY2(ended, "the game was still running 5 s after it was closed");
+    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
+    QCOMPARE(game.exitCode(), 0);
+}
+
+void TestCloseWaits::closingDuringAWaitEndsTheGame_data()
+{
+    QTest::addColumn<QString>("wait");
+    QTest::addColumn<Close>("how");
+    for (const char* wait : {"new game", "level completed", "next level", "restarted round", "game over"}) {
+        QTest::addRow("%s wait, Exit", wait) << QString::fromLatin1(wait) << Close::Exit;
+        QTest::addRow("%s wait, close box", wait) << QString::fromLatin1(wait) << Close::CloseBox;
+    }
+}
+
+// Exit and the close box end the program at once, also from the one-second
+// waits that handle no events (the request is taken as soon as they end) and
+// from the two-second waits of the level and game-over sequences.
+void TestCloseWaits::closingDuringAWaitEndsTheGame()
+{
+    QFETCH(QString, wait);
+    QFETCH(Close, how);
+    GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
+    QVERIFY(folder.removeMaps());
+    folder.remove(QStringLiteral("scores.dat"));
+    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"),
+                            wait == QLatin1String("restarted round") ? WallAboveStartMap() : ThreeAppleMap()));
+    if (wait == QLatin1String("next level"))
+        QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), ThreeAppleMap()));
+    GameProcess game(*X, folder.executable());
+    QVERIFY2(startGame(folder, game), "the game window did not come up");
+
+    const auto sleeping = [&game] { return game.inPlainSleep(); };
+    const auto awake = [&game] { return !game.inPlainSleep(); };
+    QVERIFY2(GameProcess::waitUntil(sleeping, 5000), "the new game's one-second wait never came");
+
+    if (wait == QLatin1String("level completed")) {
+        // The level is completed two passes after the new game's wait; its
+        // message then stays up for two seconds.
+        QVERIFY(GameProcess::waitUntil(awake, 3000));
+        QTest::qWait(900);
+        QVERIFY(!game.inPlainSleep());
+    } else if (wait == QLatin1String("next level")) {
+        QVERIFY(GameProcess::waitUntil(awake, 3000));
+        QVERIFY2(GameProcess::waitUntil(sleeping, 5000), "the next level's one-second wait never came");
+        QTest::qWait(200);
+    } else if (wait == QLatin1String("restarted round")) {
+        // The first crash follows the new game's wait at once, so the two
+        // one-second waits run back to back.
+        QTest::qWait(1500);
+        QVERIFY2(game.inPlainSleep(), "not inside the restarted round's wait");
+    } else if (wait == QLatin1String("game over")) {
+        // Level 1 is the last: its box is answered, then "Game Over" shows.
+        const auto box = X->waitForWindow(QStringLiteral("Congratulations!"), 6000);
+        QVERIFY2(box, "the \"All levels completed!\" box never came");
+        QVERIFY(X->focus(*box));
+        QVERIFY(X->key(QStringLiteral("Return")));
+        QVERIFY(GameProcess::waitUntil([&] { return !X->hasWindow(QStringLiteral("Congratulations!")); }, 3000));
+        QTest::qWait(500);
+    } else {
+        QTest::qWait(200);
+    }
+    closeAndExpectStatusZero(game, how);
+}
+
+void TestCloseWaits::closingDuringAModalBoxEndsTheGame_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("all levels completed") << QStringLiteral("Congratulations!");
+    QTest::newRow("top-score prompt") << QStringLiteral("Congratulations, you have a top score!");
+    QTest::newRow("fatal error") << QStringLiteral("Snake Game");
+}
+
+// The close box ends the program with status 0 while a modal box is up;
+// closing is never refused. (Keys go to the box then, so Exit's Ctrl+Q
+// does not reach the menu, as with any modal box.)
+void TestCloseWaits::closingDuringAModalBoxEndsTheGame()
+{
+    QFETCH(QString, box);
+    GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
+    QVERIFY(folder.removeMaps());
+    folder.remove(QStringLiteral("scores.dat"));
+    if (box != QLatin1String("Snake Game"))
+        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), ThreeAppleMap()));
+    GameProcess game(*X, folder.executable());
+    QVERIFY2(startGame(folder, game), "the game window did not come up");
+
+    if (box == QLatin1String("Congratulations, you have a top score!")) {
+        // The score of 2 beats the empty table once the game is over.
+        const auto levels = X->waitForWindow(QStringLiteral("Congratulations!"), 6000);
+        QVERIFY2(levels, "the \"All levels completed!\" box never came");
+        QVERIFY(X->focus(*levels));
+        QVERIFY(X->key(QStringLiteral("Return")));
+    }
+    const auto shown = X->waitForWindow(box, 6000);
+    QVERIFY2(shown, qPrintable(QStringLiteral("the box \"%1\" never came").arg(box)));
+    QTest::qWait(200);
+    closeAndExpectStatusZero(game, Close::CloseBox);
+}
+
+QTEST_MAIN(TestCloseWaits)
+#include "test_close_waits.moc"

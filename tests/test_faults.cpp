@@ -1,0 +1,301 @@
+// Broken game folders given to the real executable: a missing or short level
+// map, a folder the game may not write, junk sound files and a damaged score
+// file. Each gets a clear message or the documented silent default, and the
+// program never crashes.
+#include "scores/ScoreFile.h"
+#include "support/X11Session.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int ExitTimeoutMs = 5000;
+
+QByteArray Junk(int size, quint32 seed)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator random(seed);
+    for (char& b : bytes)
+        b = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+// Bytes of a string literal, inner zero bytes included.
+template <std::size_t N>
+QByteArray Bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, static_cast<qsizetype>(N - 1));
+}
+
+// A map that ends after `lines` rows without walls.
+QByteArray ShortMap(int lines)
+{
+    QByteArray bytes;
+    for (int y = 0; y < lines; ++y)
+        bytes += QByteArray(30, ' ') + "\r\n";
+    return bytes;
+}
+
+// Walls everywhere but the start column's lowest four squares: the snake
+// eats the three apples of each batch in its first steps.
+QStringList ThreeAppleMap()
+{
+    QStringList rows(30, QString(30, QLatin1Char('X')));
+    for (int y = 25; y <= 28; ++y)
+        rows[y][15] = QLatin1Char(' ');
+    return rows;
+}
+
+// One wall two squares above the start: every life ends in the first pass.
+QStringList WallAboveStartMap()
+{
+    QStringList rows(30, QString());
+    rows[26] = QString(15, QLatin1Char(' ')) + QLatin1Char('X');
+    return rows;
+}
+
+// A table of ten entries that every score of 0 or more beats.
+QByteArray NegativeTable()
+{
+    ModHigh::ScoreTable table;
+    for (int i = 0; i < 10; ++i)
+        table[static_cast<std::size_t>(i)] = {"Loser " + std::to_string(i), static_cast<platform::Int16>(-10 - i)};
+    return ModHigh::EncodeScoreFile(table, {});
+}
+
+// Hands `path` (and what lies in it) to the unprivileged user.
+bool GiveTo(const passwd& user, const QString& path)
+{
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        if (::chown(QFile::encodeName(it.next()).constData(), user.pw_uid, user.pw_gid) != 0)
+            return false;
+    }
+    return ::chown(QFile::encodeName(path).constData(), user.pw_uid, user.pw_gid) == 0;
+}
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void unreadableFirstMapEndsWithAClearMessage_data();
+    void unreadableFirstMapEndsWithAClearMessage();
+    void readOnlyFolderKeepsTheOldScoresAndSaysSo();
+    void junkSoundFilesAreSkippedSilently();
+    void damagedScoreFileStillOpensTheHallOfFame_data();
+    void damagedScoreFileStillOpensTheHallOfFame();
+
+private:
+    std::unique_ptr<X11Session> X;
+};
+
+void TestFaults::initTestCase()
+{
+    const QString missing = MissingX11Tools();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    X = std::make_unique<X11Session>();
+    if (!X->ready())
+        QSKIP("Xvfb did not start");
+}
+
+void TestFaults::cleanupTestCase() { X.reset(); }
+
+void TestFaults::unreadableFirstMapEndsWithAClearMessage_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no map1.dat") << "missing" << "map1.dat\": file not found.";
+    QTest::newRow("map1.dat of 10 lines") << "10 lines" << "map1.dat\": input past end of file (line 11 of 30";
+    QTest::newRow("empty map1.dat") << "empty" << "map1.dat\": input past end of file (line 1 of 30";
+    QTest::newRow("map1.dat is a folder") << "folder" << "map1.dat\": file not found.";
+}
+
+// A first map that cannot be read stops the program at New Game: the message
+// names the file and the failure (on stderr and in a box), and once the box
+// is answered the program ends with a failure status, not a crash.
+void TestFaults::unreadableFirstMapEndsWithAClearMessage()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
+    QVERIFY(folder.ready());
+    QVERIFY(folder.remove(QStringLiteral("map1.dat")));
+    if (fault == QLatin1String("10 lines"))
+        QVERIFY(folder.write(QStringLiteral("map1.dat"), ShortMap(10)));
+    else if (fault == QLatin1String("empty"))
+        QVERIFY(folder.write(QStringLiteral("map1.dat"), {}));
+    else if (fault == QLatin1String("folder"))
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("map1.dat")));
+
+    GameProcess game(*X, folder.executable());
+    QVERIFY2(game.start(), "the game window did not come up");
+    QVERIFY(X->key(QStringLiteral("F2")));
+    const auto box = X->waitForWindow(QStringLiteral("Snake Game"), 5000);
+    QVERIFY2(box, "no error box");
+    QVERIFY2(game.waitForStandardError(message, 2000), qPrintable(game.standardError()));
+    const QString errors = game.standardError();
+    QVERIFY2(errors.contains(QStringLiteral("snake: Cannot load the level map \"") + folder.path() + QLatin1Char('/')),
+             qPrintable(errors));
+
+    QVERIFY(X->focus(*box));
+    QVERIFY(X->key(QStringLiteral("Return")));
+    QVERIFY2(game.waitForExit(ExitTimeoutMs), "the game went on after the fatal error");
+    QVERIFY(!game.crashed());
+    QVERIFY(game.exitCode() != 0);
+}
+
+// In a folder the player may not write, a top score is still asked for and
+// shown, the failed save is reported, and scores.dat keeps its old bytes.
+void TestFaults::readOnlyFolderKeepsTheOldScoresAndSaysSo()
+{
+    GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
+    QVERIFY(folder.ready());
+    QVERIFY(folder.removeMaps());
+    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), WallAboveStartMap()));
+    const QByteArray table = NegativeTable();
+    QVERIFY(folder.write(QStringLiteral("scores.dat"), table));
+
+    QStringList wrapper;
+    if (RunningAsRoot()) {
+        // Root writes anywhere; the game runs as a user whose own folder and
+        // file these are, so only the folder's missing write bit stops it.
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("running as root without the user nobody or setpriv to drop privileges");
+        QVERIFY(GiveTo(*nobody, folder.path()));
+        wrapper = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+    }
+    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                     QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                     QFileDevice::ReadOther | QFileDevice::ExeOther));
+    // Writable again on the way out, however the test ends, so that the
+    // temporary folder can be removed.
+    const std::unique_ptr<const GameFolder, void (*)(const GameFolder*)> restore(&folder, [](const GameFolder* f) {
+        QFile::setPermissions(f->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    const QStringList entriesBefore = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+    GameProcess game(*X, folder.executable(), wrapper);
+    QVERIFY2(game.start(), "the game window did not come up");
+    QVERIFY(X->key(QStringLiteral("F2")));
+    // Five lives of about a second each, then two seconds of "Game Over".
+    const auto prompt = X->waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
+    QVERIFY2(prompt, qPrintable(QStringLiteral("no top-score prompt; stderr: ") + game.standardError()));
+    QVERIFY(X->focus(*prompt));
+    QVERIFY(X->type(QStringLiteral("Reader")));
+    QVERIFY(X->key(QStringLiteral("Return")));
+
+    const auto error = X->waitForWindow(QStringLiteral("High Scores"), 5000);
+    QVERIFY2(error, "the failed save was not reported");
+    QVERIFY(X->focus(*error));
+    QVERIFY(X->key(QStringLiteral("Return")));
+    // The entry is still shown for this run.
+    QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
+
+    QCOMPARE(folder.read(QStringLiteral("scores.dat")), table);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), entriesBefore);
+    QVERIFY(game.focusMain());
+    QVERIFY(X->key(QStringLiteral("ctrl+q")));
+    QVERIFY(game.waitForExit(ExitTimeoutMs));
+    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
+    QCOMPARE(game.exitCode(), 0);
+}
+
+// Sound files that are not sounds (random bytes, a header that lies, an
+// empty file, a folder) are skipped: the game plays, eats and completes a
+// level with every effect asked for, and ends normally.
+void TestFaults::junkSoundFilesAreSkippedSilently()
+{
+    GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
+    QVERIFY(folder.ready());
+    QVERIFY(folder.removeMaps());
+    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), ThreeAppleMap()));
+    QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), ThreeAppleMap()));
+    QVERIFY(folder.write(QStringLiteral("sounds/apple.wav"), Junk(4096, 1)));
+    const QByteArray lying = Bytes("RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0\x01\0\x02\0");
+    QVERIFY(folder.write(QStringLiteral("sounds/die.wav"), lying + Junk(64, 2)));
+    QVERIFY(folder.write(QStringLiteral("sounds/level.wav"), {}));
+    QVERIFY(folder.remove(QStringLiteral("sounds/gameover.wav")));
+    QVERIFY(QDir(folder.file(QStringLiteral("sounds"))).mkdir(QStringLiteral("gameover.wav")));
+    QVERIFY(folder.write(QStringLiteral("sounds/newgame.wav"), Bytes("RIFF\x24\0\0\0WAVEdata") + Junk(600, 3)));
+
+    GameProcess game(*X, folder.executable());
+    QVERIFY2(game.start(), "the game window did not come up");
+    QVERIFY(X->key(QStringLiteral("F2")));
+    // New game, three apples, level completed (2 s), level 2, a few passes.
+    QTest::qWait(5500);
+    QVERIFY2(game.running(), qPrintable(game.standardError()));
+    QVERIFY(game.focusMain());
+    QVERIFY(X->key(QStringLiteral("ctrl+q")));
+    QVERIFY(game.waitForExit(ExitTimeoutMs));
+    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
+    QCOMPARE(game.exitCode(), 0);
+}
+
+void TestFaults::damagedScoreFileStillOpensTheHallOfFame_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("random bytes") << "random" << false;
+    QTest::newRow("a few bytes") << "short" << false;
+    QTest::newRow("a folder") << "folder" << true;
+}
+
+// High Scores with a damaged scores.dat: bytes of any kind read as some
+// table without a word; a folder in its place is reported. Either way the
+// Hall of Fame opens and the game goes on.
+void TestFaults::damagedScoreFileStillOpensTheHallOfFame()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, reported);
+    GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
+    QVERIFY(folder.ready());
+    folder.remove(QStringLiteral("scores.dat"));
+    if (damage == QLatin1String("random"))
+        QVERIFY(folder.write(QStringLiteral("scores.dat"), Junk(2560 + 77, 4)));
+    else if (damage == QLatin1String("short"))
+        QVERIFY(folder.write(QStringLiteral("scores.dat"), "\x7f\xff\x05"));
+    else
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("scores.dat")));
+    const QByteArray before = folder.read(QStringLiteral("scores.dat"));
+
+    GameProcess game(*X, folder.executable());
+    QVERIFY2(game.start(), "the game window did not come up");
+    // The Game menu by mouse, then its fourth item, High Scores.
+    QVERIFY(X->xdotool({"mousemove", "--window", game.windowId(), "20", "10", "click", "1"}));
+    QTest::qWait(300);
+    QVERIFY(X->key(QStringLiteral("Down Down Down Down Return")));
+    if (reported) {
+        const auto error = X->waitForWindow(QStringLiteral("High Scores"), 5000);
+        QVERIFY2(error, "the unreadable score file was not reported");
+        QVERIFY(X->focus(*error));
+        QVERIFY(X->key(QStringLiteral("Return")));
+    }
+    QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame");
+    QVERIFY(!X->hasWindow(QStringLiteral("High Scores")) || reported);
+    QCOMPARE(folder.read(QStringLiteral("scores.dat")), before);
+
+    QVERIFY(game.focusMain());
+    QVERIFY(X->key(QStringLiteral("ctrl+q")));
+    QVERIFY(game.waitForExit(ExitTimeoutMs));
+    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
+    QCOMPARE(game.exitCode(), 0);
+}
+
+QTEST_MAIN(TestFaults)
+#include "test_faults.moc"
