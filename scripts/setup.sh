@@ -28,11 +28,19 @@ snake_install_missing() {
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# snake_build DIR [cmake options...] [-- targets...]
 snake_build() {
     local dir="$1"
     shift
+    local options=() targets=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+    [ $# -gt 0 ] && shift && targets=("$@")
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+        cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null
     fi
-    cmake --build "$dir" -j "$(nproc)"
+    if [ ${#targets[@]} -gt 0 ]; then
+        cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
+    else
+        cmake --build "$dir" -j "$(nproc)"
+    fi
 }
