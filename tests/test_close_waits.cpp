@@ -1,5 +1,6 @@
 // Closing the real game while it waits inside a game or shows a modal box:
 // the program always ends at once with status 0, whatever it was doing.
+#include "support/TestMaps.h"
 #include "support/X11Session.h"
 
 #include <QtTest>
@@ -9,27 +10,6 @@
 namespace {
 
 enum class Close { Exit, CloseBox };
-
-// Walls everywhere but the start column's lowest four squares: the first
-// batch can only lie on the three squares above the start, which the snake
-// eats in its first three steps, so level 1 is completed about two passes
-// after the new game's wait.
-QStringList ThreeAppleMap()
-{
-    QStringList rows(30, QString(30, QLatin1Char('X')));
-    for (int y = 25; y <= 28; ++y)
-        rows[y][15] = QLatin1Char(' ');
-    return rows;
-}
-
-// An open field with one wall two squares above the start: the snake
-// crashes in the first pass and in every pass after a restarted round.
-QStringList WallAboveStartMap()
-{
-    QStringList rows(30, QString());
-    rows[26] = QString(15, QLatin1Char(' ')) + QLatin1Char('X');
-    return rows;
-}
 
 constexpr int ExitTimeoutMs = 5000;
 
@@ -113,9 +93,9 @@ void TestCloseWaits::closingDuringAWaitEndsTheGame()
     QVERIFY(folder.removeMaps());
     folder.remove(QStringLiteral("scores.dat"));
     QVERIFY(folder.writeMap(QStringLiteral("map1.dat"),
-                            wait == QLatin1String("restarted round") ? WallAboveStartMap() : ThreeAppleMap()));
+                            wait == QLatin1String("restarted round") ? TestMaps::WallAboveStartMap() : TestMaps::ThreeAppleMap()));
     if (wait == QLatin1String("next level"))
-        QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), ThreeAppleMap()));
+        QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), TestMaps::ThreeAppleMap()));
     GameProcess game(*X, folder.executable());
     QVERIFY2(startGame(folder, game), "the game window did not come up");
 
@@ -170,7 +150,7 @@ void TestCloseWaits::closingDuringAModalBoxEndsTheGame()
     QVERIFY(folder.removeMaps());
     folder.remove(QStringLiteral("scores.dat"));
     if (box != QLatin1String("Snake Game"))
-        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), ThreeAppleMap()));
+        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::ThreeAppleMap()));
     GameProcess game(*X, folder.executable());
     QVERIFY2(startGame(folder, game), "the game window did not come up");
 

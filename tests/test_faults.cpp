@@ -3,6 +3,7 @@
 // file. Each gets a clear message or the documented silent default, and the
 // program never crashes.
 #include "scores/ScoreFile.h"
+#include "support/TestMaps.h"
 #include "support/X11Session.h"
 
 #include <QDir>
@@ -43,24 +44,6 @@ QByteArray ShortMap(int lines)
     for (int y = 0; y < lines; ++y)
         bytes += QByteArray(30, ' ') + "\r\n";
     return bytes;
-}
-
-// Walls everywhere but the start column's lowest four squares: the snake
-// eats the three apples of each batch in its first steps.
-QStringList ThreeAppleMap()
-{
-    QStringList rows(30, QString(30, QLatin1Char('X')));
-    for (int y = 25; y <= 28; ++y)
-        rows[y][15] = QLatin1Char(' ');
-    return rows;
-}
-
-// One wall two squares above the start: every life ends in the first pass.
-QStringList WallAboveStartMap()
-{
-    QStringList rows(30, QString());
-    rows[26] = QString(15, QLatin1Char(' ')) + QLatin1Char('X');
-    return rows;
 }
 
 // A table of ten entries that every score of 0 or more beats.
@@ -166,7 +149,7 @@ void TestFaults::readOnlyFolderKeepsTheOldScoresAndSaysSo()
     GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
     QVERIFY(folder.ready());
     QVERIFY(folder.removeMaps());
-    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), WallAboveStartMap()));
+    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap()));
     const QByteArray table = NegativeTable();
     QVERIFY(folder.write(QStringLiteral("scores.dat"), table));
 
@@ -224,8 +207,8 @@ void TestFaults::junkSoundFilesAreSkippedSilently()
     GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
     QVERIFY(folder.ready());
     QVERIFY(folder.removeMaps());
-    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), ThreeAppleMap()));
-    QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), ThreeAppleMap()));
+    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::ThreeAppleMap()));
+    QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), TestMaps::ThreeAppleMap()));
     QVERIFY(folder.write(QStringLiteral("sounds/apple.wav"), Junk(4096, 1)));
     const QByteArray lying = Bytes("RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0\x01\0\x02\0");
     QVERIFY(folder.write(QStringLiteral("sounds/die.wav"), lying + Junk(64, 2)));
