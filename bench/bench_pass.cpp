@@ -83,7 +83,9 @@ void TearDown(benchmark::State& state, const SilentView& view, std::size_t passe
     ModMain::ResetState();
 }
 
-void BM_WholePass_SixSnakesOf200(benchmark::State& state)
+// Times `passes` passes after each untimed restore of the scene, counting
+// the heap allocations made inside them.
+void TimeRestoredPasses(benchmark::State& state, double appleTimer, int passes)
 {
     SilentView view;
     SetUp(view);
@@ -92,42 +94,26 @@ void BM_WholePass_SixSnakesOf200(benchmark::State& state)
     const bench::Scene scene = bench::BuildScene();
     for (auto _ : state) {
         state.PauseTiming();
-        bench::RestoreScene(scene, 0.0);
+        bench::RestoreScene(scene, appleTimer);
         counting = true;
         state.ResumeTiming();
-        for (int pass = 0; pass < kPassesPerScene; ++pass)
+        for (int pass = 0; pass < passes; ++pass)
             Pass();
         state.PauseTiming();
         counting = false;
         state.ResumeTiming();
     }
-    state.counters["per_pass"] = benchmark::Counter(
-        kPassesPerScene, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    TearDown(state, view, state.iterations() * kPassesPerScene);
+    state.counters["per_pass"] =
+        benchmark::Counter(passes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    TearDown(state, view, state.iterations() * static_cast<std::size_t>(passes));
 }
+
+void BM_WholePass_SixSnakesOf200(benchmark::State& state) { TimeRestoredPasses(state, 0.0, kPassesPerScene); }
 BENCHMARK(BM_WholePass_SixSnakesOf200);
 
-// The pass in which the apple timer reaches 100 and two batches are laid:
-// two batches of apples are laid among the 1200 segments.
-void BM_WholePass_WithAppleRefill(benchmark::State& state)
-{
-    SilentView view;
-    SetUp(view);
-    view.frames = 0;
-    allocations = 0;
-    const bench::Scene scene = bench::BuildScene();
-    for (auto _ : state) {
-        state.PauseTiming();
-        bench::RestoreScene(scene, 99.8);
-        counting = true;
-        state.ResumeTiming();
-        Pass();
-        state.PauseTiming();
-        counting = false;
-        state.ResumeTiming();
-    }
-    TearDown(state, view, state.iterations());
-}
+// The pass in which the apple timer reaches 100: two batches of apples are
+// laid among the 1200 segments.
+void BM_WholePass_WithAppleRefill(benchmark::State& state) { TimeRestoredPasses(state, 99.8, 1); }
 BENCHMARK(BM_WholePass_WithAppleRefill)->Unit(benchmark::kMicrosecond);
 
 // A paused pass: only the frame is drawn.
