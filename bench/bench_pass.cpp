@@ -45,17 +45,9 @@ namespace {
 constexpr int kPassesPerScene = 8;
 
 // Counts the frames it is shown and nothing else.
-class SilentView final : public ModMain::GameView {
+class SilentView final : public ModMain::QuietView {
 public:
-    void SetLabelText(ModMain::StatusLabel, const std::string&) override {}
-    void SetMessageCaption(const std::string&) override {}
-    void SetMessageVisible(bool) override {}
-    void SetPauseCaption(const std::string&) override {}
-    void SetTitleVisible(bool) override {}
-    void SetTwoPlayerLayout(bool) override {}
-    void SetMenusIdle() override {}
     void PresentFrame(const platform::Surface&) override { ++frames; }
-    void ShowAllLevelsCompleted() override {}
     std::size_t frames = 0;
 };
 

@@ -16,16 +16,8 @@ namespace {
 
 const QRgb White = qRgb(255, 255, 255);
 
-class RecordingView final : public ModMain::GameView {
+class RecordingView final : public ModMain::QuietView {
   public:
-    void SetLabelText(ModMain::StatusLabel, const std::string&) override {}
-    void SetMessageCaption(const std::string&) override {}
-    void SetMessageVisible(bool) override {}
-    void SetPauseCaption(const std::string&) override {}
-    void SetTitleVisible(bool) override {}
-    void SetTwoPlayerLayout(bool) override {}
-    void SetMenusIdle() override {}
-    void ShowAllLevelsCompleted() override {}
     void PresentFrame(const Surface& backBuffer) override
     {
         ++frames;

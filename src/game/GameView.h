@@ -30,7 +30,21 @@ public:
     virtual void ShowAllLevelsCompleted() = 0;
 };
 
-// Installs the view (nullptr: a view that does nothing). Not owned.
+// A view that ignores everything; a subclass overrides what it watches.
+class QuietView : public GameView {
+public:
+    void SetLabelText(StatusLabel, const std::string&) override {}
+    void SetMessageCaption(const std::string&) override {}
+    void SetMessageVisible(bool) override {}
+    void SetPauseCaption(const std::string&) override {}
+    void SetTitleVisible(bool) override {}
+    void SetTwoPlayerLayout(bool) override {}
+    void SetMenusIdle() override {}
+    void PresentFrame(const platform::Surface&) override {}
+    void ShowAllLevelsCompleted() override {}
+};
+
+// Installs the view (nullptr: a quiet view). Not owned.
 void SetGameView(GameView* view);
 GameView& View();
 
