@@ -1,9 +1,12 @@
+#include "platform/CommandLine.h"
 #include "window/FrmMain.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    if (const auto status = platform::HandleCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     FrmMain window;
     window.Form_Load();

@@ -1,6 +1,8 @@
 // scores.dat: the byte layout, the code page, and what happens when the file
 // is missing, short, longer, damaged or cannot be used.
 #include "platform/Files.h"
+#include "platform/KeptFile.h"
+#include "scores/ScoreFile.h"
 #include "scores/Cp1252.h"
 #include "scores/ModHigh.h"
 #include "support/ScoreFiles.h"
@@ -11,6 +13,8 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -83,10 +87,11 @@ private slots:
     void saveKeepsBytesBeyondTheTable();
 
     // --- failures ---
-    void readOnlyFileLoadsButIsNotSaved();
+    void tableIsKeptWhereTheGameMayWrite_data();
+    void tableIsKeptWhereTheGameMayWrite();
+    void someoneElsesTableIsWrittenInPlace();
     void folderNamedScoresDatIsReportedOnce();
-    void missingProgramFolderIsReportedOnce();
-    void readOnlyFolderIsReportedOnce();
+    void nowhereToSaveIsReportedOnce();
     void unreadableFileKeepsPreviousTable();
     void fullDiskLeavesOldFileWhole();
 };
@@ -277,25 +282,111 @@ void TestScoresFile::saveKeepsBytesBeyondTheTable()
     QCOMPARE(folder.read(), TenEntries() + old.mid(2560));
 }
 
-// A file the player made read-only is read but never replaced.
-void TestScoresFile::readOnlyFileLoadsButIsNotSaved()
+void TestScoresFile::tableIsKeptWhereTheGameMayWrite_data()
 {
+    QTest::addColumn<bool>("folderWritable");
+    QTest::addColumn<int>("fileMode"); // of the game folder's scores.dat; 0: none
+    QTest::addColumn<bool>("userCopy"); // the player already has a table
+    QTest::addColumn<QString>("loadedFrom"); // game, user or empty
+    QTest::addColumn<QString>("savedTo");    // game (replaced), in place, or user
+    QTest::newRow("writable folder, no file: made there") << true << 0 << false << "empty" << "game";
+    QTest::newRow("writable folder and file") << true << 0644 << true << "game" << "game";
+    QTest::newRow("read-only folder, no file: the player's copy") << false << 0 << false << "empty" << "user";
+    QTest::newRow("read-only folder and file: a seed") << false << 0444 << false << "game" << "user";
+    QTest::newRow("read-only file in a writable folder: a seed") << true << 0444 << false << "game" << "user";
+    QTest::newRow("the player's copy wins over the seed") << false << 0444 << true << "user" << "user";
+    QTest::newRow("writable file in a read-only folder: in place") << false << 0666 << true << "game" << "in place";
+}
+
+// Where scores.dat is read and saved: the game folder's when the game may
+// write it, else the player's own copy, which starts from the game folder's.
+// Nothing goes wrong, so nothing is reported; the other place is untouched.
+void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
+{
+    QFETCH(bool, folderWritable);
+    QFETCH(int, fileMode);
+    QFETCH(bool, userCopy);
+    QFETCH(QString, loadedFrom);
+    QFETCH(QString, savedTo);
     ScoreFolder folder;
     CapturedErrors errors;
-    folder.write(TenEntries());
-    QFile::setPermissions(folder.file(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray shipped = TenEntries() + QByteArray(100, 'T');
+    if (fileMode != 0) {
+        folder.write(shipped);
+        QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), static_cast<mode_t>(fileMode)) == 0);
+    }
+    FillTable("user", 500);
+    const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores, {});
+    if (userCopy) {
+        QVERIFY(QDir().mkpath(folder.userPath()));
+        QFile out(folder.userFile());
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(userTable) == userTable.size());
+    }
+    if (!folderWritable)
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+    struct stat before {};
+    ::stat(QFile::encodeName(folder.file()).constData(), &before);
+
+    FillTable("old", 50);
     ModHigh::LoadScores();
-    QCOMPARE(TableRows(), TenEntryRows());
-    QVERIFY(errors.messages.isEmpty());
+    const QStringList loaded = loadedFrom == "game" ? TenEntryRows()
+                               : loadedFrom == "user" ? Rows({"user0=500", "user1=499", "user2=498", "user3=497",
+                                                             "user4=496", "user5=495", "user6=494", "user7=493",
+                                                             "user8=492", "user9=491"})
+                                                      : Rows({});
+    QCOMPARE(TableRows(), loaded);
 
     FillTable("new", 200);
     ModHigh::SaveScores();
-    QCOMPARE(errors.messages.size(), 1);
-    QVERIFY(errors.messages[0].contains(folder.file()));
-    QVERIFY(errors.messages[0].contains("read-only"));
-    QCOMPARE(HighScores[0].Name, std::string("new0"));
-    QCOMPARE(folder.read(), TenEntries());
-    QVERIFY(!(QFile::permissions(folder.file()) & QFile::WriteOwner));
+    QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
+    const QByteArray table = ModHigh::EncodeScoreFile(HighScores, {});
+    const QByteArray userBytes = [&] {
+        QFile in(folder.userFile());
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }();
+    struct stat after {};
+    ::stat(QFile::encodeName(folder.file()).constData(), &after);
+    if (savedTo == "user") {
+        QCOMPARE(userBytes, table);
+        QCOMPARE(folder.read(), fileMode != 0 ? shipped : QByteArray());
+        QCOMPARE(folder.entries(), fileMode != 0 ? QStringList{"scores.dat"} : QStringList{});
+    } else {
+        QCOMPARE(folder.read(), table + QByteArray(100, 'T').left(fileMode != 0 ? 100 : 0));
+        QCOMPARE(folder.entries(), QStringList{"scores.dat"});
+        QCOMPARE(userBytes, userCopy ? userTable : QByteArray());
+    }
+    if (savedTo == "in place") {
+        // The same file, written through: inode, owner and mode unchanged.
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_mode, before.st_mode);
+    }
+    if (fileMode != 0)
+        QCOMPARE(after.st_mode & 07777, static_cast<mode_t>(fileMode));
+}
+
+// A shared table that belongs to another user (root can make one): written
+// in place, so it stays that user's, with its mode, even in a writable folder.
+void TestScoresFile::someoneElsesTableIsWrittenInPlace()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    ScoreFolder folder;
+    CapturedErrors errors;
+    folder.write(TenEntries());
+    const uid_t other = 65534; // nobody
+    QVERIFY(::chown(QFile::encodeName(folder.file()).constData(), other, other) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), 0664) == 0);
+    ModHigh::LoadScores();
+    FillTable("new", 200);
+    ModHigh::SaveScores();
+    QVERIFY(errors.messages.isEmpty());
+    QCOMPARE(folder.read(), ModHigh::EncodeScoreFile(HighScores, {}));
+    struct stat after {};
+    QVERIFY(::stat(QFile::encodeName(folder.file()).constData(), &after) == 0);
+    QCOMPARE(after.st_uid, other);
+    QCOMPARE(after.st_gid, static_cast<gid_t>(other));
+    QCOMPARE(after.st_mode & 07777, 0664u);
 }
 
 // A folder called scores.dat: one clear message each time, nothing changed.
@@ -316,46 +407,30 @@ void TestScoresFile::folderNamedScoresDatIsReportedOnce()
     QVERIFY(QFileInfo(folder.file()).isDir());
 }
 
-// A program folder that is not there: one message each, table kept.
-void TestScoresFile::missingProgramFolderIsReportedOnce()
+// Nowhere to keep a top score (no program folder, and the player's data
+// folder cannot be made): loading is silent, as for any missing table; the
+// save says where it tried, once, and the table in memory stays.
+void TestScoresFile::nowhereToSaveIsReportedOnce()
 {
     ScoreFolder folder;
     CapturedErrors errors;
     const QString gone = folder.path() + "/gone";
     platform::SetAppPath(gone.toStdString());
+    folder.write("not a folder", "file");
+    const QString blocked = folder.file("file") + "/share/snake-game";
+    platform::SetUserDataPath(blocked.toStdString());
+    FillTable("old", 50);
+    ModHigh::LoadScores();
+    QVERIFY(errors.messages.isEmpty());
+    QCOMPARE(TableRows(), Rows({}));
     FillTable("old", 50);
     const QStringList before = TableRows();
-    ModHigh::LoadScores();
-    QCOMPARE(errors.messages.size(), 1);
-    QVERIFY(errors.messages[0].contains(gone + "/scores.dat"));
-    QVERIFY(errors.messages[0].contains("cannot be created"));
     ModHigh::SaveScores();
-    QCOMPARE(errors.messages.size(), 2);
-    QVERIFY(errors.messages[1].contains(gone + "/scores.dat"));
+    QCOMPARE(errors.messages.size(), 1);
+    QVERIFY2(errors.messages[0].contains(blocked + "/scores.dat") && errors.messages[0].contains(gone),
+             qPrintable(errors.messages[0]));
     QCOMPARE(TableRows(), before);
     QVERIFY(!QFileInfo::exists(gone));
-}
-
-// A read-only folder: no file can be created or replaced; one message each.
-void TestScoresFile::readOnlyFolderIsReportedOnce()
-{
-    ScoreFolder folder;
-    if (IgnoresReadOnlyFolders(folder.path()))
-        QSKIP("this user can write into read-only folders");
-    CapturedErrors errors;
-    FillTable("old", 50);
-    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    ModHigh::LoadScores();
-    QCOMPARE(errors.messages.size(), 1);
-    QVERIFY(errors.messages[0].contains(folder.file()));
-    QCOMPARE(HighScores[0].Name, std::string("old0"));
-
-    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    folder.write(TenEntries());
-    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    ModHigh::SaveScores();
-    QCOMPARE(errors.messages.size(), 2);
-    QCOMPARE(folder.read(), TenEntries());
 }
 
 // A file that cannot be opened leaves the table from before.

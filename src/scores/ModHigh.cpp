@@ -1,15 +1,14 @@
 #include "scores/ModHigh.h"
 
 #include "platform/Files.h"
+#include "platform/KeptFile.h"
+#include "scores/Cp1252.h"
 #include "scores/FrmHigh.h"
 #include "scores/NamePrompt.h"
 #include "scores/ScoreFile.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 
 #include <iostream>
 #include <utility>
@@ -47,11 +46,9 @@ void Report(const QString& path, const char* failure, const QString& reason)
         ShowError(message.toStdString());
 }
 
-bool UserMadeReadOnly(const QFileInfo& info)
+void Report(const std::string& path, const platform::FileError& error)
 {
-    // The owner's write bit, not access(): running as root must still
-    // respect a file the player protected.
-    return !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner);
+    Report(QString::fromStdString(path), error.Failure.c_str(), QString::fromStdString(error.Reason));
 }
 
 } // namespace
@@ -62,10 +59,7 @@ void ResetState()
     ScoresLoaded = false;
 }
 
-std::string ScoreFilePath()
-{
-    return platform::FindAppFile(FileName).value_or(platform::AppPath() + "/" + FileName);
-}
+std::string ScoreFilePath() { return platform::LocateKeptFile(FileName).Path; }
 
 void SetErrorReporter(ErrorReporter reporter) { Reporter = std::move(reporter); }
 
@@ -76,85 +70,52 @@ bool IsTopScore(platform::Int16 score) { return score > HighScores[9].Score; }
 void LoadScores()
 {
     ScoresLoaded = true;
-    const QString path = QString::fromStdString(ScoreFilePath());
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        Report(path, "cannot be read", QStringLiteral("it is a folder, not a file"));
+    const platform::KeptFile place = platform::LocateKeptFile(FileName);
+    platform::FileRead read = platform::ReadFileHead(place.Path, TableBytes);
+    if (read.Error) {
+        Report(place.Path, *read.Error);
         return;
     }
-    QFile file(path);
-    if (!info.exists()) {
+    if (!read.Exists && place.Where == platform::KeptFile::Place::GameFolder) {
         // A missing table is an empty one, and the empty file stays behind.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            Report(path, "cannot be created", file.errorString());
+        if (const auto error = platform::CreateEmptyFile(place.Path)) {
+            Report(place.Path, *error);
             return;
         }
-        HighScores = DecodeScoreFile({});
-        return;
+    } else if (!read.Exists && !place.Seed.empty()) {
+        // The player's own table starts from the one shipped with the game.
+        read = platform::ReadFileHead(place.Seed, TableBytes);
+        if (read.Error) {
+            Report(place.Seed, *read.Error);
+            return;
+        }
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        Report(path, "cannot be opened", file.errorString());
-        return;
-    }
-    const QByteArray bytes = file.read(TableBytes);
-    if (file.error() != QFileDevice::NoError) {
-        Report(path, "cannot be read", file.errorString());
-        return;
-    }
-    HighScores = DecodeScoreFile(bytes);
+    HighScores = DecodeScoreFile(read.Bytes);
 }
 
 void SaveScores()
 {
-    const QString path = QString::fromStdString(ScoreFilePath());
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        Report(path, "cannot be saved", QStringLiteral("it is a folder, not a file"));
+    const platform::KeptFile place = platform::LocateKeptFile(FileName);
+    const auto error = platform::WriteFileHead(place, EncodeScoreFile(HighScores, {}));
+    if (!error)
+        return;
+    if (place.Where != platform::KeptFile::Place::UserFolder) {
+        Report(place.Path, *error);
         return;
     }
-    QByteArray oldBytes;
-    if (info.exists()) {
-        if (UserMadeReadOnly(info)) {
-            Report(path, "cannot be saved", QStringLiteral("the file is read-only"));
-            return;
-        }
-        // Bytes past the table belong to someone else and are kept.
-        QFile old(path);
-        if (!old.open(QIODevice::ReadOnly)) {
-            Report(path, "cannot be opened", old.errorString());
-            return;
-        }
-        oldBytes = old.readAll();
-        if (old.error() != QFileDevice::NoError) {
-            Report(path, "cannot be read", old.errorString());
-            return;
-        }
-    }
-    // Written beside the old file and renamed over it, so that a crash or a
-    // full disk never leaves half a table.
-    QSaveFile file(path);
-    const QByteArray bytes = EncodeScoreFile(HighScores, oldBytes);
-    // Unbuffered: a buffered flush that falls short is not noticed by commit().
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        Report(path, "cannot be saved", file.errorString());
-        return;
-    }
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        const QString reason = written < 0 ? file.errorString()
-                                           : QStringLiteral("only %1 of %2 bytes could be written")
-                                                 .arg(written)
-                                                 .arg(bytes.size());
-        Report(path, "cannot be saved", reason);
-        return; // the temporary file is dropped and the old one stays
-    }
-    if (!file.commit())
-        Report(path, "cannot be saved", file.errorString());
+    // The game's own place was passed over as read-only: say so too.
+    const QString skipped = place.Seed.empty() ? QStringLiteral("folder \"%1\"").arg(QString::fromStdString(platform::AppPath()))
+                                               : QStringLiteral("\"%1\"").arg(QString::fromStdString(place.Seed));
+    Report(QString::fromStdString(place.Path), error->Failure.c_str(),
+           QStringLiteral("%1; the game's own %2 is read-only, so the score cannot be kept there either")
+               .arg(QString::fromStdString(error->Reason), skipped));
 }
 
 void AddTopScore(platform::Int16 score)
 {
-    const std::string name = CutToNameLength(Prompt ? Prompt() : AskForTopScoreName());
+    // Shown from the start as the file will give it back ("?ukasz").
+    const std::string name =
+        Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(Prompt ? Prompt() : AskForTopScoreName())));
     if (name.empty())
         return;
 

@@ -2,6 +2,7 @@
 
 #include "platform/Fatal.h"
 #include "platform/Files.h"
+#include "platform/KeptFile.h"
 #include "platform/Random.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
@@ -20,6 +21,7 @@ void GameFixture::reset(FirstMap map, std::uint64_t seed)
     sound_ = std::make_unique<RecordingSound>();
 
     platform::SetAppPath(appDir().toStdString());
+    platform::SetUserDataPath(dir_->filePath(QStringLiteral("user-data")).toStdString());
     platform::SetFatalHandler([](const std::string& message) { throw FatalMessage(message); });
     platform::SeedRandom(seed);
 
@@ -57,6 +59,7 @@ void GameFixture::tearDown()
     ModHigh::SetErrorReporter({});
     platform::SetFatalHandler({});
     platform::SetAppPath("");
+    platform::SetUserDataPath("");
     sound_.reset();
     view_.reset();
     time_.reset();

@@ -1,6 +1,7 @@
 #include "support/ScoreFiles.h"
 
 #include "platform/Files.h"
+#include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 
@@ -30,6 +31,7 @@ ScoreFolder::ScoreFolder()
 {
     ResetScoreModule();
     platform::SetAppPath(dir.path().toStdString());
+    platform::SetUserDataPath(userPath().toStdString());
 }
 
 ScoreFolder::~ScoreFolder()
@@ -39,9 +41,14 @@ ScoreFolder::~ScoreFolder()
     ResetScoreModule();
     ModHigh::SetErrorReporter({});
     platform::SetAppPath("");
+    platform::SetUserDataPath("");
 }
 
 QString ScoreFolder::path() const { return dir.path(); }
+
+QString ScoreFolder::userPath() const { return home.filePath(QStringLiteral("share/snake-game")); }
+
+QString ScoreFolder::userFile() const { return userPath() + QStringLiteral("/scores.dat"); }
 
 QString ScoreFolder::file(const QString& name) const { return dir.filePath(name); }
 

@@ -9,7 +9,8 @@
 
 #include <string>
 
-// A fresh program folder that AppPath() points at while this object lives.
+// A fresh program folder that AppPath() points at while this object lives,
+// and a per-user data folder (not yet made) that UserDataPath() points at.
 // Also resets the score module and its seams on entry and exit; a message of
 // a failed load or save that no CapturedErrors takes is printed as a warning.
 class ScoreFolder {
@@ -28,9 +29,13 @@ public:
     QByteArray read(const QString& name = QStringLiteral("scores.dat")) const;
     // Every entry of the folder, hidden ones included, sorted.
     QStringList entries() const;
+    // The per-user data folder, and scores.dat in it.
+    QString userPath() const;
+    QString userFile() const;
 
 private:
     QTemporaryDir dir;
+    QTemporaryDir home;
 };
 
 // A 128-byte name record: `length` little-endian, then `bytes`, then filler.

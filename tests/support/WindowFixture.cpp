@@ -2,6 +2,7 @@
 
 #include "game/ModMain.h"
 #include "platform/Files.h"
+#include "platform/KeptFile.h"
 #include "platform/Random.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
@@ -18,6 +19,7 @@ WindowFixture::WindowFixture()
     ModMain::ResetState();
     ModHigh::ResetState();
     platform::SetAppPath(Folder.path().toStdString());
+    platform::SetUserDataPath(Folder.filePath(QStringLiteral("user-data")).toStdString());
     platform::SeedRandom(12345);
     writeMap(QStringLiteral("map1.dat"));
     time.pumpQt = true;
@@ -42,6 +44,7 @@ WindowFixture::~WindowFixture()
     ModMain::ResetState();
     ModHigh::ResetState();
     platform::SetAppPath("");
+    platform::SetUserDataPath("");
 }
 
 void WindowFixture::writeMap(const QString& name, const QStringList& rows) const
