@@ -3,6 +3,7 @@
 // file. Each gets a clear message or the documented silent default, and the
 // program never crashes.
 #include "scores/ScoreFile.h"
+#include "support/ScoreFiles.h"
 #include "support/TestMaps.h"
 #include "support/X11Session.h"
 
@@ -15,6 +16,7 @@
 #include <memory>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,15 +48,6 @@ QByteArray ShortMap(int lines)
     return bytes;
 }
 
-// A table of ten entries that every score of 0 or more beats.
-QByteArray NegativeTable()
-{
-    ModHigh::ScoreTable table;
-    for (int i = 0; i < 10; ++i)
-        table[static_cast<std::size_t>(i)] = {"Loser " + std::to_string(i), static_cast<platform::Int16>(-10 - i)};
-    return ModHigh::EncodeScoreFile(table, {});
-}
-
 // Hands `path` (and what lies in it) to the unprivileged user.
 bool GiveTo(const passwd& user, const QString& path)
 {
@@ -77,7 +70,8 @@ private slots:
 
     void unreadableFirstMapEndsWithAClearMessage_data();
     void unreadableFirstMapEndsWithAClearMessage();
-    void readOnlyFolderKeepsTheOldScoresAndSaysSo();
+    void readOnlyFolderTakesATopScoreWhereItCan_data();
+    void readOnlyFolderTakesATopScoreWhereItCan();
     void junkSoundFilesAreSkippedSilently();
     void damagedScoreFileStillOpensTheHallOfFame_data();
     void damagedScoreFileStillOpensTheHallOfFame();
@@ -142,27 +136,40 @@ void TestFaults::unreadableFirstMapEndsWithAClearMessage()
     QVERIFY(game.exitCode() != 0);
 }
 
-// In a folder the player may not write, a top score is still asked for and
-// shown, the failed save is reported, and scores.dat keeps its old bytes.
-void TestFaults::readOnlyFolderKeepsTheOldScoresAndSaysSo()
+void TestFaults::readOnlyFolderTakesATopScoreWhereItCan_data()
 {
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("read-only scores.dat, no data folder: reported, unchanged") << false;
+    QTest::newRow("writable scores.dat: written in place") << true;
+}
+
+// A game folder the player may not write. A writable scores.dat in it (an
+// administrator's shared table) takes the top score in place, keeping its
+// owner and mode, without a word. A read-only one, with no data folder of
+// the player's own to be made, cannot keep it: the top score is still asked
+// for and shown, the failed save is reported, and scores.dat keeps its bytes.
+void TestFaults::readOnlyFolderTakesATopScoreWhereItCan()
+{
+    QFETCH(bool, fileWritable);
     GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
     QVERIFY(folder.ready());
     QVERIFY(folder.removeMaps());
     QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap()));
-    const QByteArray table = NegativeTable();
+    const QByteArray table = NegativeTable() + QByteArray("kept beyond the table");
     QVERIFY(folder.write(QStringLiteral("scores.dat"), table));
 
     QStringList wrapper;
     if (RunningAsRoot()) {
         // Root writes anywhere; the game runs as a user whose own folder and
-        // file these are, so only the folder's missing write bit stops it.
+        // file these are, so only the missing write bits stop it.
         const passwd* nobody = ::getpwnam("nobody");
         if (!nobody || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("running as root without the user nobody or setpriv to drop privileges");
         QVERIFY(GiveTo(*nobody, folder.path()));
         wrapper = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
     }
+    const QString scores = folder.file(QStringLiteral("scores.dat"));
+    QVERIFY(::chmod(QFile::encodeName(scores).constData(), fileWritable ? 0664 : 0444) == 0);
     QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                      QFileDevice::ReadGroup | QFileDevice::ExeGroup |
                                                      QFileDevice::ReadOther | QFileDevice::ExeOther));
@@ -172,25 +179,47 @@ void TestFaults::readOnlyFolderKeepsTheOldScoresAndSaysSo()
         QFile::setPermissions(f->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     });
     const QStringList entriesBefore = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    struct stat before {};
+    QVERIFY(::stat(QFile::encodeName(scores).constData(), &before) == 0);
 
     GameProcess game(*X, folder.executable(), wrapper);
+    // A data folder below an ordinary file can never be made.
+    game.setEnvironment(QStringLiteral("XDG_DATA_HOME"), folder.file(QStringLiteral("map1.dat")) + QStringLiteral("/data"));
     QVERIFY2(game.start(), "the game window did not come up");
     QVERIFY(X->key(QStringLiteral("F2")));
     // Five lives of about a second each, then two seconds of "Game Over".
     const auto prompt = X->waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
     QVERIFY2(prompt, qPrintable(QStringLiteral("no top-score prompt; stderr: ") + game.standardError()));
+    QVERIFY(!X->hasWindow(QStringLiteral("High Scores")));
     QVERIFY(X->focus(*prompt));
     QVERIFY(X->type(QStringLiteral("Reader")));
     QVERIFY(X->key(QStringLiteral("Return")));
 
-    const auto error = X->waitForWindow(QStringLiteral("High Scores"), 5000);
-    QVERIFY2(error, "the failed save was not reported");
-    QVERIFY(X->focus(*error));
-    QVERIFY(X->key(QStringLiteral("Return")));
-    // The entry is still shown for this run.
+    if (!fileWritable) {
+        const auto error = X->waitForWindow(QStringLiteral("High Scores"), 5000);
+        QVERIFY2(error, "the failed save was not reported");
+        QVERIFY(X->focus(*error));
+        QVERIFY(X->key(QStringLiteral("Return")));
+    }
+    // The entry is shown either way.
     QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
+    QVERIFY(!X->hasWindow(QStringLiteral("High Scores")));
 
-    QCOMPARE(folder.read(QStringLiteral("scores.dat")), table);
+    const QByteArray after = folder.read(QStringLiteral("scores.dat"));
+    if (fileWritable) {
+        const ModHigh::ScoreTable saved = ModHigh::DecodeScoreFile(after);
+        QCOMPARE(saved[0].Name, std::string("Reader"));
+        QCOMPARE(saved[1].Name, std::string("Loser 0"));
+        QVERIFY(after.endsWith("kept beyond the table"));
+    } else {
+        QCOMPARE(after, table);
+    }
+    struct stat now {};
+    QVERIFY(::stat(QFile::encodeName(scores).constData(), &now) == 0);
+    QCOMPARE(now.st_ino, before.st_ino);
+    QCOMPARE(now.st_uid, before.st_uid);
+    QCOMPARE(now.st_gid, before.st_gid);
+    QCOMPARE(now.st_mode, before.st_mode);
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), entriesBefore);
     QVERIFY(game.focusMain());
     QVERIFY(X->key(QStringLiteral("ctrl+q")));

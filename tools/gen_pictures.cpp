@@ -1,5 +1,6 @@
 // Writes the game's pictures: the tile strip, the sprite sheet, the title
-// picture and the window icon. The output is the same on every run.
+// picture and the window icon (also at 128 and 256 pixels for the desktop).
+// The output is the same on every run.
 //
 //   gen_pictures [folder]     (default: assets of the source tree)
 #include "gen_pictures.h"
@@ -35,7 +36,10 @@ int main(int argc, char** argv)
 
     const QImage strip = MakeTileStrip();
     const QImage sheet = MakeSpriteSheet();
+    // The larger icons are for the desktop's menus and software centres only,
+    // so they lie in icons/, outside the pictures built into the game.
     const bool ok = Save(strip, folder, "tiles.png") && Save(sheet, folder, "sprites.png") &&
-                    Save(MakeTitle(strip, sheet), folder, "title.png") && Save(MakeIcon(64), folder, "icon.png");
+                    Save(MakeTitle(strip, sheet), folder, "title.png") && Save(MakeIcon(64), folder, "icon.png") &&
+                    Save(MakeIcon(128), folder, "icons/128.png") && Save(MakeIcon(256), folder, "icons/256.png");
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "scores/ScoreFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,6 +105,14 @@ QByteArray ScoreRecord(int score, char filler)
 {
     const auto bits = static_cast<unsigned>(score) & 0xFFFF;
     return ScoreRecordBytes(bits & 0xFF, bits >> 8, filler);
+}
+
+QByteArray NegativeTable()
+{
+    ModHigh::ScoreTable table;
+    for (int i = 0; i < 10; ++i)
+        table[static_cast<std::size_t>(i)] = {"Loser " + std::to_string(i), static_cast<platform::Int16>(-10 - i)};
+    return ModHigh::EncodeScoreFile(table, {});
 }
 
 CapturedErrors::CapturedErrors()

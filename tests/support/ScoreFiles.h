@@ -45,6 +45,10 @@ QByteArray NameRecord(const QByteArray& bytes, char filler = '\0');
 QByteArray ScoreRecordBytes(unsigned char low, unsigned char high, char filler = '\0');
 QByteArray ScoreRecord(int score, char filler = '\0');
 
+// scores.dat bytes of ten entries ("Loser 0" -10 ... "Loser 9" -19) that
+// every score of 0 or more beats.
+QByteArray NegativeTable();
+
 // Records every message of a failed load or save while it lives.
 class CapturedErrors {
 public:

@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -81,6 +83,8 @@ QString MissingX11Tools()
 
 X11Session::X11Session()
 {
+    // Like /tmp: a game run as another user makes its own folder in it.
+    ::chmod(QFile::encodeName(DataHome.path()).constData(), 01777);
     // -displayfd picks a free display and writes its number to stdout.
     Server.start(QStringLiteral("Xvfb"),
                  {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
@@ -114,8 +118,12 @@ QProcessEnvironment X11Session::environment() const
     env.insert(QStringLiteral("DISPLAY"), Display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    // Never the real home: some games keep their scores there.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), DataHome.path());
     return env;
 }
+
+QString X11Session::userScoreFile() const { return DataHome.path() + QStringLiteral("/snake-game/scores.dat"); }
 
 std::optional<QString> X11Session::xdotool(const QStringList& args, int timeoutMs) const
 {
@@ -220,7 +228,10 @@ GameProcess::~GameProcess()
 
 bool GameProcess::start()
 {
-    Process.setProcessEnvironment(X.environment());
+    QProcessEnvironment env = X.environment();
+    for (const QString& name : Extra.keys())
+        env.insert(name, Extra.value(name));
+    Process.setProcessEnvironment(env);
     Process.setWorkingDirectory(QFileInfo(Executable).absolutePath());
     if (Wrapper.isEmpty())
         Process.start(Executable, {});
@@ -290,3 +301,12 @@ bool GameProcess::waitUntil(const std::function<bool()>& condition, int timeoutM
 }
 
 bool RunningAsRoot() { return ::geteuid() == 0; }
+
+std::optional<QStringList> OrdinaryUserWrapper()
+{
+    if (!RunningAsRoot())
+        return QStringList{};
+    if (!::getpwnam("nobody") || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        return std::nullopt;
+    return QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+}

@@ -25,8 +25,11 @@ public:
 
     bool ready() const { return !Display.isEmpty(); }
     QString display() const { return Display; }
-    // The system environment with DISPLAY, the xcb platform and silent sound.
+    // The system environment with DISPLAY, the xcb platform, silent sound and
+    // a private per-user data folder (XDG_DATA_HOME), open to every user.
     QProcessEnvironment environment() const;
+    // The game's scores.dat in that data folder.
+    QString userScoreFile() const;
 
     // Runs xdotool with `args`; its output, or nothing when it failed.
     std::optional<QString> xdotool(const QStringList& args, int timeoutMs = 10000) const;
@@ -45,6 +48,7 @@ public:
 private:
     QProcess Server;
     QString Display;
+    QTemporaryDir DataHome;
 };
 
 // A private copy of the build's playable folder (executable, maps, sounds).
@@ -80,6 +84,8 @@ public:
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
+    // Sets a variable of the game's environment, before start().
+    void setEnvironment(const QString& name, const QString& value) { Extra.insert(name, value); }
     // Starts the game and waits for its main window; false on failure.
     bool start();
     QString windowId() const { return Window; }
@@ -107,6 +113,7 @@ private:
     const X11Session& X;
     QString Executable;
     QStringList Wrapper;
+    QProcessEnvironment Extra;
     QProcess Process;
     QString Window;
     QByteArray Errors;
@@ -114,3 +121,7 @@ private:
 
 // Whether this process may write into folders it has made read-only (root).
 bool RunningAsRoot();
+// What runs a program as an ordinary user: nothing when this process is not
+// root, setpriv as the user nobody when it is; no value when root cannot
+// drop its privileges here (no user nobody or no setpriv).
+std::optional<QStringList> OrdinaryUserWrapper();
