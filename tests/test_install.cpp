@@ -1,12 +1,19 @@
 // The installed game: `cmake --install` lays out a self-contained game folder
-// with a launcher symlink, a desktop entry and an icon, and the launcher
-// finds the maps beside the real executable, wherever it is started from.
+// as Debian places games, with a launcher symlink, a desktop entry, icons,
+// software-centre metadata and a man page. The launcher finds the maps beside
+// the real executable, wherever it is started from, and an ordinary user of
+// the read-only install keeps top scores in their own data folder.
+#include "scores/ScoreFile.h"
+#include "support/ScoreFiles.h"
+#include "support/TestMaps.h"
 #include "support/X11Session.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QMap>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,10 +30,10 @@ struct Run {
     QString output; // stdout and stderr together
 };
 
-Run RunProgram(const QString& program, const QStringList& args)
+Run RunProgram(const QString& program, const QStringList& args,
+               QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DESTDIR")); // install exactly under the prefix
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
@@ -60,8 +67,12 @@ private slots:
     void installLaysOutTheGameFolder();
     void launcherIsARelativeSymlinkToTheGame();
     void desktopEntryAndIconAreValid();
+    void metainfoAndManPageAreInstalled();
+    void helpAndVersionNeedNoWindow_data();
+    void helpAndVersionNeedNoWindow();
     void launcherFindsTheMapsBesideTheRealExecutable();
     void launcherPlaysAGameAndExitsCleanly();
+    void readOnlyInstallKeepsScoresForEachUser();
 
 private:
     QTemporaryDir Prefix;
@@ -76,7 +87,7 @@ void TestInstall::initTestCase()
     QVERIFY(Prefix.isValid());
     const Run install = RunProgram(cmake, {"--install", BuildDir(), "--prefix", Prefix.path()});
     QVERIFY2(install.ok, qPrintable(install.output));
-    GameDir = Prefix.filePath(QStringLiteral("lib/snake-game"));
+    GameDir = Prefix.filePath(QStringLiteral("lib/games/snake-game"));
 }
 
 // The game folder holds the executable, every shipped map and every sound,
@@ -99,32 +110,36 @@ void TestInstall::installLaysOutTheGameFolder()
     QVERIFY(!QFileInfo::exists(GameDir + QStringLiteral("/scores.dat")));
 }
 
-// bin/snake-game points into the game folder by a relative path, so the
+// games/snake-game points into the game folder by a relative path, so the
 // installed tree can be moved (DESTDIR packaging) and still work.
 void TestInstall::launcherIsARelativeSymlinkToTheGame()
 {
-    const QFileInfo launcher(Prefix.filePath(QStringLiteral("bin/snake-game")));
+    const QFileInfo launcher(Prefix.filePath(QStringLiteral("games/snake-game")));
     QVERIFY(launcher.isSymLink());
     QCOMPARE(launcher.canonicalFilePath(), QFileInfo(GameDir + QStringLiteral("/snake")).canonicalFilePath());
     const QByteArray raw = QFile::encodeName(launcher.filePath());
     char target[4096] = {};
     const ssize_t n = ::readlink(raw.constData(), target, sizeof target - 1);
     QVERIFY(n > 0);
-    QCOMPARE(QString::fromLocal8Bit(target, n), QStringLiteral("../lib/snake-game/snake"));
+    QCOMPARE(QString::fromLocal8Bit(target, n), QStringLiteral("../lib/games/snake-game/snake"));
 }
 
-// The desktop entry passes desktop-file-validate and names the launcher and
-// the icon that are installed.
+// The desktop entry passes desktop-file-validate and names the launcher (by
+// its full path: games/ is not on every PATH) and the icons that are
+// installed, 64 pixels and larger.
 void TestInstall::desktopEntryAndIconAreValid()
 {
     const QString entry = Prefix.filePath(QStringLiteral("share/applications/snake-game.desktop"));
     QVERIFY(QFileInfo::exists(entry));
     const QString text = QString::fromUtf8(Bytes(entry));
-    QVERIFY(text.contains(QStringLiteral("\nExec=snake-game")));
+    QVERIFY2(text.contains(QStringLiteral("\nExec=%1/games/snake-game\n").arg(Prefix.path())), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("\nIcon=snake-game\n")));
-    const QImage icon(Prefix.filePath(QStringLiteral("share/icons/hicolor/64x64/apps/snake-game.png")));
-    QVERIFY(!icon.isNull());
-    QCOMPARE(icon.size(), QSize(64, 64));
+    for (const int size : {64, 128, 256}) {
+        const QImage icon(Prefix.filePath(QStringLiteral("share/icons/hicolor/%1x%1/apps/snake-game.png").arg(size)));
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.size(), QSize(size, size));
+        QVERIFY(icon.hasAlphaChannel());
+    }
 
     const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validate.isEmpty())
@@ -148,10 +163,10 @@ void TestInstall::launcherFindsTheMapsBesideTheRealExecutable()
     // A copy of the installed tree, so the real one stays whole.
     const Run cp = RunProgram(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
     QVERIFY2(cp.ok, qPrintable(cp.output));
-    const QString gameDir = QFileInfo(copy.filePath(QStringLiteral("lib/snake-game"))).canonicalFilePath();
+    const QString gameDir = QFileInfo(copy.filePath(QStringLiteral("lib/games/snake-game"))).canonicalFilePath();
     QVERIFY(QFile::remove(gameDir + QStringLiteral("/map1.dat")));
 
-    GameProcess game(x, copy.filePath(QStringLiteral("bin/snake-game")));
+    GameProcess game(x, copy.filePath(QStringLiteral("games/snake-game")));
     QVERIFY2(game.start(), "the installed game did not come up");
     QVERIFY(x.key(QStringLiteral("F2")));
     const QString expected = QStringLiteral("\"%1/map1.dat\": file not found.").arg(gameDir);
@@ -164,7 +179,7 @@ void TestInstall::launcherFindsTheMapsBesideTheRealExecutable()
     QVERIFY(!game.crashed());
 }
 
-// The intact installed game, started through the launcher with bin/ as its
+// The intact installed game, started through the launcher with games/ as its
 // working folder, plays a game and ends normally on Exit.
 void TestInstall::launcherPlaysAGameAndExitsCleanly()
 {
@@ -173,7 +188,7 @@ void TestInstall::launcherPlaysAGameAndExitsCleanly()
         QSKIP(qPrintable(missing));
     X11Session x;
     QVERIFY(x.ready());
-    GameProcess game(x, Prefix.filePath(QStringLiteral("bin/snake-game")));
+    GameProcess game(x, Prefix.filePath(QStringLiteral("games/snake-game")));
     QVERIFY2(game.start(), "the installed game did not come up");
     QVERIFY(x.key(QStringLiteral("F2")));
     QTest::qWait(1500);
@@ -184,6 +199,126 @@ void TestInstall::launcherPlaysAGameAndExitsCleanly()
     QVERIFY(game.waitForExit(5000));
     QVERIFY(!game.crashed());
     QCOMPARE(game.exitCode(), 0);
+}
+
+// The software-centre metadata passes appstreamcli and speaks of the
+// launcher and desktop entry that are installed; the man page and the
+// package documents are there, compressed as Debian wants.
+void TestInstall::metainfoAndManPageAreInstalled()
+{
+    const QString metainfo = Prefix.filePath(QStringLiteral("share/metainfo/io.github.snake_game.snake.metainfo.xml"));
+    const QString text = QString::fromUtf8(Bytes(metainfo));
+    QVERIFY(text.contains(QStringLiteral("<id>io.github.snake_game.snake</id>")));
+    QVERIFY(text.contains(QStringLiteral("<binary>snake-game</binary>")));
+    QVERIFY(text.contains(QStringLiteral("<launchable type=\"desktop-id\">snake-game.desktop</launchable>")));
+    QVERIFY(text.contains(QStringLiteral("<content_rating type=\"oars-1.1\"")));
+    const QString manPage = Prefix.filePath(QStringLiteral("share/man/man6/snake-game.6.gz"));
+    const Run man = RunProgram(QStringLiteral("gzip"), {"-dc", manPage});
+    QVERIFY2(man.ok && man.output.startsWith(QStringLiteral(".TH SNAKE-GAME 6")), qPrintable(man.output));
+    QVERIFY(man.output.contains(QStringLiteral(".local/share/snake-game/scores.dat")));
+    QVERIFY(QFileInfo::exists(Prefix.filePath(QStringLiteral("share/doc/snake-game/copyright"))));
+    QVERIFY(RunProgram(QStringLiteral("gzip"), {"-t", Prefix.filePath(QStringLiteral("share/doc/snake-game/changelog.gz"))}).ok);
+
+    const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+    if (appstream.isEmpty())
+        QSKIP("appstreamcli is not installed (appstream)");
+    const Run check = RunProgram(appstream, {"validate", "--no-net", "--pedantic", metainfo});
+    QVERIFY2(check.ok, qPrintable(check.output));
+}
+
+void TestInstall::helpAndVersionNeedNoWindow_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("--help") << "--help" << "snake-game [options]";
+    QTest::newRow("-h") << "-h" << "-v, --version";
+    QTest::newRow("--version") << "--version" << "snake-game 1.0\n";
+    QTest::newRow("-v") << "-v" << "snake-game 1.0\n";
+}
+
+// With no display at all (a window would fail at once), --help and
+// --version print to stdout and end successfully.
+void TestInstall::helpAndVersionNeedNoWindow()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, printed);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    const Run run = RunProgram(Prefix.filePath(QStringLiteral("games/snake-game")), {option}, env);
+    QVERIFY2(run.ok, qPrintable(run.output));
+    QVERIFY2(run.output.contains(printed), qPrintable(run.output));
+}
+
+// The installed tree, read-only to an ordinary user, with a shipped table
+// as the seed. Two games to "Game Over": no box about the score file at any
+// point; the first top score lands in the player's data folder; the second
+// run starts from that copy (the first name is still there, below the new
+// one, and the seed's best is third); the game folder never changes.
+void TestInstall::readOnlyInstallKeepsScoresForEachUser()
+{
+    const QString missing = MissingX11Tools();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    const auto wrapper = OrdinaryUserWrapper();
+    if (!wrapper)
+        QSKIP("running as root without the user nobody or setpriv to drop privileges");
+    X11Session x;
+    QVERIFY(x.ready());
+    QTemporaryDir copy;
+    QVERIFY(copy.isValid());
+    const Run cp = RunProgram(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
+    QVERIFY2(cp.ok, qPrintable(cp.output));
+    const QString gameDir = copy.filePath(QStringLiteral("lib/games/snake-game"));
+    // A first level that ends a life at every step, and a shipped table that
+    // any score beats.
+    QFile map(gameDir + QStringLiteral("/map1.dat"));
+    QVERIFY(map.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    for (const QString& row : TestMaps::WallAboveStartMap())
+        map.write(row.leftJustified(30, QLatin1Char(' ')).toLatin1() + "\r\n");
+    for (int y = static_cast<int>(TestMaps::WallAboveStartMap().size()); y < 30; ++y)
+        map.write(QByteArray(30, ' ') + "\r\n");
+    map.close();
+    QFile seed(gameDir + QStringLiteral("/scores.dat"));
+    QVERIFY(seed.open(QIODevice::WriteOnly) && seed.write(NegativeTable()) == 2560);
+    seed.close();
+    // Read-only for everyone but root, which the game does not run as.
+    const Run lock = RunProgram(QStringLiteral("chmod"), {"-R", "a+rX,a-w", copy.path()});
+    QVERIFY2(lock.ok, qPrintable(lock.output));
+    const auto unlock = qScopeGuard([&] { RunProgram(QStringLiteral("chmod"), {"-R", "u+w", copy.path()}); });
+    QMap<QString, QByteArray> before;
+    for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
+        before[name] = Bytes(gameDir + QLatin1Char('/') + name);
+
+    const QStringList names{"First", "Second"};
+    for (const QString& name : names) {
+        GameProcess game(x, copy.filePath(QStringLiteral("games/snake-game")), *wrapper);
+        QVERIFY2(game.start(), "the installed game did not come up");
+        QVERIFY(x.key(QStringLiteral("F2")));
+        const auto prompt = x.waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
+        QVERIFY2(prompt, qPrintable(QStringLiteral("no top-score prompt; stderr: ") + game.standardError()));
+        QVERIFY(!x.hasWindow(QStringLiteral("High Scores")));
+        QVERIFY(x.focus(*prompt));
+        QVERIFY(x.type(name));
+        QVERIFY(x.key(QStringLiteral("Return")));
+        QVERIFY2(x.waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
+        QVERIFY(!x.hasWindow(QStringLiteral("High Scores")));
+        QVERIFY(game.focusMain());
+        QVERIFY(x.key(QStringLiteral("ctrl+q")));
+        QVERIFY(game.waitForExit(5000));
+        QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
+        QCOMPARE(game.exitCode(), 0);
+    }
+
+    const ModHigh::ScoreTable kept = ModHigh::DecodeScoreFile(Bytes(x.userScoreFile()));
+    QCOMPARE(kept[0].Name, std::string("Second"));
+    QCOMPARE(kept[1].Name, std::string("First"));
+    QCOMPARE(kept[2].Name, std::string("Loser 0"));
+    QMap<QString, QByteArray> after;
+    for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
+        after[name] = Bytes(gameDir + QLatin1Char('/') + name);
+    QCOMPARE(after, before);
 }
 
 QTEST_MAIN(TestInstall)
