@@ -9,6 +9,10 @@ snake_packages=(
     qt6-base-dev libxcb1-dev libsdl2-mixer-dev fonts-urw-base35 libbenchmark-dev
     xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
 )
+# Building and checking the Debian package (scripts/test.sh): cpack's
+# dependency scan (dpkg-shlibdeps, file), the metadata check and lintian.
+snake_packaging_packages=(dpkg-dev file appstream lintian)
+snake_packages+=("${snake_packaging_packages[@]}")
 
 snake_install_missing() {
     local missing=()
