@@ -184,7 +184,8 @@ void TestFaults::readOnlyFolderTakesATopScoreWhereItCan()
 
     GameProcess game(*X, folder.executable(), wrapper);
     // A data folder below an ordinary file can never be made.
-    game.setEnvironment(QStringLiteral("XDG_DATA_HOME"), folder.file(QStringLiteral("map1.dat")) + QStringLiteral("/data"));
+    game.setEnvironment(QStringLiteral("XDG_DATA_HOME"),
+                        folder.file(QStringLiteral("map1.dat")) + QStringLiteral("/data"));
     QVERIFY2(game.start(), "the game window did not come up");
     QVERIFY(X->key(QStringLiteral("F2")));
     // Five lives of about a second each, then two seconds of "Game Over".

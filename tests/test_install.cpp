@@ -217,7 +217,8 @@ void TestInstall::metainfoAndManPageAreInstalled()
     QVERIFY2(man.ok && man.output.startsWith(QStringLiteral(".TH SNAKE-GAME 6")), qPrintable(man.output));
     QVERIFY(man.output.contains(QStringLiteral(".local/share/snake-game/scores.dat")));
     QVERIFY(QFileInfo::exists(Prefix.filePath(QStringLiteral("share/doc/snake-game/copyright"))));
-    QVERIFY(RunProgram(QStringLiteral("gzip"), {"-t", Prefix.filePath(QStringLiteral("share/doc/snake-game/changelog.gz"))}).ok);
+    const QString changelog = Prefix.filePath(QStringLiteral("share/doc/snake-game/changelog.gz"));
+    QVERIFY(RunProgram(QStringLiteral("gzip"), {"-t", changelog}).ok);
 
     const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
     if (appstream.isEmpty())

@@ -104,8 +104,9 @@ void SaveScores()
         return;
     }
     // The game's own place was passed over as read-only: say so too.
-    const QString skipped = place.Seed.empty() ? QStringLiteral("folder \"%1\"").arg(QString::fromStdString(platform::AppPath()))
-                                               : QStringLiteral("\"%1\"").arg(QString::fromStdString(place.Seed));
+    const QString skipped = place.Seed.empty()
+                                ? QStringLiteral("folder \"%1\"").arg(QString::fromStdString(platform::AppPath()))
+                                : QStringLiteral("\"%1\"").arg(QString::fromStdString(place.Seed));
     Report(QString::fromStdString(place.Path), error->Failure.c_str(),
            QStringLiteral("%1; the game's own %2 is read-only, so the score cannot be kept there either")
                .arg(QString::fromStdString(error->Reason), skipped));
