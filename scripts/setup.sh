@@ -4,20 +4,26 @@
 SNAKE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SNAKE_BUILD="${SNAKE_BUILD:-$SNAKE_ROOT/build}"
 
-snake_packages=(
+# What building and playing the game needs.
+snake_play_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libxcb1-dev libsdl2-mixer-dev fonts-urw-base35 libbenchmark-dev
-    xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
+    qt6-base-dev libxcb1-dev libsdl2-mixer-dev fonts-urw-base35
 )
 # Building and checking the Debian package (scripts/test.sh): cpack's
 # dependency scan (dpkg-shlibdeps, file), the metadata check and lintian.
 snake_packaging_packages=(dpkg-dev file appstream lintian)
 snake_packages+=("${snake_packaging_packages[@]}")
 
+# What the tests, benchmarks and fuzzers need on top.
+snake_test_packages=(
+    libbenchmark-dev xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
+)
+
+# snake_install_missing PACKAGE...
 snake_install_missing() {
     local missing=()
     local p
-    for p in "${snake_packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -33,15 +39,14 @@ snake_install_missing() {
 }
 
 # snake_build DIR [cmake options...] [-- targets...]
+# Configures every time (quick when nothing changed), so changed options take.
 snake_build() {
     local dir="$1"
     shift
     local options=() targets=()
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
     [ $# -gt 0 ] && shift && targets=("$@")
-    if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null
-    fi
+    cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null
     if [ ${#targets[@]} -gt 0 ]; then
         cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
     else

@@ -1,23 +1,37 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build,
 # then the same tests under AddressSanitizer + UndefinedBehaviorSanitizer,
-# then the fuzz targets for a bounded time.
+# then the fuzz targets for a bounded time. Every stage runs even when an
+# earlier one failed; the last line counts what really passed and failed.
 # Local shortcuts: SNAKE_SKIP_SANITIZE=1, SNAKE_SKIP_FUZZ=1, SNAKE_FUZZ_SECONDS=N.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-snake_install_missing
+snake_install_missing "${snake_play_packages[@]}" "${snake_test_packages[@]}"
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+
+passed=0
+failed=0
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# Adds CTest's own closing counts; a run that prints none counts as a failure.
+run_ctest() {
+    local log="$work/ctest.log" summary total bad
+    ctest "$@" --output-on-failure -j 2 2>&1 | tee "$log" || true
+    summary="$(grep -E "tests passed, [0-9]+ tests? failed out of [0-9]+" "$log" | tail -n 1)"
+    if [ -z "$summary" ]; then
+        echo "ctest printed no summary"
+        failed=$((failed + 1))
+        return
+    fi
+    bad="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")"
+    total="$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")"
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+}
 
 echo "== Build and tests"
 snake_build "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-passed=0
-run_ctest() {
-    local log
-    log="$(mktemp)"
-    ctest "$@" --output-on-failure -j 2 | tee "$log"
-    passed=$((passed + $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)))
-    rm -f "$log"
-}
 run_ctest --test-dir "$SNAKE_BUILD"
 
 # --- The Debian package: built from the install rules with Debian's own
@@ -67,26 +81,27 @@ fi
 if [ "${SNAKE_SKIP_FUZZ:-0}" != 1 ]; then
     echo "== Fuzzing the map reader and the score file reader"
     fuzz_dir="$SNAKE_ROOT/build-fuzz"
-    if [ ! -f "$fuzz_dir/build.ninja" ]; then
-        CC=clang CXX=clang++ cmake -S "$SNAKE_ROOT" -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DSNAKE_FUZZ=ON -DBUILD_TESTING=OFF -DSNAKE_BENCHMARKS=OFF >/dev/null
-    fi
-    cmake --build "$fuzz_dir" -j "$(nproc)" --target fuzz_mapfile fuzz_scorefile
+    CC=clang CXX=clang++ snake_build "$fuzz_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DSNAKE_FUZZ=ON -DBUILD_TESTING=OFF -DSNAKE_BENCHMARKS=OFF -- fuzz_mapfile fuzz_scorefile
     seconds="${SNAKE_FUZZ_SECONDS:-60}"
-    work="$(mktemp -d)"
-    trap 'rm -rf "$work"' EXIT
     mkdir -p "$work/maps" "$work/scores"
     cp "$SNAKE_ROOT"/data/map*.dat "$work/maps/"
     cp "$SNAKE_ROOT"/tests/fuzz/seeds_scores/* "$work/scores/"
     for target in mapfile:maps scorefile:scores; do
         name="${target%%:*}" corpus="$work/${target##*:}"
         echo "-- fuzz_$name for ${seconds}s"
-        (cd "$work" && ASAN_OPTIONS="detect_leaks=1" "$fuzz_dir/tests/fuzz/fuzz_$name" \
+        if (cd "$work" && ASAN_OPTIONS="detect_leaks=1" "$fuzz_dir/tests/fuzz/fuzz_$name" \
             -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$corpus" \
-            2>"$work/$name.log") || { tail -n 60 "$work/$name.log"; echo "fuzz_$name failed"; exit 1; }
-        grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|Done)" "$work/$name.log" || true
-        passed=$((passed + 1))
+            2>"$work/$name.log"); then
+            grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|Done)" "$work/$name.log" || true
+            passed=$((passed + 1))
+        else
+            tail -n 60 "$work/$name.log"
+            echo "fuzz_$name failed"
+            failed=$((failed + 1))
+        fi
     done
 fi
 echo "== Summary"
-echo "$passed passed, 0 failed"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

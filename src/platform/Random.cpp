@@ -1,6 +1,6 @@
 #include "platform/Random.h"
 
-#include <QTime>
+#include "platform/Ticks.h"
 
 #include <cstring>
 #include <deque>
@@ -52,7 +52,7 @@ void Randomize(double secondsSinceMidnight)
 
 double SecondsSinceMidnight()
 {
-    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+    return CurrentTimeSource().secondsSinceMidnight();
 }
 
 void RandomizeFromClock() { Randomize(SecondsSinceMidnight()); }

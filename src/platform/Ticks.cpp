@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTime>
 #include <QTimer>
 
 #include <chrono>
@@ -56,6 +57,8 @@ public:
         while (!TickReached(ticks(), deadline))
             std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+
+    double secondsSinceMidnight() override { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
 
 private:
     struct Waiter {

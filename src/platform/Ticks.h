@@ -20,6 +20,9 @@ public:
     virtual void waitProcessingEvents(std::uint32_t deadline) = 0;
     // Sleeps until ticks() reaches `deadline` without handling any event.
     virtual void sleepUntil(std::uint32_t deadline) = 0;
+    // The time of day in seconds since midnight: what the random numbers are
+    // seeded from, so a test clock makes a whole game replayable.
+    virtual double secondsSinceMidnight() = 0;
 };
 
 // Installs `source` (nullptr restores the real one). Not owned.

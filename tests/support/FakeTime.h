@@ -16,10 +16,13 @@ public:
     void processEvents() override;
     void waitProcessingEvents(std::uint32_t deadline) override;
     void sleepUntil(std::uint32_t deadline) override;
+    // Moves with the fake clock, so the seeds a game draws repeat run after run.
+    double secondsSinceMidnight() override { return timeOfDay + now / 1000.0; }
 
     void advance(std::uint32_t ms) { now += ms; }
 
     std::uint32_t now = 1000;
+    double timeOfDay = 43200.0;
     // Runs at every event-processing point (DoEvents and pumped waits).
     std::function<void()> onProcessEvents;
     int processEventsCalls = 0;
