@@ -9,14 +9,12 @@ snake_play_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libxcb1-dev libsdl2-mixer-dev fonts-urw-base35
 )
-# Building and checking the Debian package (scripts/test.sh): cpack's
-# dependency scan (dpkg-shlibdeps, file), the metadata check and lintian.
-snake_packaging_packages=(dpkg-dev file appstream lintian)
-snake_packages+=("${snake_packaging_packages[@]}")
-
-# What the tests, benchmarks and fuzzers need on top.
+# What the tests, benchmarks and fuzzers need on top, and for the Debian
+# package cpack's dependency scan (dpkg-shlibdeps, file), the metadata check
+# and lintian.
 snake_test_packages=(
     libbenchmark-dev xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
+    dpkg-dev file appstream lintian
 )
 
 # snake_install_missing PACKAGE...

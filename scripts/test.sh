@@ -38,36 +38,41 @@ run_ctest --test-dir "$SNAKE_BUILD"
 # compiler flags, checked by appstreamcli, desktop-file-validate and lintian,
 # and its contents compared with the list in the README.
 echo "== Debian package"
+# Checks the package in a scratch folder; prints what is wrong, fails if any.
+check_deb() {
+    local deb="$1" root lint bad=0 path
+    echo "-- $(basename "$deb"): $(stat -c %s "$deb") bytes"
+    dpkg-deb -f "$deb" Depends
+    root="$(mktemp -d -p "$work")"
+    dpkg-deb -x "$deb" "$root"
+    appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.xml || bad=1
+    desktop-file-validate "$root"/usr/share/applications/snake-game.desktop || bad=1
+    if lint="$(lintian --fail-on error "$deb" 2>&1)"; then
+        echo "$lint" | grep -v "running with root privileges" || true
+        echo "lintian: no errors"
+    else
+        echo "$lint"
+        echo "lintian found errors"
+        bad=1
+    fi
+    while read -r path; do
+        [ -e "$root$path" ] || [ -L "$root$path" ] || { echo "missing from the package: $path"; bad=1; }
+    done < <(sed -n 's|^    \(/usr/[^ ]*\).*|\1|p' "$SNAKE_ROOT/README.md")
+    [ -z "$(find "$root" -iname scores.dat)" ] || { echo "the package ships a scores.dat"; bad=1; }
+    [ "$bad" -eq 0 ] && echo "package contents match the README"
+    return "$bad"
+}
 deb_dir="$SNAKE_ROOT/build-deb"
-if [ ! -f "$deb_dir/build.ninja" ]; then
-    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+if (export DEB_BUILD_MAINT_OPTIONS=hardening=+all
     CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
-        cmake -S "$SNAKE_ROOT" -B "$deb_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DBUILD_TESTING=OFF -DSNAKE_BENCHMARKS=OFF >/dev/null
+        snake_build "$deb_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DSNAKE_BENCHMARKS=OFF &&
+    rm -f "$deb_dir"/*.deb && cd "$deb_dir" && cpack -G DEB >/dev/null) && check_deb "$(ls "$deb_dir"/snake-game_*.deb)"; then
+    passed=$((passed + 1))
+else
+    echo "the Debian package failed"
+    failed=$((failed + 1))
 fi
-cmake --build "$deb_dir" -j "$(nproc)"
-rm -f "$deb_dir"/*.deb
-(cd "$deb_dir" && cpack -G DEB >/dev/null)
-deb="$(ls "$deb_dir"/snake-game_*.deb)"
-echo "-- $(basename "$deb"): $(stat -c %s "$deb") bytes"
-dpkg-deb -f "$deb" Depends
-deb_root="$(mktemp -d)"
-dpkg-deb -x "$deb" "$deb_root"
-appstreamcli validate --no-net --pedantic "$deb_root"/usr/share/metainfo/*.metainfo.xml
-desktop-file-validate "$deb_root"/usr/share/applications/snake-game.desktop
-lintian_out="$(lintian --fail-on error "$deb" 2>&1)" || { echo "$lintian_out"; echo "lintian found errors"; exit 1; }
-echo "$lintian_out" | grep -v "running with root privileges" || true
-echo "lintian: no errors"
-deb_missing=0
-while read -r path; do
-    [ -e "$deb_root$path" ] || [ -L "$deb_root$path" ] || { echo "missing from the package: $path"; deb_missing=1; }
-done < <(sed -n 's|^    \(/usr/[^ ]*\).*|\1|p' "$SNAKE_ROOT/README.md")
-[ -z "$(find "$deb_root" -iname scores.dat)" ] || { echo "the package ships a scores.dat"; deb_missing=1; }
-rm -rf "$deb_root"
-[ "$deb_missing" -eq 0 ] || exit 1
-echo "package contents match the README"
-passed=$((passed + 1))
 
 if [ "${SNAKE_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
