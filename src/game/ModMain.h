@@ -45,6 +45,14 @@ extern Int16 SpeedDelay;
 extern bool SoundOn;
 extern double AppleTimer;
 
+// How the game in progress has ended, if it has. NewGame clears it; AbortGame
+// and GameOver set it. The sequences that run nested in a step read it, since
+// GameRunning alone cannot tell an abort (the sequence still runs to its end)
+// from a game over (nothing plays on) or from the setup (not running yet).
+enum class GameEnd : std::uint8_t { None, Aborted, Over };
+extern GameEnd Ended;
+bool GameIsOver(); // GameOver has run in this game
+
 // Back to the values at program start (all zero, false or empty).
 void ResetState();
 // The window's start-up defaults: 1 player, 0 computer, Medium, sound on.
@@ -86,6 +94,8 @@ void GameOver();
 
 // Labels and sound.
 void UpdateApplesLabel();
+// The apples label alone, without the level-completed test.
+void ShowApplesLeft();
 void UpdateScoreLabels();
 void UpdateLivesLabels();
 enum SoundCode : std::int32_t { SndApple = 0, SndDie = 1, SndLevel = 2, SndGameOver = 3, SndNewGame = 4 };
