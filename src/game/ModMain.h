@@ -45,10 +45,9 @@ extern Int16 SpeedDelay;
 extern bool SoundOn;
 extern double AppleTimer;
 
-// How the game in progress has ended, if it has. NewGame clears it; AbortGame
-// and GameOver set it. The sequences that run nested in a step read it, since
-// GameRunning alone cannot tell an abort (the sequence still runs to its end)
-// from a game over (nothing plays on) or from the setup (not running yet).
+// How the current game has ended, if it has (NewGame clears it). GameRunning
+// cannot tell: it is false during the setup as well, and after an abort a
+// sequence still runs to its end, while after a game over nothing plays on.
 enum class GameEnd : std::uint8_t { None, Aborted, Over };
 extern GameEnd Ended;
 bool GameIsOver(); // GameOver has run in this game

@@ -66,7 +66,7 @@ void NewGame()
     ApplesLeft = 0;
     PlaceApples(1, 10);
     PlaceApples(2, 5);
-    View().SetLabelText(StatusLabel::Apple, "Apples Left : " + std::to_string(ApplesLeft));
+    ShowApplesLeft();
     UpdateScoreLabels();
     UpdateLivesLabels();
     // An Abort chosen in the label refresh above.
