@@ -46,7 +46,8 @@ class TestApples : public QObject {
     void applesLandOnlyOnFreeSquares();
     // With computer snakes switched off, their squares count as free.
     void switchedOffComputerSquaresTakeApples();
-    // A field with too little room gets what fits, and placing ends.
+    // A field with too little room gets what fits, and placing ends. A batch
+    // that finds no room at all completes no level, even with none left.
     void crowdedFieldGetsWhatFits_data();
     void crowdedFieldGetsWhatFits();
     // ClearApples leaves exactly the walls, zeroes the count, shows nothing.
@@ -238,32 +239,42 @@ void TestApples::crowdedFieldGetsWhatFits_data()
 {
     QTest::addColumn<int>("freeSquares");
     QTest::addColumn<int>("count");
-    QTest::newRow("no free square") << 0 << 10;
-    QTest::newRow("3 free, 10 wanted") << 3 << 10;
-    QTest::newRow("9 free, 10 wanted") << 9 << 10;
-    QTest::newRow("10 free, 10 wanted") << 10 << 10;
-    QTest::newRow("11 free, 10 wanted") << 11 << 10;
-    QTest::newRow("1 free, 5 wanted") << 1 << 5;
+    QTest::addColumn<int>("lying"); // apples already there
+    QTest::newRow("no free square") << 0 << 10 << 1;
+    QTest::newRow("no free square, no apple left") << 0 << 10 << 0;
+    QTest::newRow("3 free, 10 wanted") << 3 << 10 << 1;
+    QTest::newRow("9 free, 10 wanted") << 9 << 10 << 1;
+    QTest::newRow("10 free, 10 wanted") << 10 << 10 << 1;
+    QTest::newRow("11 free, 10 wanted") << 11 << 10 << 1;
+    QTest::newRow("1 free, 5 wanted") << 1 << 5 << 1;
 }
 
 void TestApples::crowdedFieldGetsWhatFits()
 {
     QFETCH(int, freeSquares);
     QFETCH(int, count);
+    QFETCH(int, lying);
+    // A second level just as full: a completed level would load it and find no room again.
+    fx.writeMap(
+        2, GameFixture::mapBytes(std::vector<std::string>(ModMain::FieldSize, std::string(ModMain::FieldSize, 'X'))));
+    ModMain::Level = 1;
     fillField(ModMain::Wall);
-    Map[29][29] = ModMain::GreenApple;
-    ModMain::ApplesLeft = 1;
+    if (lying)
+        Map[29][29] = ModMain::GreenApple;
+    ModMain::ApplesLeft = static_cast<platform::Int16>(lying);
     for (int i = 0; i < freeSquares; ++i)
         Map[i][7] = ModMain::Empty;
     ModMain::PlaceApples(1, static_cast<platform::Int16>(count));
     const int placed = std::min(freeSquares, count);
-    QCOMPARE(int(ModMain::ApplesLeft), 1 + placed);
+    QCOMPARE(int(ModMain::ApplesLeft), lying + placed);
     QVERIFY(GameFixture::applesConsistent());
-    QCOMPARE(fx.view().label(ModMain::StatusLabel::Apple), "Apples Left : " + std::to_string(1 + placed));
+    QCOMPARE(fx.view().label(ModMain::StatusLabel::Apple), "Apples Left : " + std::to_string(lying + placed));
     // The next batch finds what is left and ends as well.
     ModMain::PlaceApples(2, 5);
-    QCOMPARE(int(ModMain::ApplesLeft), 1 + std::min(freeSquares, count + 5));
+    QCOMPARE(int(ModMain::ApplesLeft), lying + std::min(freeSquares, count + 5));
     QVERIFY(GameFixture::applesConsistent());
+    QCOMPARE(ModMain::Level, platform::Int16{1});
+    QCOMPARE(fx.view().count("caption"), 0);
 }
 
 void TestApples::clearLeavesExactlyTheWalls()

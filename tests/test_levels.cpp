@@ -87,8 +87,8 @@ class TestLevels : public QObject {
 
     // Nesting
     // Inside the eater's look-ahead: the level runs, then the green point is
-    // added, the old square ahead is tested on the new level, and the rest of
-    // the pass still moves.
+    // added, the square ahead of where the snake now stands is tested, and the
+    // rest of the pass still moves.
     void levelSequenceRunsInsideTheEatersMove_data();
     void levelSequenceRunsInsideTheEatersMove();
     // The step that resumes after a level change starts from the snake's new
@@ -96,9 +96,13 @@ class TestLevels : public QObject {
     void resumedStepNeverLeavesTheField();
     void resumedStepNeverEntersAWall();
     // A life lost in the level's extra move must not leave ApplesLeft out of
-    // step with the apples on the grid.
+    // step with the apples on the grid; lives never go below zero, and after
+    // "Game Over" no level is loaded and no round restarted.
     void lifeLostInsideALevelChangeKeepsApplesCounted_data();
     void lifeLostInsideALevelChangeKeepsApplesCounted();
+    // Pause chosen during the level caption: a game that goes on shows "Paused".
+    void pauseChosenDuringTheLevelCaptionStaysShown_data();
+    void pauseChosenDuringTheLevelCaptionStaysShown();
 
     // Lives
     // One player, last life: no "die.wav", "Game Over", the score offered.
@@ -389,21 +393,32 @@ void TestLevels::lastAppleCompletesTheLevelBeforeARefill()
 
 void TestLevels::levelSequenceRunsInsideTheEatersMove_data()
 {
+    QTest::addColumn<bool>("twoPlayers");
+    QTest::addColumn<int>("appleX");
+    QTest::addColumn<int>("appleY");
     QTest::addColumn<bool>("wallOnOldSquare");
-    QTest::newRow("old square ahead is a wall on the new level") << true;
-    QTest::newRow("old square ahead is free on the new level") << false;
+    // The eater comes from the left. In none of these is it heading into
+    // anything after the level change: it neither loses a segment nor a life.
+    QTest::newRow("two players, old square ahead a wall on the new level") << true << 6 << 10 << true;
+    QTest::newRow("two players, old square ahead free on the new level") << true << 6 << 10 << false;
+    QTest::newRow("one player, old square ahead a wall on the new level") << false << 6 << 10 << true;
+    QTest::newRow("one player, old square ahead now its own re-placed head") << false << 15 << 27 << false;
 }
 
 void TestLevels::levelSequenceRunsInsideTheEatersMove()
 {
+    QFETCH(bool, twoPlayers);
+    QFETCH(int, appleX);
+    QFETCH(int, appleY);
     QFETCH(bool, wallOnOldSquare);
-    fx.writeMap(2, GameFixture::mapWithWalls(wallOnOldSquare ? std::vector<std::pair<int, int>>{{6, 10}}
+    const Seg apple{static_cast<platform::Int16>(appleX), static_cast<platform::Int16>(appleY)};
+    fx.writeMap(2, GameFixture::mapWithWalls(wallOnOldSquare ? std::vector<std::pair<int, int>>{{appleX, appleY}}
                                                              : std::vector<std::pair<int, int>>{},
                                              true));
     begin(1);
-    auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
-    auto other = fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
-    lastApple(6, 10);
+    auto eater = fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
+    auto other = twoPlayers ? fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp) : nullptr;
+    lastApple(appleX, appleY);
     // The new level's 15 apples go to (2..16, 15), away from everyone.
     std::vector<double> draws;
     for (int i = 0; i < 15; ++i) {
@@ -418,29 +433,29 @@ void TestLevels::levelSequenceRunsInsideTheEatersMove()
         if (event == "caption Level 1 Completed!") {
             scoreAtCaption = eater->score;
             eaterAtCaption = eater->body()[0];
-            otherAtCaption = other->body()[0];
+            otherAtCaption = other ? other->body()[0] : Seg{};
         }
     };
     ModMain::MoveAll();
 
     // The level's own extra move took the eater onto the eaten square.
-    QCOMPARE(eaterAtCaption, (Seg{6, 10}));
-    QCOMPARE(otherAtCaption, (Seg{25, 9}));
+    QCOMPARE(eaterAtCaption, apple);
+    if (other)
+        QCOMPARE(otherAtCaption, (Seg{25, 9}));
     QCOMPARE(scoreAtCaption, 0);
     QCOMPARE(eater->score, platform::Int16{1});
     QVERIFY(fx.view().find("label Score1: Score:1") > fx.view().find("caption Level 1 Completed!"));
     QCOMPARE(ModMain::Level, platform::Int16{2});
-    if (wallOnOldSquare) {
-        // (6,10) is a wall now: blocked where the new level put it.
-        QCOMPARE(eater->body()[0], (Seg{10, 27}));
-        QCOMPARE(eater->body().size(), std::size_t{9});
-    } else {
-        // Free: one more step up from its new place.
-        QCOMPARE(eater->body()[0], (Seg{10, 26}));
-        QCOMPARE(eater->body().size(), std::size_t{10});
-    }
+    // One more step up from where the new level put it, whatever lies on the
+    // square that was ahead before.
+    const int startX = twoPlayers ? 10 : 15;
+    QCOMPARE(eater->body()[0], (Seg{static_cast<platform::Int16>(startX), 26}));
+    QCOMPARE(eater->body().size(), std::size_t{10});
+    QCOMPARE(eater->Lives, platform::Int16{5});
+    QCOMPARE(fx.played("die.wav"), 0);
     // The snake after it still makes its move of the interrupted pass.
-    QCOMPARE(other->body()[0], (Seg{20, 26}));
+    if (other)
+        QCOMPARE(other->body()[0], (Seg{20, 26}));
     QCOMPARE(ModMain::CountAppleCells(), 15);
     QVERIFY(GameFixture::applesConsistent());
 }
@@ -496,30 +511,44 @@ void TestLevels::resumedStepNeverEntersAWall()
     const Seg head = eater->body()[0];
     QVERIFY2(Map[head.x][head.y] != ModMain::Wall, "the head went into a wall");
     QCOMPARE(head, (Seg{10, 27}));
-    QCOMPARE(eater->Lives, platform::Int16{5});
+    // It is heading into that wall: blocked there, as any step would be.
+    QCOMPARE(eater->body().size(), std::size_t{9});
 }
 
 void TestLevels::lifeLostInsideALevelChangeKeepsApplesCounted_data()
 {
     QTest::addColumn<bool>("nextMap");
     QTest::addColumn<int>("lives");
-    QTest::newRow("next level, lives left") << true << 3;
-    QTest::newRow("last level, lives left") << false << 3;
-    QTest::newRow("next level, last life") << true << 1;
-    QTest::newRow("last level, last life") << false << 1;
+    QTest::addColumn<int>("humanY");        // 5: crashes in the level's extra move; 4: in the pass itself
+    QTest::addColumn<bool>("blockedStart"); // the next level has a wall on the square above the start
+    QTest::addColumn<int>("livesAfter");
+    QTest::addColumn<int>("level");
+    QTest::newRow("next level, lives left") << true << 3 << 5 << false << 2 << 2;
+    QTest::newRow("last level, lives left") << false << 3 << 5 << false << 2 << 2;
+    // Game over in the extra move: the next level is never loaded.
+    QTest::newRow("next level, last life") << true << 1 << 5 << false << 0 << 1;
+    QTest::newRow("last level, last life") << false << 1 << 5 << false << 0 << 1;
+    // Game over first, then the computer eats the last apple: no level, no
+    // second crash of the dead snake.
+    QTest::newRow("last life lost before the computer eats") << true << 1 << 4 << false << 0 << 1;
+    // Every life is lost at the new level's start, once each, and it ends there.
+    QTest::newRow("next level's start blocked") << true << 3 << 8 << true << 0 << 2;
 }
 
 void TestLevels::lifeLostInsideALevelChangeKeepsApplesCounted()
 {
     QFETCH(bool, nextMap);
     QFETCH(int, lives);
-    fx.writeMap(1, GameFixture::mapWithWalls({{5, 3}}, true));
+    QFETCH(int, humanY);
+    QFETCH(bool, blockedStart);
+    QFETCH(int, livesAfter);
+    QFETCH(int, level);
+    fx.writeMap(1, GameFixture::mapWithWalls({{5, 3}, {3, 14}}, true)); // marked as level 1
     if (nextMap)
-        fx.writeMap(2, markedMap(2));
+        fx.writeMap(2, blockedStart ? GameFixture::mapWithWalls({{4, 14}, {15, 27}}, true) : markedMap(2));
     begin(1);
-    // The human steps to (5,4) in the pass; in the level's extra move the wall
-    // at (5,3) costs it a life.
-    auto human = fx.addHuman(GameFixture::line(5, 5, 0, 1, 4), DirUp);
+    // The human heads for the wall at (5,3).
+    auto human = fx.addHuman(GameFixture::line(5, humanY, 0, 1, 4), DirUp);
     human->Lives = static_cast<platform::Int16>(lives);
     fx.addComputer(GameFixture::line(20, 10, -1, 0, 4), DirRight);
     lastApple(21, 10);
@@ -531,15 +560,52 @@ void TestLevels::lifeLostInsideALevelChangeKeepsApplesCounted()
             mismatches += GameFixture::applesConsistent() ? 0 : 1;
     };
     ModMain::MoveAll();
-    QCOMPARE(int(human->Lives), lives - 1);
-    QCOMPARE(fx.played("die.wav"), lives > 1 ? 1 : 0);
-    QCOMPARE(ModMain::Level, platform::Int16{2});
+    const bool gameOver = livesAfter == 0 || !nextMap;
+    QCOMPARE(int(human->Lives), livesAfter);
+    QCOMPARE(fx.view().find("label Lives1: Lives : -"), -1);
+    QCOMPARE(fx.played("die.wav"), lives - std::max(livesAfter, 1));
+    QCOMPARE(fx.played("gameover.wav"), gameOver ? 1 : 0);
+    QCOMPARE(fx.view().count("caption Game Over"), gameOver ? 1 : 0);
+    QCOMPARE(fx.played("level.wav"), gameOver ? 0 : 1);
+    QCOMPARE(ModMain::Level, platform::Int16(level));
+    QCOMPARE(ModMain::GameRunning, !gameOver);
     QCOMPARE(int(ModMain::ApplesLeft), ModMain::CountAppleCells());
     QCOMPARE(mismatches, 0);
-    if (nextMap) {
-        QCOMPARE(markedLevel(), 2);
+    if (nextMap)
+        QCOMPARE(markedLevel(), level);
+    if (!gameOver)
         QVERIFY(ModMain::ApplesLeft >= 13 && ModMain::ApplesLeft <= 15);
-    }
+}
+
+void TestLevels::pauseChosenDuringTheLevelCaptionStaysShown_data()
+{
+    QTest::addColumn<bool>("nextMap");
+    QTest::newRow("next level") << true;
+    QTest::newRow("last level: game over") << false;
+}
+
+void TestLevels::pauseChosenDuringTheLevelCaptionStaysShown()
+{
+    QFETCH(bool, nextMap);
+    if (nextMap)
+        fx.writeMap(2, markedMap(2));
+    begin(1);
+    fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    lastApple(10, 9);
+    fx.time().onProcessEvents = [&] {
+        if (ModMain::Paused || fx.view().messageCaption != "Level 1 Completed!")
+            return;
+        // What the Pause command does.
+        ModMain::Paused = true;
+        fx.view().SetMessageCaption("Paused");
+        fx.view().SetMessageVisible(true);
+    };
+    ModMain::MoveAll();
+    QVERIFY(ModMain::Paused);
+    QCOMPARE(ModMain::GameRunning, nextMap);
+    QCOMPARE(fx.view().messageVisible, nextMap);
+    if (nextMap)
+        QCOMPARE(fx.view().messageCaption, std::string("Paused"));
 }
 
 void TestLevels::lastLifeEndsTheGame()

@@ -24,6 +24,8 @@ struct FirstFrame {
     int eventsProcessed = -1;
 };
 
+struct LoopStarted {};
+
 bool nextTo(Seg a, Seg b)
 {
     return std::abs(a.x - b.x) + std::abs(a.y - b.y) <= 1;
@@ -52,6 +54,10 @@ class TestNewGame : public QObject {
     void noComputersAfterAGameWithSome();
     // Abort during the loop ends the game after that pass; NewGame returns.
     void abortInTheLoopEndsNewGame();
+    // A game that ended inside the setup (Abort in the lives label refresh, or
+    // every life lost on a blocked start square) never starts its loop.
+    void gameEndedInTheSetupNeverStartsItsLoop_data();
+    void gameEndedInTheSetupNeverStartsItsLoop();
     // A missing map1.dat stops the program with a message.
     void missingFirstMapIsFatal();
 
@@ -257,6 +263,45 @@ void TestNewGame::abortInTheLoopEndsNewGame()
     QVERIFY(fx.view().titleVisible);
     QVERIFY(ModMain::Snakes.empty());
     QCOMPARE(first.humans[0]->body()[0], (Seg{15, 24}));
+}
+
+void TestNewGame::gameEndedInTheSetupNeverStartsItsLoop_data()
+{
+    QTest::addColumn<bool>("abort");
+    QTest::newRow("abort in the setup") << true;
+    QTest::newRow("map1.dat with a wall above the start") << false;
+}
+
+void TestNewGame::gameEndedInTheSetupNeverStartsItsLoop()
+{
+    QFETCH(bool, abort);
+    if (!abort)
+        fx.writeMap(1, GameFixture::mapWithWalls({{15, 27}}, true));
+    bool loopStarted = false;
+    fx.time().onProcessEvents = [&] {
+        if (ModMain::GameRunning) {
+            loopStarted = true;
+            // The ended game would run on: stop it however deep it is.
+            throw LoopStarted{};
+        }
+        if (abort && fx.time().processEventsCalls == 1)
+            ModMain::AbortGame();
+    };
+    try {
+        ModMain::NewGame();
+    } catch (const LoopStarted&) {
+    }
+    QVERIFY(!loopStarted);
+    QVERIFY(!ModMain::GameRunning);
+    QVERIFY(ModMain::Snakes.empty());
+    QVERIFY(fx.view().titleVisible);
+    QCOMPARE(fx.played("newgame.wav"), 0);
+    QCOMPARE(fx.played("die.wav"), abort ? 0 : 4);
+    QCOMPARE(fx.played("gameover.wav"), abort ? 0 : 1);
+    QCOMPARE(fx.view().count("caption Game Over"), abort ? 0 : 1);
+    QCOMPARE(fx.view().find("label Lives1: Lives : -"), -1);
+    QCOMPARE(fx.view().menusIdle, abort ? 0 : 1); // after an abort the window sets them
+    QVERIFY(fx.promptScores.size() <= 1);
 }
 
 void TestNewGame::missingFirstMapIsFatal()

@@ -1,5 +1,6 @@
 // The main window while games run: labels, layout, speed changes, frames on
-// screen, and New Game chosen while an aborted game is still unwinding.
+// screen, and New Game or Abort chosen while a game starts or unwinds.
+#include "support/TestMaps.h"
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
@@ -53,6 +54,8 @@ private slots:
     void presentedFrameIsOnScreenWithoutEventProcessing();
     void newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame();
     void abortAgainWithdrawsTheWaitingNewGame();
+    void newGameAfterGameOverWaitsForTheLastPass();
+    void abortInTheSetupLeavesTheMenusIdle();
 };
 
 // One-player game: "Apples Left : 15", "Score:0", "Lives : 5"; player two's
@@ -284,6 +287,68 @@ void TestWindowGame::abortAgainWithdrawsTheWaitingNewGame()
     QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
     QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
     QVERIFY(w.PicStartup->isVisible());
+}
+
+// New Game chosen after a natural "Game Over", in the last pass's wait: the
+// new game starts once the old loop has returned, after the name prompt.
+void TestWindowGame::newGameAfterGameOverWaitsForTheLastPass()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    f.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap());
+    int phase = 0;
+    std::weak_ptr<Snake> oldSnake;
+    std::size_t dialogsAtNewGame = 0;
+    bool freshGame = false;
+    f.playGame([&] {
+        if (phase == 0 && ModMain::GameRunning) {
+            oldSnake = ModMain::Snakes[0];
+            ModMain::Snakes[0]->score = 3; // beats the empty table: a name prompt
+            phase = 1;
+        } else if (phase == 1 && !ModMain::GameRunning && w.Menu.MenuItemNewGame->isEnabled()) {
+            phase = 2;
+            dialogsAtNewGame = f.dialogs.size();
+            w.Menu.MenuItemNewGame->trigger();
+            QCOMPARE(ModMain::Snakes[0], oldSnake.lock()); // nothing of a new game ran here
+        } else if (phase == 2 && ModMain::GameRunning) {
+            phase = 3;
+            freshGame = oldSnake.expired() && ModMain::Snakes[0]->score == 0 && ModMain::Level == 1;
+            w.Menu.MenuItemAbort->trigger();
+        }
+    });
+    QCOMPARE(phase, 3);
+    QVERIFY(!f.hitLimit);
+    QVERIFY(freshGame);
+    QCOMPARE(dialogsAtNewGame, std::size_t(1)); // the name prompt, answered first
+    QCOMPARE(f.dialogs.size(), std::size_t(1));
+    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
+    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+}
+
+// Abort chosen inside the setup (the lives label refresh): that game makes no
+// pass, and the menus stay idle instead of showing a game that runs on.
+void TestWindowGame::abortInTheSetupLeavesTheMenusIdle()
+{
+    WindowFixture f;
+    FrmMain& w = f.window();
+    bool aborted = false;
+    bool ran = false;
+    f.playGame([&] {
+        if (ModMain::GameRunning) {
+            ran = true;
+            w.Menu.MenuItemAbort->trigger();
+        } else if (!aborted && !ModMain::Snakes.empty()) {
+            aborted = true;
+            w.Menu.MenuItemAbort->trigger();
+        }
+    });
+    QVERIFY(aborted);
+    QVERIFY(!ran);
+    QCOMPARE(f.frames(), 0);
+    QVERIFY(ModMain::Snakes.empty());
+    QVERIFY(w.PicStartup->isVisible());
+    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
+    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
 }
 
 QTEST_MAIN(TestWindowGame)

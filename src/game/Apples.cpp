@@ -44,6 +44,12 @@ void PlaceApples(Int16 kind, Int16 count)
         // A crowded field may have fewer free squares than apples to place:
         // place what fits instead of drawing for ever.
         int room = countStrictlyFree();
+        if (room == 0 && count > 0) {
+            // Nothing eaten, nothing placed: that completes no level. Otherwise
+            // each next level just as full would complete inside the last one.
+            ShowApplesLeft();
+            return;
+        }
         for (Int16 placed = 0; placed < count && room > 0;) {
             const Int16 x = randomSquare();
             const Int16 y = randomSquare();

@@ -11,9 +11,14 @@
 
 namespace ModMain {
 
-void UpdateApplesLabel()
+void ShowApplesLeft()
 {
     View().SetLabelText(StatusLabel::Apple, "Apples Left : " + std::to_string(ApplesLeft));
+}
+
+void UpdateApplesLabel()
+{
+    ShowApplesLeft();
     if (ApplesLeft <= 0)
         LevelCompleted();
 }

@@ -34,7 +34,13 @@ void placeAllSnakes()
 
 void LevelCompleted()
 {
+    // After "Game Over" nothing plays on: no caption, no map, no snakes
+    // placed, no "level.wav". An abort still lets the sequence run its course.
+    if (GameIsOver())
+        return;
     MoveAll();
+    if (GameIsOver())
+        return;
     Render::RenderFrame();
     View().SetMessageCaption("Level " + std::to_string(Level) + " Completed!");
     View().SetMessageVisible(true);
@@ -54,9 +60,16 @@ void LevelCompleted()
         PlaceApples(2, 5);
         AppleTimer = 0;
         MoveAll();
+        if (GameIsOver())
+            return;
         Render::RenderFrame();
         PlaySound(SndLevel);
         Wait(1000, false);
+        // A pause chosen during the caption was hidden with it.
+        if (Paused && GameRunning) {
+            View().SetMessageCaption("Paused");
+            View().SetMessageVisible(true);
+        }
     } else {
         View().ShowAllLevelsCompleted();
         GameOver();
@@ -71,12 +84,18 @@ void RestartRound()
     PlaceApples(2, 5);
     placeAllSnakes();
     MoveAll();
+    // The last life may have gone in that move: no frozen second behind the title.
+    if (GameIsOver())
+        return;
     Render::RenderFrame();
     Wait(1000, false);
 }
 
 void GameOver()
 {
+    if (GameIsOver())
+        return; // one per game
+    Ended = GameEnd::Over;
     GameRunning = false;
     PlaySound(SndGameOver);
     View().SetMessageCaption("Game Over");
@@ -88,7 +107,7 @@ void GameOver()
     if (Snakes.size() == 1) {
         ModHigh::LoadScores();
         const Int16 score = Snakes[0]->score;
-        if (score > ModHigh::HighScores[9].Score)
+        if (ModHigh::IsTopScore(score))
             ModHigh::AddTopScore(score);
     }
 }

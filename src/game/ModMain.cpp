@@ -17,6 +17,7 @@ bool Paused = false;
 Int16 SpeedDelay = 0;
 bool SoundOn = false;
 double AppleTimer = 0.0;
+GameEnd Ended = GameEnd::None;
 
 void ResetState()
 {
@@ -33,6 +34,7 @@ void ResetState()
     SpeedDelay = 0;
     SoundOn = false;
     AppleTimer = 0.0;
+    Ended = GameEnd::None;
 }
 
 void SetDefaultSettings()
@@ -44,6 +46,11 @@ void SetDefaultSettings()
 }
 
 bool TwoPlayerGame() { return Snakes.size() == 2; }
+
+bool GameIsOver()
+{
+    return Ended == GameEnd::Over;
+}
 
 bool SquareIsFree(Int16 x, Int16 y, bool strict)
 {

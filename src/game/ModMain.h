@@ -45,6 +45,13 @@ extern Int16 SpeedDelay;
 extern bool SoundOn;
 extern double AppleTimer;
 
+// How the current game has ended, if it has (NewGame clears it). GameRunning
+// cannot tell: it is false during the setup as well, and after an abort a
+// sequence still runs to its end, while after a game over nothing plays on.
+enum class GameEnd : std::uint8_t { None, Aborted, Over };
+extern GameEnd Ended;
+bool GameIsOver(); // GameOver has run in this game
+
 // Back to the values at program start (all zero, false or empty).
 void ResetState();
 // The window's start-up defaults: 1 player, 0 computer, Medium, sound on.
@@ -86,6 +93,8 @@ void GameOver();
 
 // Labels and sound.
 void UpdateApplesLabel();
+// The apples label alone, without the level-completed test.
+void ShowApplesLeft();
 void UpdateScoreLabels();
 void UpdateLivesLabels();
 enum SoundCode : std::int32_t { SndApple = 0, SndDie = 1, SndLevel = 2, SndGameOver = 3, SndNewGame = 4 };

@@ -10,8 +10,24 @@
 
 namespace ModMain {
 
+namespace {
+
+// The game ended inside its own setup: it never starts its loop, and its
+// snakes go as the loop's end would release them.
+bool endedInSetup()
+{
+    if (Ended == GameEnd::None)
+        return false;
+    Snakes.clear();
+    ComSnakes.clear();
+    return true;
+}
+
+} // namespace
+
 void NewGame()
 {
+    Ended = GameEnd::None;
     Paused = false;
     View().SetMessageVisible(false);
     View().SetPauseCaption("Pause");
@@ -50,11 +66,17 @@ void NewGame()
     ApplesLeft = 0;
     PlaceApples(1, 10);
     PlaceApples(2, 5);
-    View().SetLabelText(StatusLabel::Apple, "Apples Left : " + std::to_string(ApplesLeft));
+    ShowApplesLeft();
     UpdateScoreLabels();
     UpdateLivesLabels();
+    // An Abort chosen in the label refresh above.
+    if (endedInSetup())
+        return;
     View().SetTitleVisible(false);
     MoveAll();
+    // Every life lost on a blocked start square, or an Abort inside that move.
+    if (endedInSetup())
+        return;
     Render::RenderFrame();
     Wait(1000, false);
     PlaySound(SndNewGame);
@@ -63,6 +85,8 @@ void NewGame()
 
 void AbortGame()
 {
+    if (Ended == GameEnd::None)
+        Ended = GameEnd::Aborted;
     GameRunning = false;
     View().SetTitleVisible(true);
 }

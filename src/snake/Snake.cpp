@@ -40,18 +40,23 @@ void Snake::ChangeDirection(Int16 newDirection)
 void Snake::Move()
 {
     // Eating the last apple of the last level ends the game inside the
-    // look-ahead; the head then lies on the square ahead. A game that ended
-    // during this step must not cost a life, a restart or a second game over.
+    // look-ahead. A game that ended during this step must not cost a life, a
+    // restart or a second game over; a game over there ends the step.
     const bool wasRunning = ModMain::GameRunning;
+    const bool wasOver = ModMain::GameIsOver();
     if (IsComputer)
         Steer();
-    if (CheckAhead()) {
+    const bool blocked = CheckAhead();
+    if (!wasOver && ModMain::GameIsOver())
+        return;
+    if (blocked) {
         if (ModMain::TwoPlayerGame() || IsComputer) {
             if (Body.size() > 2)
                 grow(-1);
             return;
         }
-        if (wasRunning && !ModMain::GameRunning)
+        // Nor does a finished game, or a snake with no life left to lose.
+        if ((wasRunning && !ModMain::GameRunning) || ModMain::GameIsOver() || Lives <= 0)
             return;
         Lives = Add16(Lives, -1);
         ModMain::UpdateLivesLabels();
@@ -135,5 +140,10 @@ bool Snake::CheckAhead()
         ModMain::UpdateApplesLabel();
         ModMain::UpdateScoreLabels();
     }
+    // A level change while eating has put this snake elsewhere: the square
+    // worked out above is no longer ahead of it. Look again from where it
+    // stands, as a fresh step would; each such look needs another level.
+    if (Body[0] != head && !ModMain::GameIsOver())
+        return CheckAhead();
     return !ModMain::SquareIsFree(nx, ny, false);
 }
