@@ -1,7 +1,11 @@
 #include "window/Keyboard.h"
 
 #include "game/ModMain.h"
+#include "platform/KeyPlaces.h"
 #include "snake/Snake.h"
+
+#include <QChar>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <array>
@@ -53,6 +57,19 @@ Int16 VirtualKeyFromQt(int qtKey)
     case Qt::Key_Alt: return 18;
     default: return 0;
     }
+}
+
+Int16 VirtualKeyFromEvent(const QKeyEvent& event)
+{
+    const int qtKey = event.key();
+    // Qt reports a key of a non-Latin script (Cyrillic, Greek, ...) by its
+    // character, above Latin-1; a Latin layout keeps its letters wherever
+    // they lie.
+    if (qtKey > 0xff && qtKey <= 0xffff && QChar(static_cast<char16_t>(qtKey)).isLetter()) {
+        if (const char letter = platform::UsLetterAtKey(event.nativeScanCode()))
+            return static_cast<Int16>(letter);
+    }
+    return VirtualKeyFromQt(qtKey);
 }
 
 Int16 ShiftStateFromQt(Qt::KeyboardModifiers modifiers)

@@ -16,6 +16,10 @@ public:
     void processEvents() override;
     void waitProcessingEvents(std::uint32_t deadline) override;
     void sleepUntil(std::uint32_t deadline) override;
+    // Handles events once per call (the test's hook decides when the hold
+    // ends); a hold that never ends fails the test instead of hanging it.
+    void waitForWake() override;
+    void wake() override { ++wakes; }
 
     void advance(std::uint32_t ms) { now += ms; }
 
@@ -27,6 +31,8 @@ public:
     int sleeps = 0;
     std::uint32_t sleptMs = 0;
     std::uint32_t pumpedMs = 0;
+    int heldWaits = 0; // waitForWake calls: the clock was held
+    int wakes = 0;
     // Also handle real Qt events at each processing point (window tests).
     bool pumpQt = false;
 };
