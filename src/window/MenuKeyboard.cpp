@@ -15,11 +15,8 @@ namespace {
 // Some styles leave the bar without Alt and arrow-key navigation; the game
 // offers it everywhere, over the style the application uses.
 class AltNavigationStyle final : public QProxyStyle {
-public:
-    AltNavigationStyle()
-        : QProxyStyle(QApplication::style()->name())
-    {
-    }
+  public:
+    AltNavigationStyle() : QProxyStyle(QApplication::style()->name()) {}
 
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override
@@ -34,14 +31,13 @@ public:
 // about to hide is still visible): the clock looks again once they are done.
 void LookAgainSoon(QObject* context)
 {
-    QMetaObject::invokeMethod(context, [] { platform::ClockHoldChanged(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context, [] { platform::ClockHoldChanged(); }, Qt::QueuedConnection);
 }
 
 } // namespace
 
-MenuKeyboard::MenuKeyboard(QMenuBar& bar)
-    : Bar(bar)
-    , Style(std::make_unique<AltNavigationStyle>())
+MenuKeyboard::MenuKeyboard(QMenuBar& bar) : Bar(bar), Style(std::make_unique<AltNavigationStyle>())
 {
     Bar.setStyle(Style.get());
     for (QMenu* menu : Bar.findChildren<QMenu*>()) {
@@ -80,9 +76,11 @@ void MenuKeyboard::ToggleBar()
     QWidget* window = Bar.parentWidget();
     if (!window || !Bar.isVisible())
         return;
-    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+    // A key event of a modifier key reports that modifier flipped, as the
+    // window systems deliver it: this press says Alt is down.
+    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
     QCoreApplication::sendEvent(window, &release);
 }
 

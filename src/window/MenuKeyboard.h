@@ -12,7 +12,7 @@ class QMenuBar;
 class QStyle;
 
 class MenuKeyboard final : public QObject {
-public:
+  public:
     // Watches `bar` and the menus it holds (built before this), and holds
     // the game's clock for them.
     explicit MenuKeyboard(QMenuBar& bar);
@@ -27,10 +27,10 @@ public:
     // highlighted, or gives it back.
     void ToggleBar();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QMenuBar& Bar;
     std::vector<QMenu*> Menus;
     // Keyboard navigation of the bar on every style; the bar uses it.

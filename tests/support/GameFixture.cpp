@@ -3,6 +3,7 @@
 #include "platform/Fatal.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
+#include "platform/Ticks.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 
@@ -57,6 +58,7 @@ void GameFixture::tearDown()
     ModHigh::SetErrorReporter({});
     platform::SetFatalHandler({});
     platform::SetAppPath("");
+    platform::SetClockHold(nullptr);
     sound_.reset();
     view_.reset();
     time_.reset();
