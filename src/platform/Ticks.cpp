@@ -189,6 +189,4 @@ void ClockHoldChanged()
         CurrentTimeSource().wake();
 }
 
-bool ClockHeld() { return hold.on; }
-
 } // namespace platform

@@ -51,8 +51,6 @@ void SleepUntil(std::uint32_t end);
 void SetClockHold(std::function<bool()> held);
 // The answer of the hold may have changed: a blocked wait looks again.
 void ClockHoldChanged();
-// Whether the clock stood still at its last reading.
-bool ClockHeld();
 
 // True once `now` has reached `end`, with wrap-safe 32-bit arithmetic.
 inline bool TickReached(std::uint32_t now, std::uint32_t end)
