@@ -220,6 +220,9 @@ void TestKeyboard::menuBarFromTheKeyboard_data()
     QTest::newRow("Esc leaves an active bar") << "Alt Right Esc"
                                               << ""
                                               << "";
+    QTest::newRow("a click on the field leaves the bar") << "Alt Right Click"
+                                                         << ""
+                                                         << "";
 }
 
 // Alt alone and F10 activate the bar with "Game" highlighted; Left/Right

@@ -111,6 +111,10 @@ void PressKeys(FrmMain& window, const QString& keys)
     for (const QString& name : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         QWidget* popup = QApplication::activePopupWidget();
         QWindow* target = popup ? popup->windowHandle() : window.windowHandle();
+        if (name == QLatin1String("Click")) {
+            QTest::mouseClick(window.Client, Qt::LeftButton, {}, QPoint(150, 150));
+            continue;
+        }
         if (name == QLatin1String("Alt")) {
             QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
             QTest::keyRelease(target, Qt::Key_Alt, Qt::NoModifier);

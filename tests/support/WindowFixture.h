@@ -59,6 +59,6 @@ void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt
 
 // Keys as a player presses them, separated by spaces: "Alt" (pressed and
 // released alone), "F10", "F2", "Left", "Right", "Up", "Down", "Return",
-// "Esc". Each goes where the window system sends it: to the open menu, else
-// to the window.
+// "Esc", and "Click" (the mouse on the playfield). Each goes where the
+// window system sends it: to the open menu, else to the window.
 void PressKeys(FrmMain& window, const QString& keys);
