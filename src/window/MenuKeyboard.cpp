@@ -95,12 +95,6 @@ bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
-    case QEvent::MouseButtonPress:
-        // A click on the window, outside the bar, leaves the bar's keyboard
-        // mode, as on other desktops.
-        if (watched != &Bar && Bar.hasFocus())
-            Bar.parentWidget()->setFocus(Qt::MouseFocusReason);
-        break;
     case QEvent::FocusIn:
     case QEvent::FocusOut:
         if (watched == &Bar)
