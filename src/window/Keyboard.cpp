@@ -7,7 +7,6 @@
 #include <QChar>
 #include <QKeyEvent>
 
-#include <algorithm>
 #include <array>
 
 namespace Keyboard {
@@ -82,11 +81,6 @@ Int16 ShiftStateFromQt(Qt::KeyboardModifiers modifiers)
     if (modifiers & Qt::AltModifier)
         state |= 4;
     return state;
-}
-
-bool IsSteeringKey(Int16 keyCode)
-{
-    return std::any_of(Rules.begin(), Rules.end(), [keyCode](const KeyRule& rule) { return rule.keyCode == keyCode; });
 }
 
 void SteerFromKey(Int16 keyCode)

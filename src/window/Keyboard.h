@@ -25,9 +25,6 @@ Int16 VirtualKeyFromEvent(const QKeyEvent& event);
 // Shift state bits: 1 Shift, 2 Ctrl, 4 Alt.
 Int16 ShiftStateFromQt(Qt::KeyboardModifiers modifiers);
 
-// Arrow keys and W A S D: the keys the game steers with.
-bool IsSteeringKey(Int16 keyCode);
-
 // Turns one key press into a direction request on the right snake. Ignored
 // while paused or between games; W A S D only in a two-player game.
 void SteerFromKey(Int16 keyCode);

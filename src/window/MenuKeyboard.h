@@ -23,14 +23,15 @@ class MenuKeyboard final : public QObject {
     // The bar holds the keyboard (Alt, F10) or one of its menus is open:
     // keys belong to the menus and the game stands still.
     bool Active() const;
-    // What Alt alone does: the bar takes the keyboard with its first title
-    // highlighted, or gives it back.
-    void ToggleBar();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // What Alt alone does: the bar takes the keyboard with its first title
+    // highlighted, or gives it back.
+    void ToggleBar();
+
     QMenuBar& Bar;
     std::vector<QMenu*> Menus;
     // Keyboard navigation of the bar on every style; the bar uses it.
