@@ -64,7 +64,8 @@ FrmMain::FrmMain()
     PicStartup->raise();
     // Not resizable: the window always fits the client area and the menu.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    // Keys go to the window itself; no child ever takes the focus.
+    // Keys go to the window itself; only the menu bar, activated from the
+    // keyboard, takes the focus from it.
     setFocusPolicy(Qt::StrongFocus);
     menuBar()->setFocusPolicy(Qt::NoFocus);
 
