@@ -1,4 +1,5 @@
 #include "platform/CommandLine.h"
+#include "platform/WindowSystem.h"
 #include "window/FrmMain.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@ int main(int argc, char* argv[])
 {
     if (const auto status = platform::HandleCommandLine(argc, argv))
         return *status;
+    platform::ChooseQtPlatform();
     QApplication app(argc, argv);
     FrmMain window;
     window.Form_Load();

@@ -80,6 +80,10 @@ void TestCloseWaits::closingDuringAWaitEndsTheGame_data()
         QTest::addRow("%s wait, Exit", wait) << QString::fromLatin1(wait) << Close::Exit;
         QTest::addRow("%s wait, close box", wait) << QString::fromLatin1(wait) << Close::CloseBox;
     }
+    // The game stands still in a wait of its own while a menu is up.
+    QTest::newRow("menu open, close box") << QStringLiteral("menu open") << Close::CloseBox;
+    QTest::newRow("menu bar active, Exit") << QStringLiteral("menu bar active") << Close::Exit;
+    QTest::newRow("menu bar active, close box") << QStringLiteral("menu bar active") << Close::CloseBox;
 }
 
 // Exit and the close box end the program at once, also from the one-second
@@ -126,6 +130,10 @@ void TestCloseWaits::closingDuringAWaitEndsTheGame()
         QVERIFY(X->key(QStringLiteral("Return")));
         QVERIFY(GameProcess::waitUntil([&] { return !X->hasWindow(QStringLiteral("Congratulations!")); }, 3000));
         QTest::qWait(500);
+    } else if (wait.startsWith(QLatin1String("menu"))) {
+        QVERIFY(GameProcess::waitUntil(awake, 3000));
+        QVERIFY(X->key(wait == QLatin1String("menu open") ? QStringLiteral("alt Down") : QStringLiteral("alt")));
+        QTest::qWait(300);
     } else {
         QTest::qWait(200);
     }

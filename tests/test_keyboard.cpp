@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -41,8 +42,16 @@ private slots:
     void keysReachTheRightSnake();
     void keysIgnoredWhilePausedOrBetweenGames_data();
     void keysIgnoredWhilePausedOrBetweenGames();
-    void steeringKeysPassTheMenuBarAfterAMenuIsClosed_data();
-    void steeringKeysPassTheMenuBarAfterAMenuIsClosed();
+    void steeringKeysReturnOnlyWhenTheMenuBarIsLeft_data();
+    void steeringKeysReturnOnlyWhenTheMenuBarIsLeft();
+    void menuBarFromTheKeyboard_data();
+    void menuBarFromTheKeyboard();
+    void keyboardChoicesDoWhatClicksDo_data();
+    void keyboardChoicesDoWhatClicksDo();
+    void openMenuStopsTheGameUntilItCloses_data();
+    void openMenuStopsTheGameUntilItCloses();
+    void nonLatinLayoutsSteerByKeyPlace_data();
+    void nonLatinLayoutsSteerByKeyPlace();
     void keyQueuedBeforeTheLoopStartsIsAppliedOnceItRuns();
 };
 
@@ -119,7 +128,7 @@ void TestKeyboard::keysIgnoredWhilePausedOrBetweenGames()
     QCOMPARE(int(ModMain::Snakes[1]->dir), steers ? 2 : 0);
 }
 
-void TestKeyboard::steeringKeysPassTheMenuBarAfterAMenuIsClosed_data()
+void TestKeyboard::steeringKeysReturnOnlyWhenTheMenuBarIsLeft_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("dir1");
@@ -129,9 +138,9 @@ void TestKeyboard::steeringKeysPassTheMenuBarAfterAMenuIsClosed_data()
     QTest::newRow("A") << int(Qt::Key_A) << 0 << -1;
 }
 
-// Closing a menu with Escape leaves the menu bar in keyboard mode; the
-// arrow keys and W A S D must still steer instead of walking the menu bar.
-void TestKeyboard::steeringKeysPassTheMenuBarAfterAMenuIsClosed()
+// Escape closes an open menu and leaves the bar active: the arrow keys and
+// W A S D still belong to the menus. A second Escape gives them back.
+void TestKeyboard::steeringKeysReturnOnlyWhenTheMenuBarIsLeft()
 {
     QFETCH(int, key);
     QFETCH(int, dir1);
@@ -146,11 +155,273 @@ void TestKeyboard::steeringKeysPassTheMenuBarAfterAMenuIsClosed()
     QTRY_VERIFY(open->isVisible());
     QTest::keyClick(open, Qt::Key_Escape);
     QTRY_VERIFY(!open->isVisible());
+    QVERIFY(w.MenuKeys.Active());
+    PressKey(w, static_cast<Qt::Key>(key));
+    QCOMPARE(int(ModMain::Snakes[0]->dir), 0);
+    QCOMPARE(int(ModMain::Snakes[1]->dir), 0);
+    PressKeys(w, QStringLiteral("Esc Esc"));
+    QVERIFY(!w.MenuKeys.Active());
     PressKey(w, static_cast<Qt::Key>(key));
     QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
     QCOMPARE(int(ModMain::Snakes[1]->dir), dir2);
-    QVERIFY(!bar->activeAction() || !bar->activeAction()->menu()->isVisible());
     QVERIFY(QApplication::focusWidget() != bar);
+}
+
+void TestKeyboard::menuBarFromTheKeyboard_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("highlighted"); // title highlighted on the bar
+    QTest::addColumn<QString>("open");        // title of the innermost open menu
+    QTest::newRow("Alt") << "Alt"
+                         << "Game"
+                         << "";
+    QTest::newRow("F10") << "F10"
+                         << "Game"
+                         << "";
+    QTest::newRow("Alt Alt leaves") << "Alt Alt"
+                                    << ""
+                                    << "";
+    QTest::newRow("F10 F10 leaves") << "F10 F10"
+                                    << ""
+                                    << "";
+    QTest::newRow("Alt Right") << "Alt Right"
+                               << "Options"
+                               << "";
+    QTest::newRow("Alt Left wraps") << "Alt Left"
+                                    << "Options"
+                                    << "";
+    QTest::newRow("Alt Right Down opens") << "Alt Right Down"
+                                          << "Options"
+                                          << "Options";
+    QTest::newRow("Alt Return opens") << "Alt Return"
+                                      << "Game"
+                                      << "Game";
+    QTest::newRow("F10 Down opens") << "F10 Down"
+                                    << "Game"
+                                    << "Game";
+    QTest::newRow("Right in an open menu moves on") << "Alt Down Right"
+                                                    << "Options"
+                                                    << "Options";
+    QTest::newRow("Right opens Computer Players") << "Alt Right Down Down Down Right"
+                                                  << "Options"
+                                                  << "Computer Players";
+    QTest::newRow("Right opens Speed") << "Alt Right Down Down Down Down Right"
+                                       << "Options"
+                                       << "Speed";
+    QTest::newRow("Esc closes the submenu only") << "Alt Right Down Down Down Right Esc"
+                                                 << "Options"
+                                                 << "Options";
+    QTest::newRow("Esc closes the menu, bar stays") << "Alt Down Esc"
+                                                    << "Game"
+                                                    << "";
+    QTest::newRow("second Esc leaves the bar") << "Alt Down Esc Esc"
+                                               << ""
+                                               << "";
+    QTest::newRow("Esc leaves an active bar") << "Alt Right Esc"
+                                              << ""
+                                              << "";
+    QTest::newRow("a click on the field leaves the bar") << "Alt Right Click"
+                                                         << ""
+                                                         << "";
+}
+
+// Alt alone and F10 activate the bar with "Game" highlighted; Left/Right
+// walk the titles, Down or Return open, Right opens a submenu, Escape closes
+// one level at a time. No arrow reaches a snake while the bar is active.
+void TestKeyboard::menuBarFromTheKeyboard()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, highlighted);
+    QFETCH(QString, open);
+    WindowFixture f;
+    FrmMain& w = f.window();
+    SetUpSnakes(2);
+    ModMain::GameRunning = true;
+    PressKeys(w, keys);
+    const QAction* active = w.menuBar()->activeAction();
+    QCOMPARE(active ? active->text() : QString(), highlighted);
+    const auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QCOMPARE(popup ? popup->title() : QString(), open);
+    const bool menus = !highlighted.isEmpty() || !open.isEmpty();
+    QCOMPARE(w.MenuKeys.Active(), menus);
+    QCOMPARE(int(ModMain::Snakes[0]->dir), 0);
+    QCOMPARE(int(ModMain::Snakes[1]->dir), 0);
+    // The steering keys reach the snakes again only once the bar is left.
+    PressKey(w, Qt::Key_Up);
+    PressKey(w, Qt::Key_D);
+    QCOMPARE(int(ModMain::Snakes[0]->dir), menus ? 0 : -2);
+    QCOMPARE(int(ModMain::Snakes[1]->dir), menus ? 0 : 1);
+}
+
+void TestKeyboard::keyboardChoicesDoWhatClicksDo_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("computers");
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<bool>("starts"); // a game ran with these settings
+    QTest::newRow("Two Player") << "Alt Right Down Down Return" << 2 << 0 << 90 << true << false;
+    QTest::newRow("Computer Players 3") << "Alt Right Down Down Down Right Down Down Down Return" << 1 << 3 << 90
+                                        << true << false;
+    QTest::newRow("Speed Fastest") << "Alt Right Down Up Up Right Up Return" << 1 << 0 << 0 << true << false;
+    QTest::newRow("Sound off") << "F10 Right Down Up Return" << 1 << 0 << 90 << false << false;
+    QTest::newRow("New Game from the menu") << "Alt Return Return" << 1 << 0 << 90 << true << true;
+    QTest::newRow("2 players, 4 computers, F2")
+        << "Alt Right Down Down Return Alt Right Down Down Down Right Down Down Down Down Return F2" << 2 << 4 << 90
+        << true << true;
+}
+
+// Entries chosen with the arrows and Return do what a click does, and the
+// game they start runs (no menu is left holding it).
+void TestKeyboard::keyboardChoicesDoWhatClicksDo()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, players);
+    QFETCH(int, computers);
+    QFETCH(int, delay);
+    QFETCH(bool, sound);
+    QFETCH(bool, starts);
+    WindowFixture f;
+    FrmMain& w = f.window();
+    std::size_t humans = 0, computerSnakes = 0;
+    int passes = 0;
+    f.time.onProcessEvents = [&] {
+        if (!ModMain::GameRunning)
+            return;
+        humans = ModMain::Snakes.size();
+        computerSnakes = ModMain::ComSnakes.size();
+        if (++passes == 10)
+            w.Menu.MenuItemAbort->trigger();
+    };
+    PressKeys(w, keys);
+    QCOMPARE(ModMain::NumPlayers, players);
+    QCOMPARE(ModMain::NumComPlayers, computers);
+    QCOMPARE(ModMain::SpeedDelay, delay);
+    QCOMPARE(ModMain::SoundOn, sound);
+    QCOMPARE(w.Menu.MenuItemTwoPlayer->isChecked(), players == 2);
+    QVERIFY(w.Menu.mnipc[computers]->isChecked());
+    QCOMPARE(passes >= 10, starts);
+    if (starts) {
+        QCOMPARE(humans, std::size_t(players));
+        QCOMPARE(computerSnakes, std::size_t(computers));
+        QVERIFY(!ModMain::GameRunning);
+    }
+    QVERIFY(!w.MenuKeys.Active());
+}
+
+void TestKeyboard::openMenuStopsTheGameUntilItCloses_data()
+{
+    QTest::addColumn<QString>("keys"); // "click" opens Game with the mouse
+    QTest::newRow("menu opened with Alt Down") << "Alt Down";
+    QTest::newRow("bar active after F10") << "F10";
+    QTest::newRow("submenu open") << "Alt Right Down Down Down Down Right";
+    QTest::newRow("menu opened with the mouse") << "click";
+}
+
+// Under an open menu or an active bar no pass runs: no move, no apple-timer
+// tick, no frame, however long it stays open. Once it closes, passes come
+// at the usual pace again, one frame per pass.
+void TestKeyboard::openMenuStopsTheGameUntilItCloses()
+{
+    QFETCH(QString, keys);
+    WindowFixture f;
+    FrmMain& w = f.window();
+    enum class Stage { Playing, Open, Closed } stage = Stage::Playing;
+    int points = 0, heldPoints = 0, pointsAfter = 0, framesAtOpen = 0, framesAtClose = 0;
+    double timerAtOpen = 0;
+    Snake::Segment headAtOpen{};
+    bool ranWhileOpen = false;
+    f.playGame(
+        [&] {
+            if (!ModMain::GameRunning)
+                return;
+            switch (stage) {
+            case Stage::Playing:
+                if (++points < 6)
+                    return;
+                stage = Stage::Open;
+                framesAtOpen = f.frames();
+                timerAtOpen = ModMain::AppleTimer;
+                headAtOpen = ModMain::Snakes[0]->body()[0];
+                if (keys == QLatin1String("click")) {
+                    QMenuBar* bar = w.menuBar();
+                    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+                } else {
+                    PressKeys(w, keys);
+                }
+                QVERIFY(w.MenuKeys.Active());
+                return;
+            case Stage::Open:
+                if (f.frames() != framesAtOpen || ModMain::AppleTimer != timerAtOpen ||
+                    ModMain::Snakes[0]->body()[0] != headAtOpen)
+                    ranWhileOpen = true;
+                f.time.advance(100);
+                if (++heldPoints == 30) {
+                    for (int i = 0; i < 3 && w.MenuKeys.Active(); ++i)
+                        PressKeys(w, QStringLiteral("Esc"));
+                    QVERIFY(!w.MenuKeys.Active());
+                    stage = Stage::Closed;
+                    framesAtClose = f.frames();
+                }
+                return;
+            case Stage::Closed:
+                if (++pointsAfter == 20)
+                    w.Menu.MenuItemAbort->trigger();
+                return;
+            }
+        },
+        400);
+    QVERIFY(!f.hitLimit);
+    QVERIFY(!ranWhileOpen);
+    QCOMPARE(heldPoints, 30);
+    QVERIFY(f.time.heldWaits >= 30);
+    // Two processing points per pass: its wait and the end of the pass.
+    QVERIFY2(std::abs(f.frames() - framesAtClose - 10) <= 1, qPrintable(QString::number(f.frames() - framesAtClose)));
+}
+
+void TestKeyboard::nonLatinLayoutsSteerByKeyPlace_data()
+{
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("key");       // what Qt reports the layout typed
+    QTest::addColumn<int>("scanCode");  // xkb key code of the key's place
+    QTest::addColumn<int>("dir1");
+    QTest::addColumn<int>("dir2");
+    QTest::newRow("ru: Cyrillic_tse in the W place") << 2 << 0x0426 << 25 << 0 << -2;
+    QTest::newRow("ru: Cyrillic_ef in the A place") << 2 << 0x0424 << 38 << 0 << -1;
+    QTest::newRow("ru: Cyrillic_yeru in the S place") << 2 << 0x042B << 39 << 0 << 2;
+    QTest::newRow("ru: Cyrillic_ve in the D place") << 2 << 0x0412 << 40 << 0 << 1;
+    QTest::newRow("gr: final sigma in the W place") << 2 << 0x03A3 << 25 << 0 << -2;
+    QTest::newRow("gr: alpha in the A place") << 2 << 0x0391 << 38 << 0 << -1;
+    QTest::newRow("ru: Cyrillic_shorti in the Q place") << 2 << 0x0419 << 24 << 0 << 0;
+    QTest::newRow("ru, one player: A place ignored") << 1 << 0x0424 << 38 << 0 << 0;
+    QTest::newRow("ru: arrow keys") << 2 << int(Qt::Key_Left) << 113 << -1 << 0;
+    QTest::newRow("fr: Z in the W place") << 2 << int(Qt::Key_Z) << 25 << 0 << 0;
+    QTest::newRow("fr: Q in the A place") << 2 << int(Qt::Key_Q) << 38 << 0 << 0;
+    QTest::newRow("fr: A in the Q place") << 2 << int(Qt::Key_A) << 24 << 0 << -1;
+    QTest::newRow("dvorak: comma in the W place") << 2 << int(Qt::Key_Comma) << 25 << 0 << 0;
+    QTest::newRow("no scan code") << 2 << 0x0424 << 0 << 0 << 0;
+}
+
+// A layout that types Latin letters steers with W A S D wherever they lie;
+// one that types none (Cyrillic, Greek) steers with the keys in the W A S D
+// places of a US keyboard, as X11 and Wayland report them.
+void TestKeyboard::nonLatinLayoutsSteerByKeyPlace()
+{
+    QFETCH(int, players);
+    QFETCH(int, key);
+    QFETCH(int, scanCode);
+    QFETCH(int, dir1);
+    QFETCH(int, dir2);
+    WindowFixture f;
+    SetUpSnakes(players);
+    ModMain::GameRunning = true;
+    const QString text = key > 0xff ? QString(QChar(static_cast<char16_t>(key))).toLower() : QString();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(scanCode), 0, 0, text);
+    QCoreApplication::sendEvent(&f.window(), &press);
+    QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
+    if (players == 2)
+        QCOMPARE(int(ModMain::Snakes[1]->dir), dir2);
 }
 
 // A key that arrives while the setup is still running (no game yet) stays

@@ -3,6 +3,7 @@
 #include "support/GameFixture.h"
 
 #include "platform/Random.h"
+#include "platform/Ticks.h"
 
 #include <QtTest>
 
@@ -35,10 +36,53 @@ class TestMainLoop : public QObject {
     void gameOverMidPassFinishesThePass();
     // Abort takes effect at the end of the pass in which it is chosen.
     void abortEndsTheLoopAfterTheCurrentPass();
+    // A menu holds the game's clock: a wait, pumped or plain, ends exactly
+    // the held time later than it would have.
+    void heldClockStretchesAWaitByTheHeldTime_data();
+    void heldClockStretchesAWaitByTheHeldTime();
+    // No pass runs under an open menu; afterwards the same pace, no pass
+    // made up and none skipped.
+    void heldClockStopsPassesThenResumesAtPace();
 
   private:
+    // A menu the test opens and closes: the clock's hold, opened `openAfter`
+    // ms into the first event processing (-1: open already), then kept open
+    // for `heldSteps` blocked waits of 100 ms each.
+    struct Menu {
+        bool open = false;
+        bool opened = false;
+        std::uint32_t openedAt = 0;
+        std::uint32_t closedAt = 0;
+        int steps = 0;
+    };
+    void driveMenu(Menu& menu, int openAfter, int heldSteps);
+
     GameFixture fx;
 };
+
+void TestMainLoop::driveMenu(Menu& menu, int openAfter, int heldSteps)
+{
+    platform::SetClockHold([&menu] { return menu.open; });
+    const auto openNow = [this, &menu] {
+        menu.open = menu.opened = true;
+        menu.openedAt = fx.time().now;
+        platform::ClockHoldChanged(); // as the window reports it
+    };
+    if (openAfter < 0)
+        openNow();
+    fx.time().onProcessEvents = [this, &menu, openAfter, heldSteps, openNow] {
+        if (!menu.opened) {
+            fx.time().advance(static_cast<std::uint32_t>(openAfter));
+            openNow();
+        } else if (menu.open && menu.steps++ < heldSteps) {
+            fx.time().advance(100);
+        } else if (menu.open) {
+            menu.open = false;
+            menu.closedAt = fx.time().now;
+            platform::ClockHoldChanged();
+        }
+    };
+}
 
 void TestMainLoop::passWaitsTheRestOfTheDelay_data()
 {
@@ -209,6 +253,73 @@ void TestMainLoop::abortEndsTheLoopAfterTheCurrentPass()
     QCOMPARE(human->body()[0], (Seg{10, 17}));
     QVERIFY(fx.view().titleVisible);
     QVERIFY(ModMain::Snakes.empty());
+}
+
+void TestMainLoop::heldClockStretchesAWaitByTheHeldTime_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<bool>("pump");
+    QTest::addColumn<int>("openAfter");
+    QTest::addColumn<int>("heldSteps");
+    QTest::newRow("level wait, menu opened half-way") << 2000 << true << 1000 << 10;
+    QTest::newRow("level wait, menu opened at its start") << 2000 << true << 0 << 3;
+    QTest::newRow("frame wait, menu opened at once") << 90 << true << 0 << 5;
+    QTest::newRow("menu already open at a pumped wait") << 2000 << true << -1 << 3;
+    QTest::newRow("menu already open at a plain wait") << 1000 << false << -1 << 3;
+}
+
+void TestMainLoop::heldClockStretchesAWaitByTheHeldTime()
+{
+    QFETCH(int, ms);
+    QFETCH(bool, pump);
+    QFETCH(int, openAfter);
+    QFETCH(int, heldSteps);
+    Menu menu;
+    driveMenu(menu, openAfter, heldSteps);
+    const std::uint32_t start = fx.time().now;
+    const std::uint32_t gameStart = platform::GetTickCount();
+    ModMain::Wait(static_cast<platform::Int16>(ms), pump);
+    QVERIFY(menu.opened && !menu.open);
+    const auto held = static_cast<int>(menu.closedAt - menu.openedAt);
+    QVERIFY(held >= 100 * heldSteps);
+    QCOMPARE(int(fx.time().now - start), ms + held);
+    QCOMPARE(int(platform::GetTickCount() - gameStart), ms);
+    // Blocked, not polling: one wake-up per step of the test's menu.
+    QCOMPARE(fx.time().heldWaits, heldSteps + 1);
+}
+
+void TestMainLoop::heldClockStopsPassesThenResumesAtPace()
+{
+    auto human = fx.addHuman(GameFixture::line(10, 25, 0, 1, 5), DirUp);
+    std::vector<std::uint32_t> frameTimes;
+    std::vector<int> headRows;
+    fx.view().onPresentFrame = [&] {
+        frameTimes.push_back(fx.time().now);
+        headRows.push_back(human->body()[0].y);
+    };
+    Menu menu;
+    // Each pass handles events twice, in its wait and once more at its end:
+    // the menu opens in the second pass's wait.
+    int calls = 0;
+    driveMenu(menu, 0, 10);
+    const auto drive = fx.time().onProcessEvents;
+    fx.time().onProcessEvents = [&] {
+        if (++calls >= 3)
+            drive();
+    };
+    for (int pass = 0; pass < 4; ++pass)
+        ModMain::RunPass();
+
+    QVERIFY(menu.opened && !menu.open);
+    const auto held = menu.closedAt - menu.openedAt;
+    QCOMPARE(held, std::uint32_t{1090}); // opened at the wait's start, left open 10 x 100 ms
+    QCOMPARE(frameTimes.size(), std::size_t{4});
+    QCOMPARE(frameTimes[1], menu.openedAt);
+    QCOMPARE(frameTimes[1] - frameTimes[0], std::uint32_t{90});
+    QCOMPARE(frameTimes[2] - frameTimes[1], 90 + held);
+    QCOMPARE(frameTimes[3] - frameTimes[2], std::uint32_t{90});
+    QCOMPARE(headRows, (std::vector<int>{24, 23, 22, 21}));
+    QCOMPARE(ModMain::AppleTimer, 0.4 + 0.4 + 0.4 + 0.4);
 }
 
 QTEST_MAIN(TestMainLoop)

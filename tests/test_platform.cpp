@@ -6,9 +6,13 @@
 #include "platform/Files.h"
 #include "platform/Int16.h"
 #include "platform/Random.h"
+#include "platform/KeyPlaces.h"
 #include "platform/Ticks.h"
+#include "platform/WindowSystem.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <set>
@@ -35,6 +39,15 @@ class TestPlatform : public QObject {
     void waitPumpsEventsOnlyWhenAsked();
 
     // File names match without regard to case; folders and hidden files never.
+    // The real clock under a held hold: the wait blocks in the event loop,
+    // without polling, until the hold lets go; the game's clock skips it.
+    void realClockBlocksWhileHeld();
+
+    void usLetterAtKeyFollowsTheRows_data();
+    void usLetterAtKeyFollowsTheRows();
+    void waylandDesktopsGetX11WhereOffered_data();
+    void waylandDesktopsGetX11WhereOffered();
+
     void findFileMatchesOrdinaryFilesCaseInsensitively_data();
     void findFileMatchesOrdinaryFilesCaseInsensitively();
     // An exact match wins over a match in another case.
@@ -136,6 +149,96 @@ void TestPlatform::waitPumpsEventsOnlyWhenAsked()
         QVERIFY(seen >= 1);
     else
         QCOMPARE(seen, 0);
+}
+
+void TestPlatform::realClockBlocksWhileHeld()
+{
+    platform::SetTimeSource(nullptr); // the real clock and Qt's event loop
+    bool held = true;
+    int asked = 0;
+    platform::SetClockHold([&] {
+        ++asked;
+        return held;
+    });
+    bool released = false;
+    QTimer::singleShot(300, [&] {
+        held = false;
+        released = true;
+        platform::ClockHoldChanged();
+    });
+    const std::uint32_t gameStart = platform::GetTickCount();
+    ModMain::Wait(20, true);
+    const std::uint32_t gameWaited = platform::GetTickCount() - gameStart;
+    platform::SetClockHold(nullptr);
+    platform::SetTimeSource(&fx.time());
+    QVERIFY(released);
+    // The game saw 20 ms and a little more (the event loop's own delays),
+    // never the 300 ms held.
+    QVERIFY2(gameWaited >= 20 && gameWaited < 300, qPrintable(QString::number(gameWaited)));
+    // A polling wait would have asked thousands of times.
+    QVERIFY2(asked < 20, qPrintable(QString::number(asked)));
+}
+
+void TestPlatform::usLetterAtKeyFollowsTheRows_data()
+{
+    QTest::addColumn<int>("scanCode");
+    QTest::addColumn<QString>("letter");
+    QTest::newRow("Tab, before the top row") << 23 << "";
+    QTest::newRow("Q") << 24 << "Q";
+    QTest::newRow("W") << 25 << "W";
+    QTest::newRow("P") << 33 << "P";
+    QTest::newRow("bracket after P") << 34 << "";
+    QTest::newRow("Ctrl, before the home row") << 37 << "";
+    QTest::newRow("A") << 38 << "A";
+    QTest::newRow("S") << 39 << "S";
+    QTest::newRow("D") << 40 << "D";
+    QTest::newRow("L") << 46 << "L";
+    QTest::newRow("semicolon after L") << 47 << "";
+    QTest::newRow("Z") << 52 << "Z";
+    QTest::newRow("M") << 58 << "M";
+    QTest::newRow("comma after M") << 59 << "";
+    QTest::newRow("no code") << 0 << "";
+}
+
+void TestPlatform::usLetterAtKeyFollowsTheRows()
+{
+    QFETCH(int, scanCode);
+    QFETCH(QString, letter);
+    const char found = platform::UsLetterAtKey(static_cast<std::uint32_t>(scanCode));
+    QCOMPARE(found ? QString(QLatin1Char(found)) : QString(), letter);
+}
+
+void TestPlatform::waylandDesktopsGetX11WhereOffered_data()
+{
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("userChoice");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("Wayland with XWayland") << "wayland-0" << ":0" << "" << "xcb";
+    QTest::newRow("Wayland without XWayland") << "wayland-0" << "" << "" << "";
+    QTest::newRow("X11 only") << "" << ":0" << "" << "";
+    QTest::newRow("user chose wayland") << "wayland-0" << ":0" << "wayland" << "";
+    QTest::newRow("user chose xcb") << "wayland-0" << ":0" << "xcb" << "";
+    QTest::newRow("nothing") << "" << "" << "" << "";
+}
+
+// Under Wayland with XWayland the game asks for X11; otherwise, and always
+// when the user named a platform, Qt's own choice stands.
+void TestPlatform::waylandDesktopsGetX11WhereOffered()
+{
+    QFETCH(QString, wayland);
+    QFETCH(QString, display);
+    QFETCH(QString, userChoice);
+    QFETCH(QString, chosen);
+    QProcessEnvironment environment;
+    const auto setIf = [&environment](const char* name, const QString& value) {
+        if (!value.isEmpty())
+            environment.insert(QString::fromLatin1(name), value);
+    };
+    setIf("WAYLAND_DISPLAY", wayland);
+    setIf("DISPLAY", display);
+    setIf("QT_QPA_PLATFORM", userChoice);
+    QCOMPARE(QString::fromLatin1(platform::ChosenQtPlatform(environment)), chosen);
 }
 
 void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively_data()

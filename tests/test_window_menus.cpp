@@ -45,6 +45,8 @@ private slots:
     void clientAreaIsFixedAt330By344();
     void controlsSitAtTheirPlaces_data();
     void controlsSitAtTheirPlaces();
+    void statusLabelsFitTheirLongestTexts_data();
+    void statusLabelsFitTheirLongestTexts();
     void messageLabelShowsEveryCaptionInFull_data();
     void messageLabelShowsEveryCaptionInFull();
     void playerItemsKeepOneMark_data();
@@ -137,6 +139,45 @@ void TestWindowMenus::controlsSitAtTheirPlaces()
     QCOMPARE(label->text(), text);
     QCOMPARE(label->focusPolicy(), Qt::NoFocus);
     QVERIFY(label->isVisible());
+}
+
+void TestWindowMenus::statusLabelsFitTheirLongestTexts_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("LblApple, three digits") << 1 << "Apples Left : 999";
+    QTest::newRow("LblScore1, lowest") << 2 << "Score:-32768";
+    QTest::newRow("LblScore1, highest") << 2 << "Score:32767";
+    QTest::newRow("LblScore1, design text") << 2 << "Score : 0";
+    QTest::newRow("LblLives1") << 3 << "Lives : 5";
+    QTest::newRow("LblScore2, lowest") << 5 << "Score:-32768";
+    QTest::newRow("LblLives2") << 6 << "Lives : 5";
+    QTest::newRow("LblPlayer1") << 0 << "Player One";
+    QTest::newRow("LblPlayer2") << 4 << "Player Two";
+}
+
+// The status labels use an 11-pixel font, whatever the desktop's default,
+// and the longest text each one shows fits its box with that font.
+void TestWindowMenus::statusLabelsFitTheirLongestTexts()
+{
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    WindowFixture f;
+    FrmMain& w = f.window();
+    const std::array<QLabel*, 7> labels{w.LblPlayer1, w.LblApple,  w.LblScore1, w.LblLives1,
+                                        w.LblPlayer2, w.LblScore2, w.LblLives2};
+    QLabel* label = labels[index];
+    QCOMPARE(label->font().pixelSize(), 11);
+    label->setText(text);
+    const QSize needed = label->sizeHint();
+    QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+             qPrintable(QStringLiteral("%1 needs %2 x %3 in %4 x %5 (%6)")
+                            .arg(text)
+                            .arg(needed.width())
+                            .arg(needed.height())
+                            .arg(label->width())
+                            .arg(label->height())
+                            .arg(QFontInfo(label->font()).family())));
 }
 
 void TestWindowMenus::messageLabelShowsEveryCaptionInFull_data()

@@ -39,13 +39,12 @@ void Wait(Int16 milliseconds, bool pumpMessages)
     const std::uint32_t end = platform::GetTickCount() + static_cast<std::uint32_t>(static_cast<std::int32_t>(milliseconds));
     if (platform::TickReached(platform::GetTickCount(), end))
         return;
-    platform::TimeSource& time = platform::CurrentTimeSource();
     // Blocks until the end time instead of polling the clock.
-    while (!platform::TickReached(time.ticks(), end)) {
+    while (!platform::TickReached(platform::GetTickCount(), end)) {
         if (pumpMessages)
-            time.waitProcessingEvents(end);
+            platform::WaitProcessingEvents(end);
         else
-            time.sleepUntil(end);
+            platform::SleepUntil(end);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -39,14 +40,21 @@ public:
             sleepUntil(deadline);
             return;
         }
-        // Waits nest (a level sequence waits inside a pass); each depth keeps
-        // its own loop and timer, made once and reused.
-        Waiter& waiter = waiterAt(depth_);
-        ++depth_;
-        waiter.timer.start(remaining);
-        waiter.loop.exec(QEventLoop::AllEvents);
-        waiter.timer.stop();
-        --depth_;
+        runLoop(remaining);
+    }
+
+    void waitForWake() override
+    {
+        if (QCoreApplication::instance())
+            runLoop(-1);
+    }
+
+    void wake() override
+    {
+        // Waits nest; each one looks again at what it waits for, so ending
+        // all of them is always safe.
+        for (std::size_t i = 0; i < depth_; ++i)
+            waiters_[i]->loop.quit();
     }
 
     void sleepUntil(std::uint32_t deadline) override
@@ -72,6 +80,20 @@ private:
         QTimer timer;
     };
 
+    // Runs the event loop until `ms` have passed (-1: until woken). Waits
+    // nest (a level sequence waits inside a pass); each depth keeps its own
+    // loop and timer, made once and reused.
+    void runLoop(int ms)
+    {
+        Waiter& waiter = waiterAt(depth_);
+        ++depth_;
+        if (ms >= 0)
+            waiter.timer.start(ms);
+        waiter.loop.exec(QEventLoop::AllEvents);
+        waiter.timer.stop();
+        --depth_;
+    }
+
     Waiter& waiterAt(std::size_t depth)
     {
         while (waiters_.size() <= depth)
@@ -91,14 +113,83 @@ RealTime& realTime()
 
 TimeSource* current = nullptr;
 
+// Held time is kept in the source's ticks: `since` is when the present hold
+// began, `total` the length of all holds that have ended.
+struct ClockHold {
+    std::function<bool()> held;
+    bool on = false;
+    std::uint32_t since = 0;
+    std::uint32_t total = 0;
+};
+
+ClockHold hold;
+
+void RefreshHold()
+{
+    const bool on = hold.held && hold.held();
+    if (on == hold.on)
+        return;
+    const std::uint32_t now = CurrentTimeSource().ticks();
+    if (on)
+        hold.since = now;
+    else
+        hold.total += now - hold.since;
+    hold.on = on;
+}
+
+// Handles events, without a timer, until the hold is let go.
+void WaitOutHold()
+{
+    RefreshHold();
+    while (hold.on) {
+        CurrentTimeSource().waitForWake();
+        RefreshHold();
+    }
+}
+
 } // namespace
 
 void SetTimeSource(TimeSource* source) { current = source; }
 
 TimeSource& CurrentTimeSource() { return current ? *current : realTime(); }
 
-std::uint32_t GetTickCount() { return CurrentTimeSource().ticks(); }
+std::uint32_t GetTickCount()
+{
+    RefreshHold();
+    return (hold.on ? hold.since : CurrentTimeSource().ticks()) - hold.total;
+}
 
-void DoEvents() { CurrentTimeSource().processEvents(); }
+void DoEvents()
+{
+    CurrentTimeSource().processEvents();
+    WaitOutHold();
+}
+
+void WaitProcessingEvents(std::uint32_t end)
+{
+    WaitOutHold();
+    CurrentTimeSource().waitProcessingEvents(end + hold.total);
+}
+
+void SleepUntil(std::uint32_t end)
+{
+    // No event can open a menu during a plain sleep; one already open is
+    // waited out first, or the stopped clock would never reach `end`.
+    WaitOutHold();
+    CurrentTimeSource().sleepUntil(end + hold.total);
+}
+
+void SetClockHold(std::function<bool()> held)
+{
+    hold = ClockHold{};
+    hold.held = std::move(held);
+}
+
+void ClockHoldChanged()
+{
+    RefreshHold();
+    if (!hold.on)
+        CurrentTimeSource().wake();
+}
 
 } // namespace platform

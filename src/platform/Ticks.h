@@ -3,6 +3,7 @@
 // ways of waiting. Everything time-driven goes through here so that tests can
 // run the game on a clock they control.
 #include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -23,14 +24,36 @@ public:
     // The time of day in seconds since midnight: what the random numbers are
     // seeded from, so a test clock makes a whole game replayable.
     virtual double secondsSinceMidnight() = 0;
+    // Blocks in the event loop, handling events, until wake() is called. May
+    // return early; callers look again at what they wait for.
+    virtual void waitForWake() = 0;
+    // Ends every waitForWake() and event-handling wait in progress.
+    virtual void wake() = 0;
 };
 
 // Installs `source` (nullptr restores the real one). Not owned.
 void SetTimeSource(TimeSource* source);
 TimeSource& CurrentTimeSource();
 
+// The game's clock: the time source's ticks, less every span in which the
+// clock was held. Waits and event processing go through these, so a held
+// clock stops the game where it is.
 std::uint32_t GetTickCount();
+// Handles pending events; while the clock is held, keeps handling them until
+// it is let go.
 void DoEvents();
+// Waits, handling events, until GetTickCount() reaches `end`; may return
+// early. A held clock blocks here until it is let go.
+void WaitProcessingEvents(std::uint32_t end);
+// Sleeps without handling events until GetTickCount() reaches `end`.
+void SleepUntil(std::uint32_t end);
+
+// The clock stands still while `held` answers true (a menu is open). It is
+// asked at every reading of the clock. Installing (nullptr: never held)
+// starts the count of held time afresh.
+void SetClockHold(std::function<bool()> held);
+// The answer of the hold may have changed: a blocked wait looks again.
+void ClockHoldChanged();
 
 // True once `now` has reached `end`, with wrap-safe 32-bit arithmetic.
 inline bool TickReached(std::uint32_t now, std::uint32_t end)

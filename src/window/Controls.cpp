@@ -20,7 +20,27 @@ QLabel* MakeStatusLabel(QWidget& parent, const QString& text, const QRect& geome
     label->setPalette(white);
     label->setAutoFillBackground(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFont(StatusFont());
     return label;
+}
+
+QFont StatusFont()
+{
+    // Arial's metric twins first; DejaVu Sans, the widest, still fits.
+    static constexpr std::array<const char*, 5> candidates{"Liberation Sans", "Arimo", "Nimbus Sans", "Arial",
+                                                           "DejaVu Sans"};
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setFamily(QStringLiteral("sans-serif"));
+    for (const char* name : candidates) {
+        const QString family = QString::fromLatin1(name);
+        if (QFontDatabase::hasFamily(family)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    font.setPixelSize(11);
+    return font;
 }
 
 QLabel* MakeMessageLabel(QWidget& parent)

@@ -19,8 +19,11 @@ W* MakeChild(QWidget& parent, Args&&... args)
     return std::make_unique<W>(std::forward<Args>(args)..., &parent).release();
 }
 
-// A status label: white background, the window's default font.
+// A status label: white background, the status font.
 QLabel* MakeStatusLabel(QWidget& parent, const QString& text, const QRect& geometry);
+// An 11-pixel sans serif, the height of the original platform's default
+// font, so that the longest texts fit the labels' boxes on every desktop.
+QFont StatusFont();
 // The message label over the playfield: transparent, centred, hidden.
 QLabel* MakeMessageLabel(QWidget& parent);
 // The title picture in a 2-pixel border, shown while no game runs.

@@ -49,6 +49,7 @@ FrmMain::FrmMain()
     , LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17}))
     , LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17}))
     , Menu(BuildMainMenu(*menuBar()))
+    , MenuKeys(*menuBar())
     , CloseBox(*this, [this] {
         Int16 cancel = 0;
         Form_Unload(cancel);
@@ -63,10 +64,10 @@ FrmMain::FrmMain()
     PicStartup->raise();
     // Not resizable: the window always fits the client area and the menu.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    // Keys go to the window itself; no child ever takes the focus.
+    // Keys go to the window itself; only the menu bar, activated from the
+    // keyboard, takes the focus from it.
     setFocusPolicy(Qt::StrongFocus);
     menuBar()->setFocusPolicy(Qt::NoFocus);
-    menuBar()->installEventFilter(this);
 
     OnTrigger(Menu.MenuItemNewGame, [this] { MenuItemNewGame_Click(); });
     OnTrigger(Menu.MenuItemPause, [this] { MenuItemPause_Click(); });
@@ -110,24 +111,10 @@ void FrmMain::Form_Unload(Int16& /*Cancel*/)
 
 void FrmMain::keyPressEvent(QKeyEvent* event)
 {
-    Form_KeyDown(Keyboard::VirtualKeyFromQt(event->key()), Keyboard::ShiftStateFromQt(event->modifiers()));
+    // Keys the active menu bar leaves unused come here; they are the menus'.
+    if (!MenuKeys.Active())
+        Form_KeyDown(Keyboard::VirtualKeyFromEvent(*event), Keyboard::ShiftStateFromQt(event->modifiers()));
     event->accept();
-}
-
-bool FrmMain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == menuBar() && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        const Int16 code = Keyboard::VirtualKeyFromQt(key->key());
-        if (Keyboard::IsSteeringKey(code)) {
-            // A menu closed with Escape (or a lone Alt) leaves the menu bar
-            // holding the keyboard; steering keys still belong to the game.
-            setFocus(Qt::OtherFocusReason);
-            Form_KeyDown(code, Keyboard::ShiftStateFromQt(key->modifiers()));
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)

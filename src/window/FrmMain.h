@@ -5,6 +5,7 @@
 #include "platform/CloseRequest.h"
 #include "platform/Int16.h"
 #include "window/MainMenu.h"
+#include "window/MenuKeyboard.h"
 
 #include <QMainWindow>
 
@@ -62,10 +63,11 @@ public:
     QLabel* const LblScore1;
     QLabel* const LblApple;
     const MainMenu Menu;
+    // Alt, F10 and the arrows in the menus; the game waits while they are up.
+    MenuKeyboard MenuKeys;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

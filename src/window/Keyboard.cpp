@@ -1,9 +1,12 @@
 #include "window/Keyboard.h"
 
 #include "game/ModMain.h"
+#include "platform/KeyPlaces.h"
 #include "snake/Snake.h"
 
-#include <algorithm>
+#include <QChar>
+#include <QKeyEvent>
+
 #include <array>
 
 namespace Keyboard {
@@ -55,6 +58,19 @@ Int16 VirtualKeyFromQt(int qtKey)
     }
 }
 
+Int16 VirtualKeyFromEvent(const QKeyEvent& event)
+{
+    const int qtKey = event.key();
+    // Qt reports a key of a non-Latin script (Cyrillic, Greek, ...) by its
+    // character, above Latin-1; a Latin layout keeps its letters wherever
+    // they lie.
+    if (qtKey > 0xff && qtKey <= 0xffff && QChar(static_cast<char16_t>(qtKey)).isLetter()) {
+        if (const char letter = platform::UsLetterAtKey(event.nativeScanCode()))
+            return static_cast<Int16>(letter);
+    }
+    return VirtualKeyFromQt(qtKey);
+}
+
 Int16 ShiftStateFromQt(Qt::KeyboardModifiers modifiers)
 {
     Int16 state = 0;
@@ -65,11 +81,6 @@ Int16 ShiftStateFromQt(Qt::KeyboardModifiers modifiers)
     if (modifiers & Qt::AltModifier)
         state |= 4;
     return state;
-}
-
-bool IsSteeringKey(Int16 keyCode)
-{
-    return std::any_of(Rules.begin(), Rules.end(), [keyCode](const KeyRule& rule) { return rule.keyCode == keyCode; });
 }
 
 void SteerFromKey(Int16 keyCode)

@@ -6,6 +6,8 @@
 #include <QFlags>
 #include <Qt>
 
+class QKeyEvent;
+
 namespace Keyboard {
 
 using platform::Int16;
@@ -16,11 +18,12 @@ constexpr Int16 VkA = 65, VkD = 68, VkS = 83, VkW = 87;
 // Virtual-key code of a Qt key; 0 for keys the game has no code for. Letter
 // keys give the same code with or without Shift and Caps Lock.
 Int16 VirtualKeyFromQt(int qtKey);
+// Virtual-key code of a key press on any layout: letter keys of a layout
+// that types no Latin letters give the code of the US letter in their place,
+// as the virtual-key codes of the game's original platform do.
+Int16 VirtualKeyFromEvent(const QKeyEvent& event);
 // Shift state bits: 1 Shift, 2 Ctrl, 4 Alt.
 Int16 ShiftStateFromQt(Qt::KeyboardModifiers modifiers);
-
-// Arrow keys and W A S D: the keys the game steers with.
-bool IsSteeringKey(Int16 keyCode);
 
 // Turns one key press into a direction request on the right snake. Ignored
 // while paused or between games; W A S D only in a two-player game.

@@ -1,6 +1,7 @@
 #include "support/FakeTime.h"
 
 #include <QCoreApplication>
+#include <QtGlobal>
 
 void FakeTime::processEvents()
 {
@@ -28,4 +29,11 @@ void FakeTime::sleepUntil(std::uint32_t deadline)
         sleptMs += deadline - now;
         now = deadline;
     }
+}
+
+void FakeTime::waitForWake()
+{
+    if (++heldWaits > 100000)
+        qFatal("the game clock was held and never let go");
+    processEvents();
 }

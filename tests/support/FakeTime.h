@@ -18,6 +18,10 @@ public:
     void sleepUntil(std::uint32_t deadline) override;
     // Moves with the fake clock, so the seeds a game draws repeat run after run.
     double secondsSinceMidnight() override { return timeOfDay + now / 1000.0; }
+    // Handles events once per call (the test's hook decides when the hold
+    // ends); a hold that never ends fails the test instead of hanging it.
+    void waitForWake() override;
+    void wake() override { ++wakes; }
 
     void advance(std::uint32_t ms) { now += ms; }
 
@@ -30,6 +34,8 @@ public:
     int sleeps = 0;
     std::uint32_t sleptMs = 0;
     std::uint32_t pumpedMs = 0;
+    int heldWaits = 0; // waitForWake calls: the clock was held
+    int wakes = 0;
     // Also handle real Qt events at each processing point (window tests).
     bool pumpQt = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Random.h"
+#include "platform/Ticks.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 
@@ -60,6 +61,7 @@ void GameFixture::tearDown()
     platform::SetFatalHandler({});
     platform::SetAppPath("");
     platform::SetUserDataPath("");
+    platform::SetClockHold(nullptr);
     sound_.reset();
     view_.reset();
     time_.reset();

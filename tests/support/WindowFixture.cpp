@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTest>
+#include <QWindow>
+
+#include <map>
 
 WindowFixture::WindowFixture()
 {
@@ -98,4 +101,30 @@ void WindowFixture::answerModal()
 void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QTest::keyClick(window.windowHandle(), key, modifiers);
+}
+
+void PressKeys(FrmMain& window, const QString& keys)
+{
+    static const std::map<QString, Qt::Key> named{
+        {QStringLiteral("F10"), Qt::Key_F10},     {QStringLiteral("F2"), Qt::Key_F2},
+        {QStringLiteral("Left"), Qt::Key_Left},   {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},       {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("Return"), Qt::Key_Return}, {QStringLiteral("Esc"), Qt::Key_Escape},
+    };
+    for (const QString& name : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        QWidget* popup = QApplication::activePopupWidget();
+        QWindow* target = popup ? popup->windowHandle() : window.windowHandle();
+        if (name == QLatin1String("Click")) {
+            QTest::mouseClick(window.Client, Qt::LeftButton, {}, QPoint(150, 150));
+            continue;
+        }
+        if (name == QLatin1String("Alt")) {
+            QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+            QTest::keyRelease(target, Qt::Key_Alt, Qt::NoModifier);
+            continue;
+        }
+        const auto key = named.find(name);
+        QVERIFY2(key != named.end(), qPrintable(name));
+        QTest::keyClick(target, key->second);
+    }
 }

@@ -56,3 +56,9 @@ private:
 
 // Sends a key press and release to the window as the window system would.
 void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// Keys as a player presses them, separated by spaces: "Alt" (pressed and
+// released alone), "F10", "F2", "Left", "Right", "Up", "Down", "Return",
+// "Esc", and "Click" (the mouse on the playfield). Each goes where the
+// window system sends it: to the open menu, else to the window.
+void PressKeys(FrmMain& window, const QString& keys);

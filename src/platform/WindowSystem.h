@@ -1,0 +1,16 @@
+#pragma once
+// The window system the game asks Qt for. On a Wayland desktop that also
+// runs XWayland the game takes X11: there the close box ends the game in
+// every state, a modal box up or not (CloseRequest), which Qt on Wayland
+// cannot offer. A platform the user names in QT_QPA_PLATFORM always wins.
+#include <QByteArray>
+#include <QProcessEnvironment>
+
+namespace platform {
+
+// The Qt platform to use under `environment`, or empty for Qt's own choice.
+QByteArray ChosenQtPlatform(const QProcessEnvironment& environment);
+// Applies the choice to this process; call before the application exists.
+void ChooseQtPlatform();
+
+} // namespace platform
