@@ -7,6 +7,7 @@
 #include "scores/FrmHigh.h"
 #include "window/ClientArea.h"
 #include "window/Controls.h"
+#include "window/Gamepad.h"
 #include "window/Keyboard.h"
 
 #include <QAction>
@@ -49,6 +50,7 @@ FrmMain::FrmMain()
     , LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17}))
     , LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17}))
     , Menu(BuildMainMenu(*menuBar()))
+    , Pads(std::make_unique<GamepadInput>(Menu))
     , CloseBox(*this, [this] {
         Int16 cancel = 0;
         Form_Unload(cancel);

@@ -8,7 +8,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class ClientArea;
+class GamepadInput;
 class QLabel;
 
 class FrmMain final : public QMainWindow, public ModMain::GameView {
@@ -62,6 +65,8 @@ public:
     QLabel* const LblScore1;
     QLabel* const LblApple;
     const MainMenu Menu;
+    // Game controllers beside the keyboard.
+    const std::unique_ptr<GamepadInput> Pads;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
