@@ -52,7 +52,7 @@ class PadDriver {
         const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(words.value(1).constData());
         VirtualPad* pad = Pads.empty() ? nullptr : Pads.back().get();
         if (verb == "quit")
-            QApplication::quit();
+            QApplication::closeAllWindows(); // as the close box: ends even a game
         else if (verb == "plug")
             Pads.push_back(std::make_unique<VirtualPad>());
         else if (verb == "unplug" && pad)
