@@ -77,6 +77,7 @@ class TestGamepad : public QObject {
     void unpluggingHandsSteeringToThePadsLeft();
     void startAndBackWorkTheGameMenu();
     void slowTimerRunsOnlyWithAPad();
+    void newDeviceNodeWakesTheSlowTimerForAWhile();
 };
 
 void TestGamepad::padsSteerLikeTheArrowKeys_data()
@@ -313,6 +314,23 @@ void TestGamepad::slowTimerRunsOnlyWithAPad()
     pads[0]->unplug();
     Poll();
     QVERIFY(!f.window().Pads->IdlePolling());
+}
+
+// A device node appearing (a pad may follow once the system has set it up)
+// runs the slow timer for about two seconds, then it stops again.
+void TestGamepad::newDeviceNodeWakesTheSlowTimerForAWhile()
+{
+    WindowFixture f;
+    QTemporaryDir devices;
+    GamepadInput input(f.window().Menu, devices.path());
+    input.Start();
+    QVERIFY(!input.IdlePolling());
+    QFile node(devices.filePath(QStringLiteral("event7")));
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QTRY_VERIFY(input.IdlePolling());
+    const std::uint64_t polls = platform::PadPolls();
+    QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 5000);
+    QVERIFY(platform::PadPolls() >= polls + 6);
 }
 
 QTEST_MAIN(TestGamepad)

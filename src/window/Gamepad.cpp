@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 
+#include <utility>
+
 namespace {
 
 using platform::PadButton;
@@ -17,7 +19,6 @@ constexpr int StartDelayMs = 500;
 // After a device node appears, the system may take a moment to hand the new
 // pad to SDL: keep looking for about two seconds.
 constexpr int HotPlugPolls = 8;
-const char* const DeviceFolder = "/dev/input";
 
 platform::Int16 DirectionOf(PadButton button)
 {
@@ -50,7 +51,8 @@ int PlayerForPad(int pad, int padCount, bool twoPlayers)
 
 } // namespace Gamepad
 
-GamepadInput::GamepadInput(const MainMenu& menu) : Menu(menu)
+GamepadInput::GamepadInput(const MainMenu& menu, QString deviceFolder)
+    : Menu(menu), DeviceFolder(std::move(deviceFolder))
 {
     IdleTimer.setInterval(Gamepad::IdlePollMs);
     connect(&IdleTimer, &QTimer::timeout, this, &GamepadInput::IdleTick);
@@ -67,9 +69,9 @@ void GamepadInput::Start()
     if (!platform::StartGameControllers())
         return;
     platform::SetPadSink(this);
-    if (!DeviceWatcher && QFileInfo(QString::fromLatin1(DeviceFolder)).isDir()) {
+    if (!DeviceWatcher && QFileInfo(DeviceFolder).isDir()) {
         // Tells us without any polling when a device may have been plugged in.
-        DeviceWatcher = std::make_unique<QFileSystemWatcher>(QStringList{QString::fromLatin1(DeviceFolder)});
+        DeviceWatcher = std::make_unique<QFileSystemWatcher>(QStringList{DeviceFolder});
         connect(DeviceWatcher.get(), &QFileSystemWatcher::directoryChanged, this, [this] {
             HotPlugTicks = HotPlugPolls;
             UpdateIdleTimer();

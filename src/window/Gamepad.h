@@ -6,6 +6,7 @@
 #include "platform/GameControllers.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include <cstdint>
@@ -30,8 +31,9 @@ constexpr int IdlePollMs = 250;
 class GamepadInput final : public QObject, public platform::PadSink {
   public:
     // Starts the controller layer shortly after the window is up, so the
-    // window shows as fast as without it.
-    explicit GamepadInput(const MainMenu& menu);
+    // window shows as fast as without it. New pads appear as device nodes
+    // in `deviceFolder`.
+    explicit GamepadInput(const MainMenu& menu, QString deviceFolder = QStringLiteral("/dev/input"));
     ~GamepadInput() override;
     GamepadInput(const GamepadInput&) = delete;
     GamepadInput& operator=(const GamepadInput&) = delete;
@@ -50,6 +52,7 @@ class GamepadInput final : public QObject, public platform::PadSink {
     void Command(platform::PadButton button) const;
 
     const MainMenu& Menu;
+    const QString DeviceFolder;
     QTimer IdleTimer;
     std::unique_ptr<QFileSystemWatcher> DeviceWatcher;
     int HotPlugTicks = 0; // slow polls left after a device node came or went
