@@ -9,6 +9,7 @@
 #include "window/Gamepad.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -76,6 +77,8 @@ class TestGamepad : public QObject {
     void steeringIgnoredWhereKeysAre();
     void unpluggingHandsSteeringToThePadsLeft();
     void startAndBackWorkTheGameMenu();
+    void startIgnoredUnderAMenuOrDialog_data();
+    void startIgnoredUnderAMenuOrDialog();
     void slowTimerRunsOnlyWithAPad();
     void newDeviceNodeWakesTheSlowTimerForAWhile();
 };
@@ -298,6 +301,46 @@ void TestGamepad::startAndBackWorkTheGameMenu()
     QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
     QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
     QVERIFY(w.PicStartup->isVisible());
+}
+
+void TestGamepad::startIgnoredUnderAMenuOrDialog_data()
+{
+    QTest::addColumn<QString>("over");
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("open menu") << QStringLiteral("menu");
+    QTest::newRow("modal dialog") << QStringLiteral("dialog");
+}
+
+// Where F2 could not reach the menu (a menu open, a modal box such as the
+// name prompt up), Start starts no game either.
+void TestGamepad::startIgnoredUnderAMenuOrDialog()
+{
+    QFETCH(QString, over);
+    WindowFixture f;
+    FrmMain& w = f.window();
+    auto pads = PlugPads(w, 1);
+    QMenu* menu = w.menuBar()->actions().first()->menu();
+    QDialog dialog(&w);
+    if (over == "menu") {
+        w.menuBar()->setActiveAction(w.menuBar()->actions().first());
+        QTRY_VERIFY(menu->isVisible());
+    } else if (over == "dialog") {
+        dialog.setModal(true);
+        dialog.show();
+        QVERIFY(QApplication::activeModalWidget() == &dialog);
+    }
+    bool started = false;
+    f.time.onProcessEvents = [&] {
+        if (ModMain::GameRunning) {
+            started = true;
+            w.MenuItemAbort_Click();
+        }
+    };
+    pads[0]->press(SDL_CONTROLLER_BUTTON_START);
+    Poll();
+    f.time.onProcessEvents = nullptr;
+    QCOMPARE(started, over.isEmpty());
+    menu->close();
 }
 
 // Without a pad nothing wakes the program between games; with one, a slow
