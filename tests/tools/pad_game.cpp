@@ -20,9 +20,10 @@
 #include "window/FrmMain.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -32,25 +33,38 @@ namespace {
 
 class PadDriver {
   public:
-    PadDriver() : Notifier(0, QSocketNotifier::Read)
+    PadDriver() : Notifier(STDIN_FILENO, QSocketNotifier::Read)
     {
-        Input.open(stdin, QIODevice::ReadOnly | QIODevice::Text);
-        QObject::connect(&Notifier, &QSocketNotifier::activated, [this] { readLine(); });
+        QObject::connect(&Notifier, &QSocketNotifier::activated, [this] { readInput(); });
         Pads.push_back(std::make_unique<VirtualPad>());
     }
 
   private:
-    void readLine()
+    // Reads what is there without blocking the game; several lines may
+    // arrive at once.
+    void readInput()
     {
-        const QByteArray line = Input.readLine().trimmed();
-        if (line.isEmpty() && Input.atEnd()) {
-            Notifier.setEnabled(false); // end of input: the pad stays as it is
+        char chunk[512];
+        const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (got <= 0) {
+            Notifier.setEnabled(false); // end of input: the pads stay as they are
             return;
         }
+        Pending.append(chunk, got);
+        for (qsizetype end = Pending.indexOf('\n'); end >= 0; end = Pending.indexOf('\n')) {
+            run(Pending.left(end).trimmed());
+            Pending.remove(0, end + 1);
+        }
+    }
+
+    void run(const QByteArray& line)
+    {
         const QList<QByteArray> words = line.split(' ');
         const QByteArray& verb = words.value(0);
         const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(words.value(1).constData());
         VirtualPad* pad = Pads.empty() ? nullptr : Pads.back().get();
+        if (verb.isEmpty())
+            return;
         if (verb == "quit")
             QApplication::closeAllWindows(); // as the close box: ends even a game
         else if (verb == "plug")
@@ -69,12 +83,17 @@ class PadDriver {
             pad->release(button);
         else if (verb == "tap") {
             pad->press(button);
-            QTimer::singleShot(300, [pad, button] { pad->release(button); });
+            QTimer::singleShot(300, [this, pad, button] {
+                for (const auto& plugged : Pads) {
+                    if (plugged.get() == pad) // not unplugged meanwhile
+                        pad->release(button);
+                }
+            });
         }
     }
 
-    QFile Input;
     QSocketNotifier Notifier;
+    QByteArray Pending;
     std::vector<std::unique_ptr<VirtualPad>> Pads;
 };
 
