@@ -15,24 +15,6 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
-constexpr platform::Int16 Unset = 0;
-
-// Snakes as a running game of `players` humans has them, each fully stacked
-// (so every direction is accepted) and with no request yet.
-void SetUpSnakes(int players)
-{
-    ModMain::Snakes.clear();
-    for (int i = 0; i < players; ++i) {
-        auto snake = std::make_shared<Snake>();
-        snake->init(10, static_cast<platform::Int16>(10 + 10 * i), 15, ModMain::DirUp);
-        snake->dir = Unset;
-        ModMain::Snakes.push_back(std::move(snake));
-    }
-}
-
-} // namespace
 
 class TestKeyboard : public QObject {
     Q_OBJECT
@@ -93,7 +75,7 @@ void TestKeyboard::keysReachTheRightSnake()
     QFETCH(int, dir1);
     QFETCH(int, dir2);
     WindowFixture f;
-    SetUpSnakes(players);
+    SetUpStackedSnakes(players);
     ModMain::GameRunning = true;
     PressKey(f.window(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
@@ -119,7 +101,7 @@ void TestKeyboard::keysIgnoredWhilePausedOrBetweenGames()
     QFETCH(bool, paused);
     QFETCH(bool, steers);
     WindowFixture f;
-    SetUpSnakes(2);
+    SetUpStackedSnakes(2);
     ModMain::GameRunning = running;
     ModMain::Paused = paused;
     PressKey(f.window(), Qt::Key_Left);
@@ -147,7 +129,7 @@ void TestKeyboard::steeringKeysReturnOnlyWhenTheMenuBarIsLeft()
     QFETCH(int, dir2);
     WindowFixture f;
     FrmMain& w = f.window();
-    SetUpSnakes(2);
+    SetUpStackedSnakes(2);
     ModMain::GameRunning = true;
     QMenuBar* bar = w.menuBar();
     bar->setActiveAction(bar->actions().first());

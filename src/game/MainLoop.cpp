@@ -1,5 +1,6 @@
 #include "game/ModMain.h"
 
+#include "platform/GameControllers.h"
 #include "platform/Ticks.h"
 #include "render/RenderFrame.h"
 #include "snake/Snake.h"
@@ -61,6 +62,8 @@ void RunPass()
         elapsed = 0;
     // SpeedDelay is 0..200 and elapsed is at most 200, so this stays in range.
     Wait(platform::ToInt16Checked(static_cast<long long>(SpeedDelay) - elapsed), true);
+    // Pads are read here, once a pass; what they ask is handled just below.
+    platform::PollGameControllers();
     platform::DoEvents();
 }
 

@@ -185,6 +185,12 @@ void SetClockHold(std::function<bool()> held)
     hold.held = std::move(held);
 }
 
+bool ClockHeld()
+{
+    RefreshHold();
+    return hold.on;
+}
+
 void ClockHoldChanged()
 {
     RefreshHold();

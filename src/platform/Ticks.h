@@ -54,6 +54,8 @@ void SleepUntil(std::uint32_t end);
 void SetClockHold(std::function<bool()> held);
 // The answer of the hold may have changed: a blocked wait looks again.
 void ClockHoldChanged();
+// The clock stands still now (a menu is open or the bar has the keyboard).
+bool ClockHeld();
 
 // True once `now` has reached `end`, with wrap-safe 32-bit arithmetic.
 inline bool TickReached(std::uint32_t now, std::uint32_t end)

@@ -7,6 +7,7 @@
 #include "scores/FrmHigh.h"
 #include "window/ClientArea.h"
 #include "window/Controls.h"
+#include "window/Gamepad.h"
 #include "window/Keyboard.h"
 
 #include <QAction>
@@ -50,6 +51,7 @@ FrmMain::FrmMain()
     , LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17}))
     , Menu(BuildMainMenu(*menuBar()))
     , MenuKeys(*menuBar())
+    , Pads(std::make_unique<GamepadInput>(Menu))
     , CloseBox(*this, [this] {
         Int16 cancel = 0;
         Form_Unload(cancel);

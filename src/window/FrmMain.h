@@ -9,7 +9,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class ClientArea;
+class GamepadInput;
 class QLabel;
 
 class FrmMain final : public QMainWindow, public ModMain::GameView {
@@ -65,6 +68,8 @@ public:
     const MainMenu Menu;
     // Alt, F10 and the arrows in the menus; the game waits while they are up.
     MenuKeyboard MenuKeys;
+    // Game controllers beside the keyboard.
+    const std::unique_ptr<GamepadInput> Pads;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -2,10 +2,12 @@
 
 #include "game/ModMain.h"
 #include "platform/Files.h"
+#include "platform/GameControllers.h"
 #include "platform/KeptFile.h"
 #include "platform/Random.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "snake/Snake.h"
 #include "window/ClientArea.h"
 
 #include <QApplication>
@@ -44,6 +46,7 @@ WindowFixture::~WindowFixture()
     time.onProcessEvents = nullptr;
     CloseHallOfFame();
     Window.reset();
+    platform::StopGameControllers(); // unplugs every virtual pad too
     ModMain::ResetState();
     ModHigh::ResetState();
     platform::SetAppPath("");
@@ -96,6 +99,17 @@ void WindowFixture::answerModal()
     }
     dialogs.push_back(answered);
     dialog->reject();
+}
+
+void SetUpStackedSnakes(int players)
+{
+    ModMain::Snakes.clear();
+    for (int i = 0; i < players; ++i) {
+        auto snake = std::make_shared<Snake>();
+        snake->init(10, static_cast<platform::Int16>(10 + 10 * i), 15, ModMain::DirUp);
+        snake->dir = 0;
+        ModMain::Snakes.push_back(std::move(snake));
+    }
 }
 
 void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers)

@@ -54,6 +54,10 @@ private:
     QTimer Answerer;
 };
 
+// Snakes as a running game of `players` humans has them, each fully stacked
+// (so every direction is accepted) and with no request yet (dir 0).
+void SetUpStackedSnakes(int players);
+
 // Sends a key press and release to the window as the window system would.
 void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
