@@ -217,7 +217,7 @@ void TestKeyboard::menuBarFromTheKeyboard()
     QFETCH(QString, open);
     WindowFixture f;
     FrmMain& w = f.window();
-    SetUpSnakes(2);
+    SetUpStackedSnakes(2);
     ModMain::GameRunning = true;
     PressKeys(w, keys);
     const QAction* active = w.menuBar()->activeAction();
@@ -396,7 +396,7 @@ void TestKeyboard::nonLatinLayoutsSteerByKeyPlace()
     QFETCH(int, dir1);
     QFETCH(int, dir2);
     WindowFixture f;
-    SetUpSnakes(players);
+    SetUpStackedSnakes(players);
     ModMain::GameRunning = true;
     const QString text = key > 0xff ? QString(QChar(static_cast<char16_t>(key))).toLower() : QString();
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(scanCode), 0, 0, text);
