@@ -1,5 +1,7 @@
 // Whole frames: what RenderFrame leaves in the back buffer for a known game
 // state, read back square by square against the tile strip and sprite sheet.
+#include "support/RecordingView.h"
+
 #include "game/GameView.h"
 #include "game/ModMain.h"
 #include "platform/Surface.h"
@@ -15,19 +17,6 @@ using platform::Surface;
 namespace {
 
 const QRgb White = qRgb(255, 255, 255);
-
-class RecordingView final : public ModMain::QuietView {
-  public:
-    void PresentFrame(const Surface& backBuffer) override
-    {
-        ++frames;
-        presented = &backBuffer;
-        shown = backBuffer.image().copy(); // a deep copy keeps the buffer unshared
-    }
-    int frames = 0;
-    const Surface* presented = nullptr;
-    QImage shown;
-};
 
 std::shared_ptr<Snake> MakeSnake(std::vector<Snake::Segment> body, int colour)
 {
@@ -104,7 +93,8 @@ class TestRender : public QObject {
     void previousFrameIsClearedFirst();
 
   private:
-    RecordingView view;
+    std::unique_ptr<RecordingView> view;
+    QImage shown; // a deep copy of the last frame presented
 };
 
 void TestRender::initTestCase()
@@ -116,14 +106,16 @@ void TestRender::initTestCase()
 void TestRender::init()
 {
     ModMain::ResetState();
-    view = {};
-    ModMain::SetGameView(&view);
+    view.reset(); // before the next one installs itself
+    shown = {};
+    view = std::make_unique<RecordingView>();
+    view->onPresentFrame = [this] { shown = view->presented->image().copy(); };
     platform::ResetBitBltCount();
 }
 
 void TestRender::cleanup()
 {
-    ModMain::SetGameView(nullptr);
+    view.reset();
     ModMain::ResetState();
 }
 
@@ -330,7 +322,7 @@ void TestRender::emptyOrReleasedSnakeListsDrawNothing()
     ModMain::Snakes = {nullptr};
     ModMain::ComSnakes = {nullptr, MakeSnake({{6, 5}, {5, 5}}, 2)};
     Render::RenderFrame();
-    QCOMPARE(view.frames, 2);
+    QCOMPARE(view->frames, 2);
     QCOMPARE(SpriteAt(6, 5, 2), 12);
 }
 
@@ -367,13 +359,13 @@ void TestRender::eachFrameIsPresentedOnceWhenFinished()
     ModMain::AppleTimer = 50;
     const uchar* const pixels = Render::BackBuffer().image().constBits();
     Render::RenderFrame();
-    QCOMPARE(view.frames, 1);
-    QCOMPARE(view.presented, &Render::BackBuffer());
-    QCOMPARE(view.shown.size(), QSize(330, 300));
-    QCOMPARE(view.shown.pixel(300, 299), qRgb(128, 128, 0));
-    QCOMPARE(view.shown.pixel(65, 55), Render::Picture1().Pixel(125, 15));
+    QCOMPARE(view->frames, 1);
+    QCOMPARE(view->presented, &Render::BackBuffer());
+    QCOMPARE(shown.size(), QSize(330, 300));
+    QCOMPARE(shown.pixel(300, 299), qRgb(128, 128, 0));
+    QCOMPARE(shown.pixel(65, 55), Render::Picture1().Pixel(125, 15));
     Render::RenderFrame();
-    QCOMPARE(view.frames, 2);
+    QCOMPARE(view->frames, 2);
     QCOMPARE(Render::BackBuffer().image().constBits(), pixels);
 }
 

@@ -16,17 +16,6 @@ using ModHigh::HighScores;
 
 namespace {
 
-// The file as it must look, built record by record by hand.
-QByteArray FileOf(const QList<QPair<QByteArray, int>>& rows)
-{
-    QByteArray bytes;
-    for (const auto& [name, score] : rows)
-        bytes += NameRecord(name) + ScoreRecord(score);
-    while (bytes.size() < 2560)
-        bytes += NameRecord("") + ScoreRecord(0);
-    return bytes;
-}
-
 // Answers the prompt with `name` and counts how often it was asked.
 struct FakePrompt {
     explicit FakePrompt(std::string name)
@@ -158,11 +147,11 @@ void TestTopScore::newEntryGoesToItsPlace()
 // The changed table reaches scores.dat at once, then the Hall of Fame opens.
 void TestTopScore::newEntryIsSavedAndShown()
 {
-    folder->write(FileOf({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
+    folder->write(ScoreFileBytes({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
     ModHigh::LoadScores();
     FakePrompt prompt("Zoë");
     ModHigh::AddTopScore(25);
-    QCOMPARE(folder->read(), FileOf({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
+    QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
     QVERIFY(HallOfFame() && HallOfFame()->isVisible());
     QCOMPARE(HallOfFame()->TxtName[1]->text(), QStringLiteral("Zoë"));
     QCOMPARE(HallOfFame()->TxtScore[1]->text(), QStringLiteral("25"));
@@ -171,7 +160,7 @@ void TestTopScore::newEntryIsSavedAndShown()
 // Cancel (an empty answer) discards the score: table, file and window untouched.
 void TestTopScore::cancelOrEmptyNameChangesNothing()
 {
-    const QByteArray before = FileOf({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
+    const QByteArray before = ScoreFileBytes({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
     folder->write(before);
     ModHigh::LoadScores();
     FakePrompt prompt("");
@@ -252,7 +241,7 @@ void TestTopScore::realPromptAsksForTheName()
 // Cancelling the real prompt, even with text typed, records nothing.
 void TestTopScore::realPromptCancelledDiscardsTheScore()
 {
-    folder->write(FileOf({{"Ann", 30}}));
+    folder->write(ScoreFileBytes({{"Ann", 30}}));
     ModHigh::LoadScores();
     ModHigh::SetNamePrompt({});
     WhenModalDialogOpens([](QInputDialog* dialog) {
@@ -264,7 +253,7 @@ void TestTopScore::realPromptCancelledDiscardsTheScore()
     ModHigh::AddTopScore(50);
 
     QCOMPARE(HighScores[0].Name, std::string("Ann"));
-    QCOMPARE(folder->read(), FileOf({{"Ann", 30}}));
+    QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}}));
     QVERIFY(!HallOfFame());
 }
 
