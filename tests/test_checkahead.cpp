@@ -1,17 +1,5 @@
 // The look-ahead before each step: the edge, walls, snakes, and eating.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
-
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using ModMain::Map;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
+#include "support/GameTest.h"
 
 class TestCheckAhead : public QObject {
     Q_OBJECT

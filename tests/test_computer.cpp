@@ -1,20 +1,8 @@
 // Computer steering: an occasional random turn, then up to six random
 // retries while the way ahead is blocked.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
+#include "support/GameTest.h"
 
 #include <random>
-
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using ModMain::Map;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
 
 namespace {
 
