@@ -61,7 +61,7 @@ bool SquareIsWhite(int x, int y)
 
 } // namespace
 
-class TestRender : public QObject {
+class TestRenderFrame : public QObject {
     Q_OBJECT
 
   private slots:
@@ -97,13 +97,13 @@ class TestRender : public QObject {
     QImage shown; // a deep copy of the last frame presented
 };
 
-void TestRender::initTestCase()
+void TestRenderFrame::initTestCase()
 {
     QCOMPARE(Render::BackBuffer().width(), Render::FrameWidth);
     QCOMPARE(Render::BackBuffer().height(), Render::FrameHeight);
 }
 
-void TestRender::init()
+void TestRenderFrame::init()
 {
     ModMain::ResetState();
     view.reset(); // before the next one installs itself
@@ -113,14 +113,14 @@ void TestRender::init()
     platform::ResetBitBltCount();
 }
 
-void TestRender::cleanup()
+void TestRenderFrame::cleanup()
 {
     view.reset();
     ModMain::ResetState();
 }
 
 // Precondition of the square probes: within a row, no two tiles are alike.
-void TestRender::sheetTilesAreAllDifferent()
+void TestRenderFrame::sheetTilesAreAllDifferent()
 {
     for (int row = 0; row < 5; ++row) {
         for (int t = 0; t < 14; ++t) {
@@ -130,7 +130,7 @@ void TestRender::sheetTilesAreAllDifferent()
     }
 }
 
-void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
+void TestRenderFrame::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
 {
     QTest::addColumn<std::vector<Snake::Segment>>("body");
     QTest::addColumn<std::vector<int>>("tiles"); // per segment, head first
@@ -145,7 +145,7 @@ void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
 }
 
 // n segments on n squares: exactly n copies, each square showing its tile.
-void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment()
+void TestRenderFrame::snakeOnDistinctSquaresMakesOneCopyPerSegment()
 {
     QFETCH(std::vector<Snake::Segment>, body);
     QFETCH(std::vector<int>, tiles);
@@ -157,7 +157,7 @@ void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment()
         QCOMPARE(SpriteAt(body[i].x, body[i].y, 2), tiles[i]);
 }
 
-void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection_data()
+void TestRenderFrame::stackedSnakeShowsHeadDownWhateverItsDirection_data()
 {
     QTest::addColumn<int>("dir");
     QTest::newRow("up") << int(ModMain::DirUp);
@@ -167,7 +167,7 @@ void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection_data()
 }
 
 // Just after init every segment shares one square: tile 13 shows there.
-void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection()
+void TestRenderFrame::stackedSnakeShowsHeadDownWhateverItsDirection()
 {
     QFETCH(int, dir);
     auto snake = std::make_shared<Snake>();
@@ -178,7 +178,7 @@ void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection()
 }
 
 // One step up from a stack: the head looks up and the tail below points up.
-void TestRender::stepUpFromStackShowsHeadUpAndTailBelow()
+void TestRenderFrame::stepUpFromStackShowsHeadUpAndTailBelow()
 {
     auto snake = std::make_shared<Snake>();
     snake->init(4, 10, 10, ModMain::DirUp, Snake::Int16{0});
@@ -194,7 +194,7 @@ void TestRender::stepUpFromStackShowsHeadUpAndTailBelow()
 
 // Body, head, tail: where a ring brings the head back onto the tail's square,
 // the tail's tile is the one seen.
-void TestRender::tailDrawnLastCoversHeadOnSharedSquare()
+void TestRenderFrame::tailDrawnLastCoversHeadOnSharedSquare()
 {
     ModMain::Snakes = {MakeSnake({{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}}, 4)};
     Render::RenderFrame();
@@ -202,7 +202,7 @@ void TestRender::tailDrawnLastCoversHeadOnSharedSquare()
 }
 
 // Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
-void TestRender::colourThreeReadsSheetRowsThirtyToThirtyNine()
+void TestRenderFrame::colourThreeReadsSheetRowsThirtyToThirtyNine()
 {
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 3)};
     Render::RenderFrame();
@@ -211,7 +211,7 @@ void TestRender::colourThreeReadsSheetRowsThirtyToThirtyNine()
 }
 
 // An explicit colour wins over the snake's own.
-void TestRender::colourArgumentOverridesSnakeColour()
+void TestRenderFrame::colourArgumentOverridesSnakeColour()
 {
     Render::BackBuffer().Clear();
     MakeSnake({{6, 5}, {5, 5}}, 0)->Draw(Render::BackBuffer(), Render::Picture1(), Snake::Int16{4});
@@ -219,7 +219,7 @@ void TestRender::colourArgumentOverridesSnakeColour()
 }
 
 // A colour with no sheet row copies nothing rather than reading outside it.
-void TestRender::colourWithoutSheetRowDrawsNothing()
+void TestRenderFrame::colourWithoutSheetRowDrawsNothing()
 {
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 7)};
     ModMain::ComSnakesOn = true;
@@ -229,7 +229,7 @@ void TestRender::colourWithoutSheetRowDrawsNothing()
         QVERIFY(SquareIsWhite(x, 5));
 }
 
-void TestRender::mapCellsDrawTheirStripTiles_data()
+void TestRenderFrame::mapCellsDrawTheirStripTiles_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("tile");
@@ -239,7 +239,7 @@ void TestRender::mapCellsDrawTheirStripTiles_data()
 }
 
 // A map cell with code k shows strip tile k - 1 on its square.
-void TestRender::mapCellsDrawTheirStripTiles()
+void TestRenderFrame::mapCellsDrawTheirStripTiles()
 {
     QFETCH(int, code);
     QFETCH(int, tile);
@@ -251,7 +251,7 @@ void TestRender::mapCellsDrawTheirStripTiles()
 }
 
 // 900 wall cells: 900 copies of the wall tile; row and column 30 never drawn.
-void TestRender::fullWallMapDrawsNineHundredTiles()
+void TestRenderFrame::fullWallMapDrawsNineHundredTiles()
 {
     for (auto& column : ModMain::Map)
         column.fill(ModMain::Wall);
@@ -264,7 +264,7 @@ void TestRender::fullWallMapDrawsNineHundredTiles()
 }
 
 // No walls, apples or snakes: the whole 300 x 300 field is white.
-void TestRender::emptyMapGivesWhiteField()
+void TestRenderFrame::emptyMapGivesWhiteField()
 {
     Render::RenderFrame();
     QCOMPARE(platform::BitBltCount(), 0u);
@@ -274,7 +274,7 @@ void TestRender::emptyMapGivesWhiteField()
     }
 }
 
-void TestRender::laterSnakeInDrawingOrderCoversEarlier_data()
+void TestRenderFrame::laterSnakeInDrawingOrderCoversEarlier_data()
 {
     QTest::addColumn<int>("players");
     QTest::addColumn<int>("computers");
@@ -288,7 +288,7 @@ void TestRender::laterSnakeInDrawingOrderCoversEarlier_data()
 
 // Player one, then player two, then computers by index: the last one drawn
 // on a square is the one seen there.
-void TestRender::laterSnakeInDrawingOrderCoversEarlier()
+void TestRenderFrame::laterSnakeInDrawingOrderCoversEarlier()
 {
     QFETCH(int, players);
     QFETCH(int, computers);
@@ -303,7 +303,7 @@ void TestRender::laterSnakeInDrawingOrderCoversEarlier()
 }
 
 // With ComSnakesOn false no computer snake is drawn, whatever ComSnakes holds.
-void TestRender::computerSnakesHiddenWhileComSnakesOff()
+void TestRenderFrame::computerSnakesHiddenWhileComSnakesOff()
 {
     ModMain::Snakes = {MakeSnake({{2, 2}, {1, 2}}, 0)};
     ModMain::ComSnakes = {MakeSnake({{6, 5}, {5, 5}}, 2)};
@@ -315,7 +315,7 @@ void TestRender::computerSnakesHiddenWhileComSnakesOff()
 }
 
 // Between games the lists are empty while ComSnakesOn may stay true.
-void TestRender::emptyOrReleasedSnakeListsDrawNothing()
+void TestRenderFrame::emptyOrReleasedSnakeListsDrawNothing()
 {
     ModMain::ComSnakesOn = true;
     Render::RenderFrame();
@@ -326,7 +326,7 @@ void TestRender::emptyOrReleasedSnakeListsDrawNothing()
     QCOMPARE(SpriteAt(6, 5, 2), 12);
 }
 
-void TestRender::timerBarFillsFromTopToBottomRow_data()
+void TestRenderFrame::timerBarFillsFromTopToBottomRow_data()
 {
     QTest::addColumn<double>("v");
     QTest::addColumn<int>("top");
@@ -337,7 +337,7 @@ void TestRender::timerBarFillsFromTopToBottomRow_data()
 }
 
 // Columns 300..329 are the bar's colour from row top down, white above.
-void TestRender::timerBarFillsFromTopToBottomRow()
+void TestRenderFrame::timerBarFillsFromTopToBottomRow()
 {
     QFETCH(double, v);
     QFETCH(int, top);
@@ -353,7 +353,7 @@ void TestRender::timerBarFillsFromTopToBottomRow()
 
 // Every RenderFrame hands the finished frame (snakes and bar included) to
 // the view exactly once, always from the same back buffer.
-void TestRender::eachFrameIsPresentedOnceWhenFinished()
+void TestRenderFrame::eachFrameIsPresentedOnceWhenFinished()
 {
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
     ModMain::AppleTimer = 50;
@@ -370,7 +370,7 @@ void TestRender::eachFrameIsPresentedOnceWhenFinished()
 }
 
 // Nothing of the last frame survives into the next one.
-void TestRender::previousFrameIsClearedFirst()
+void TestRenderFrame::previousFrameIsClearedFirst()
 {
     ModMain::Map[4][4] = ModMain::Wall;
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
@@ -384,5 +384,5 @@ void TestRender::previousFrameIsClearedFirst()
     QCOMPARE(Render::BackBuffer().Pixel(310, 100), White);
 }
 
-QTEST_MAIN(TestRender)
-#include "test_render.moc"
+QTEST_MAIN(TestRenderFrame)
+#include "test_render_frame.moc"

@@ -27,7 +27,7 @@ Surface Numbered(int w, int h)
 
 } // namespace
 
-class TestRenderSurface : public QObject {
+class TestSurface : public QObject {
     Q_OBJECT
 
   private slots:
@@ -47,7 +47,7 @@ class TestRenderSurface : public QObject {
 };
 
 // Surfaces start white.
-void TestRenderSurface::newSurfaceIsWhite()
+void TestSurface::newSurfaceIsWhite()
 {
     const Surface s(12, 7);
     QCOMPARE(s.width(), 12);
@@ -60,7 +60,7 @@ void TestRenderSurface::newSurfaceIsWhite()
 }
 
 // A copy moves exactly w x h pixels from (sx, sy) to (x, y), nothing around.
-void TestRenderSurface::bitBltCopiesTheBlockExactly()
+void TestSurface::bitBltCopiesTheBlockExactly()
 {
     const Surface src = Numbered(40, 20);
     Surface dest(30, 30);
@@ -73,7 +73,7 @@ void TestRenderSurface::bitBltCopiesTheBlockExactly()
     }
 }
 
-void TestRenderSurface::bitBltClipsToBothSurfaces_data()
+void TestSurface::bitBltClipsToBothSurfaces_data()
 {
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
@@ -93,7 +93,7 @@ void TestRenderSurface::bitBltClipsToBothSurfaces_data()
 
 // Only pixels that exist in both surfaces are copied; every pixel lands where
 // the unclipped copy would have put it; nothing crashes.
-void TestRenderSurface::bitBltClipsToBothSurfaces()
+void TestSurface::bitBltClipsToBothSurfaces()
 {
     QFETCH(int, x);
     QFETCH(int, y);
@@ -115,7 +115,7 @@ void TestRenderSurface::bitBltClipsToBothSurfaces()
     }
 }
 
-void TestRenderSurface::bitBltWithinOneSurfaceOverlapping_data()
+void TestSurface::bitBltWithinOneSurfaceOverlapping_data()
 {
     QTest::addColumn<int>("dx");
     QTest::addColumn<int>("dy");
@@ -127,7 +127,7 @@ void TestRenderSurface::bitBltWithinOneSurfaceOverlapping_data()
 
 // A copy within one surface gives the same result as from a separate copy
 // of it, even when source and destination overlap.
-void TestRenderSurface::bitBltWithinOneSurfaceOverlapping()
+void TestSurface::bitBltWithinOneSurfaceOverlapping()
 {
     QFETCH(int, dx);
     QFETCH(int, dy);
@@ -143,7 +143,7 @@ void TestRenderSurface::bitBltWithinOneSurfaceOverlapping()
 }
 
 // Drawing writes into the surface's own pixels: no copy-on-write detach.
-void TestRenderSurface::drawingNeverDetachesThePixels()
+void TestSurface::drawingNeverDetachesThePixels()
 {
     Surface dest(50, 50);
     const Surface src = Numbered(20, 20);
@@ -161,7 +161,7 @@ void TestRenderSurface::drawingNeverDetachesThePixels()
 }
 
 // FillRect touches only the part of the rectangle that lies on the surface.
-void TestRenderSurface::fillRectClipsHugeAndNegativeRectangles()
+void TestSurface::fillRectClipsHugeAndNegativeRectangles()
 {
     Surface s(10, 10);
     s.FillRect(-5, 8, std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), qRgb(9, 9, 9));
@@ -173,7 +173,7 @@ void TestRenderSurface::fillRectClipsHugeAndNegativeRectangles()
 }
 
 // Reading outside the surface gives 0, never a real (opaque) colour.
-void TestRenderSurface::pixelOutsideSurfaceIsZero()
+void TestSurface::pixelOutsideSurfaceIsZero()
 {
     const Surface s(4, 4);
     QCOMPARE(s.Pixel(-1, 0), QRgb(0));
@@ -182,7 +182,7 @@ void TestRenderSurface::pixelOutsideSurfaceIsZero()
 }
 
 // A picture that cannot be read is reported and replaced by white.
-void TestRenderSurface::missingPictureLoadsWhite()
+void TestSurface::missingPictureLoadsWhite()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read"));
     const Surface s = Surface::Load(QStringLiteral(":/assets/no-such-picture.png"), 33, 11);
@@ -192,7 +192,7 @@ void TestRenderSurface::missingPictureLoadsWhite()
 }
 
 // A picture of the wrong size keeps the surface size the game expects.
-void TestRenderSurface::picturesOfOtherSizeAreCroppedOrPadded()
+void TestSurface::picturesOfOtherSizeAreCroppedOrPadded()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("expected 20 x 20"));
     const Surface s = Surface::Load(QStringLiteral(":/assets/tiles.png"), 20, 20);
@@ -202,7 +202,7 @@ void TestRenderSurface::picturesOfOtherSizeAreCroppedOrPadded()
     QCOMPARE(s.Pixel(5, 15), White);        // padding below the 10-pixel strip
 }
 
-void TestRenderSurface::timerBarTopAndColour_data()
+void TestSurface::timerBarTopAndColour_data()
 {
     QTest::addColumn<double>("v");
     QTest::addColumn<int>("top");
@@ -219,7 +219,7 @@ void TestRenderSurface::timerBarTopAndColour_data()
 }
 
 // top = floor(3v); red and green scale with v and round halves to even.
-void TestRenderSurface::timerBarTopAndColour()
+void TestSurface::timerBarTopAndColour()
 {
     QFETCH(double, v);
     QFETCH(int, top);
@@ -232,5 +232,5 @@ void TestRenderSurface::timerBarTopAndColour()
     QCOMPARE(qBlue(bar.colour), 0);
 }
 
-QTEST_MAIN(TestRenderSurface)
-#include "test_render_surface.moc"
+QTEST_MAIN(TestSurface)
+#include "test_surface.moc"
