@@ -1,17 +1,21 @@
 // Lives and game over: a lost life restarts the round, the last one ends the
 // game, and a one-player game over checks the score.
 #include "support/GameTest.h"
+#include "support/TopScoreRows.h"
 
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 
+#include <algorithm>
+
 namespace {
 
+// Ten entries ten points apart down to `lowest`; none above the largest score.
 std::vector<std::pair<std::string, int>> tableWithLowest(int lowest)
 {
     std::vector<std::pair<std::string, int>> table;
     for (int i = 0; i < 10; ++i)
-        table.emplace_back("Player " + std::to_string(i), lowest + 10 * (9 - i));
+        table.emplace_back("Player " + std::to_string(i), std::min(lowest + 10 * (9 - i), 32767));
     return table;
 }
 
@@ -149,23 +153,14 @@ void TestLives::twoPlayerCollisionsCostNoLives()
 
 void TestLives::topScoreNeedsMoreThanTheLowestEntry_data()
 {
-    QTest::addColumn<int>("score");
-    QTest::addColumn<int>("lowest");
-    QTest::addColumn<bool>("offered");
-    QTest::newRow("equal to the lowest") << 7 << 7 << false;
-    QTest::newRow("one more") << 8 << 7 << true;
-    QTest::newRow("one less") << 6 << 7 << false;
-    QTest::newRow("0 on an empty table") << 0 << 0 << false;
-    QTest::newRow("1 on an empty table") << 1 << 0 << true;
-    QTest::newRow("negative, equal") << -5 << -5 << false;
-    QTest::newRow("negative, one more") << -4 << -5 << true;
+    AddTopScoreRuleRows();
 }
 
 void TestLives::topScoreNeedsMoreThanTheLowestEntry()
 {
-    QFETCH(int, score);
     QFETCH(int, lowest);
-    QFETCH(bool, offered);
+    QFETCH(int, score);
+    QFETCH(bool, enters);
     if (lowest != 0)
         fx.writeScores(tableWithLowest(lowest));
     fx.promptAnswer = "Tester";
@@ -174,8 +169,8 @@ void TestLives::topScoreNeedsMoreThanTheLowestEntry()
     snake->score = static_cast<platform::Int16>(score);
     ModMain::GameOver();
     QVERIFY(ModHigh::ScoresLoaded);
-    QCOMPARE(fx.promptScores.size(), std::size_t(offered ? 1 : 0));
-    if (offered) {
+    QCOMPARE(fx.promptScores.size(), std::size_t(enters ? 1 : 0));
+    if (enters) {
         const auto entry = std::find_if(ModHigh::HighScores.begin(), ModHigh::HighScores.end(),
                                         [](const ModHigh::ScoreEntry& e) { return e.Name == "Tester"; });
         QVERIFY(entry != ModHigh::HighScores.end());

@@ -2,6 +2,7 @@
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 #include "support/ScoreFiles.h"
+#include "support/TopScoreRows.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -77,26 +78,16 @@ void TestTopScore::cleanup() { folder.reset(); }
 
 void TestTopScore::scoreMustBeatTheTenthEntry_data()
 {
-    QTest::addColumn<int>("tenth");
-    QTest::addColumn<int>("score");
-    QTest::addColumn<bool>("enters");
-    QTest::newRow("0 against an empty table") << 0 << 0 << false;
-    QTest::newRow("1 against an empty table") << 0 << 1 << true;
-    QTest::newRow("equal does not enter") << 40 << 40 << false;
-    QTest::newRow("one more enters") << 40 << 41 << true;
-    QTest::newRow("negative tenth, higher negative") << -3 << -2 << true;
-    QTest::newRow("negative equal") << -3 << -3 << false;
-    QTest::newRow("below zero against empty") << 0 << -1 << false;
-    QTest::newRow("largest against next") << 32766 << 32767 << true;
+    AddTopScoreRuleRows();
 }
 
 // Only a score greater than entry 9's, compared as 16-bit signed, enters.
 void TestTopScore::scoreMustBeatTheTenthEntry()
 {
-    QFETCH(int, tenth);
+    QFETCH(int, lowest);
     QFETCH(int, score);
     QFETCH(bool, enters);
-    HighScores[9].Score = static_cast<platform::Int16>(tenth);
+    HighScores[9].Score = static_cast<platform::Int16>(lowest);
     QCOMPARE(ModHigh::IsTopScore(static_cast<platform::Int16>(score)), enters);
 }
 
