@@ -1,6 +1,7 @@
 // Whole frames: what RenderFrame leaves in the back buffer for a known game
 // state, read back square by square against the tile strip and sprite sheet.
 #include "support/RecordingView.h"
+#include "support/TimerBarRows.h"
 
 #include "game/GameView.h"
 #include "game/ModMain.h"
@@ -328,12 +329,7 @@ void TestRenderFrame::emptyOrReleasedSnakeListsDrawNothing()
 
 void TestRenderFrame::timerBarFillsFromTopToBottomRow_data()
 {
-    QTest::addColumn<double>("v");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<QRgb>("colour");
-    QTest::newRow("0: full height, pure green") << 0.0 << 0 << qRgb(0, 255, 0);
-    QTest::newRow("50: from row 150, olive") << 50.0 << 150 << qRgb(128, 128, 0);
-    QTest::newRow("99.6: from row 298, red") << 99.6 << 298 << qRgb(254, 1, 0);
+    AddTimerBarRows();
 }
 
 // Columns 300..329 are the bar's colour from row top down, white above.
@@ -341,7 +337,9 @@ void TestRenderFrame::timerBarFillsFromTopToBottomRow()
 {
     QFETCH(double, v);
     QFETCH(int, top);
-    QFETCH(QRgb, colour);
+    QFETCH(int, red);
+    QFETCH(int, green);
+    const QRgb colour = qRgb(red, green, 0);
     ModMain::AppleTimer = v;
     Render::RenderFrame();
     for (int y = 0; y < 300; ++y) {
