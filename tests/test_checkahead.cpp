@@ -102,11 +102,7 @@ void TestCheckAhead::wallBlocksSilently()
 
 void TestCheckAhead::appleAheadIsEaten_data()
 {
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("growth");
-    QTest::newRow("green") << 2 << 1 << 2;
-    QTest::newRow("red") << 3 << 5 << 6;
+    AddEatenAppleRows();
 }
 
 void TestCheckAhead::appleAheadIsEaten()
@@ -174,11 +170,7 @@ void TestCheckAhead::pointsAndApplesLabelOrder()
 
 void TestCheckAhead::appleUnderASnakeIsEatenButBlocks_data()
 {
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("growth");
-    QTest::newRow("green") << 2 << 1 << 2;
-    QTest::newRow("red") << 3 << 5 << 6;
+    AddEatenAppleRows();
 }
 
 void TestCheckAhead::appleUnderASnakeIsEatenButBlocks()

@@ -205,11 +205,7 @@ void TestComputer::turnTowardAnAppleEatsIt()
 
 void TestComputer::eatenAppleIsKeptAfterTurningAway_data()
 {
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("growth");
-    QTest::newRow("green") << 2 << 1 << 2;
-    QTest::newRow("red") << 3 << 5 << 6;
+    AddEatenAppleRows();
 }
 
 void TestComputer::eatenAppleIsKeptAfterTurningAway()

@@ -47,3 +47,14 @@ inline void LeaveOneApple(int x, int y, int cell = ModMain::GreenApple)
     Map[x][y] = static_cast<std::uint8_t>(cell);
     ModMain::ApplesLeft = 1;
 }
+
+// What eating each kind of apple brings: columns "cell", "points" and
+// "growth" (segments added).
+inline void AddEatenAppleRows()
+{
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("growth");
+    QTest::newRow("green") << int(ModMain::GreenApple) << 1 << 2;
+    QTest::newRow("red") << int(ModMain::RedApple) << 5 << 6;
+}
