@@ -1,22 +1,9 @@
 // Apples: batches on free squares, clearing, and the refill timer.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
+#include "support/GameTest.h"
 
 #include <random>
 
-using ModMain::Map;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
-
 namespace {
-
-double at(int square)
-{
-    return (square + 0.5) / ModMain::FieldSize;
-}
 
 void fillField(std::uint8_t cell)
 {

@@ -1,17 +1,5 @@
 // The look-ahead before each step: the edge, walls, snakes, and eating.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
-
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using ModMain::Map;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
+#include "support/GameTest.h"
 
 class TestCheckAhead : public QObject {
     Q_OBJECT
@@ -114,11 +102,7 @@ void TestCheckAhead::wallBlocksSilently()
 
 void TestCheckAhead::appleAheadIsEaten_data()
 {
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("growth");
-    QTest::newRow("green") << 2 << 1 << 2;
-    QTest::newRow("red") << 3 << 5 << 6;
+    AddEatenAppleRows();
 }
 
 void TestCheckAhead::appleAheadIsEaten()
@@ -186,11 +170,7 @@ void TestCheckAhead::pointsAndApplesLabelOrder()
 
 void TestCheckAhead::appleUnderASnakeIsEatenButBlocks_data()
 {
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("growth");
-    QTest::newRow("green") << 2 << 1 << 2;
-    QTest::newRow("red") << 3 << 5 << 6;
+    AddEatenAppleRows();
 }
 
 void TestCheckAhead::appleUnderASnakeIsEatenButBlocks()

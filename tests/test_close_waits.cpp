@@ -40,12 +40,9 @@ private:
 
 void TestCloseWaits::initTestCase()
 {
-    const QString missing = MissingX11Tools();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
-    X = std::make_unique<X11Session>();
-    if (!X->ready())
-        QSKIP("Xvfb did not start");
+    const QString why = StartX11(X);
+    if (!why.isEmpty())
+        QSKIP(qPrintable(why));
 }
 
 void TestCloseWaits::cleanupTestCase() { X.reset(); }

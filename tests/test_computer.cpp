@@ -1,20 +1,8 @@
 // Computer steering: an occasional random turn, then up to six random
 // retries while the way ahead is blocked.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
+#include "support/GameTest.h"
 
 #include <random>
-
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using ModMain::Map;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
 
 namespace {
 
@@ -217,11 +205,7 @@ void TestComputer::turnTowardAnAppleEatsIt()
 
 void TestComputer::eatenAppleIsKeptAfterTurningAway_data()
 {
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("points");
-    QTest::addColumn<int>("growth");
-    QTest::newRow("green") << 2 << 1 << 2;
-    QTest::newRow("red") << 3 << 5 << 6;
+    AddEatenAppleRows();
 }
 
 void TestComputer::eatenAppleIsKeptAfterTurningAway()

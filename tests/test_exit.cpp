@@ -1,6 +1,7 @@
 // Ending the program: Exit and closing the window end it at once with
 // status 0, also in the middle of a game.
 #include "support/WindowFixture.h"
+#include "support/X11Session.h"
 
 #include "game/ModMain.h"
 #include "platform/Process.h"
@@ -9,10 +10,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QtTest>
 
+#include <memory>
 #include <optional>
 
 namespace {
@@ -44,50 +44,6 @@ public:
     CatchEnd& operator=(const CatchEnd&) = delete;
 
     std::optional<EndSnapshot> seen;
-};
-
-// Runs a helper program to its end; its standard output, or nothing on failure.
-std::optional<QString> Run(const QString& program, const QStringList& args, const QProcessEnvironment& env)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(15000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        p.kill();
-        p.waitForFinished(1000);
-        return std::nullopt;
-    }
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-// An X server of its own on a free display, gone with this object.
-class XServer {
-public:
-    XServer()
-    {
-        // -displayfd picks a free display and writes its number to stdout.
-        server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-        QString number;
-        while (number.isEmpty() && server.waitForReadyRead(10000))
-            number = QString::fromLatin1(server.readAllStandardOutput()).trimmed();
-        if (!number.isEmpty())
-            display = QLatin1Char(':') + number;
-    }
-    ~XServer()
-    {
-        server.terminate();
-        if (!server.waitForFinished(3000)) {
-            server.kill();
-            server.waitForFinished(1000);
-        }
-    }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-    QString display; // empty when the server did not start
-
-private:
-    QProcess server;
 };
 
 } // namespace
@@ -152,41 +108,21 @@ void TestExit::realProgramEndsOnCtrlQ_data()
 void TestExit::realProgramEndsOnCtrlQ()
 {
     QFETCH(QStringList, before);
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-        QSKIP("needs Xvfb and xdotool to drive the real window");
-    XServer x;
-    if (x.display.isEmpty())
-        QSKIP("Xvfb did not start");
+    std::unique_ptr<X11Session> x;
+    const QString why = StartX11(x);
+    if (!why.isEmpty())
+        QSKIP(qPrintable(why));
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), x.display);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-
-    QProcess game;
-    game.setProcessEnvironment(env);
-    game.setWorkingDirectory(QStringLiteral(SNAKE_GAME_DIR));
-    game.start(QStringLiteral(SNAKE_GAME_DIR "/snake"), {});
-    QVERIFY2(game.waitForStarted(10000), qPrintable(game.errorString()));
-
-    const auto found = Run(QStringLiteral("xdotool"), {"search", "--sync", "--name", "Snake Game"}, env);
-    QVERIFY2(found, "the game window did not appear");
-    const QString id = found->section(QLatin1Char('\n'), 0, 0).trimmed();
-    QVERIFY(Run(QStringLiteral("xdotool"), {"windowfocus", "--sync", id}, env));
+    GameProcess game(*x, QStringLiteral(SNAKE_GAME_DIR "/snake"));
+    QVERIFY2(game.start(), "the game window did not appear");
     for (const QString& key : before) {
-        QVERIFY(Run(QStringLiteral("xdotool"), {"key", key}, env));
+        QVERIFY(x->key(key));
         QTest::qWait(key == QStringLiteral("F2") ? 1500 : 300);
     }
-    QCOMPARE(game.state(), QProcess::Running);
-    QVERIFY(Run(QStringLiteral("xdotool"), {"key", "ctrl+q"}, env));
-    const bool finished = game.waitForFinished(5000);
-    if (!finished) {
-        game.kill();
-        game.waitForFinished(1000);
-    }
-    QVERIFY2(finished, "the game was still running 5 s after Ctrl+Q");
-    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QVERIFY(game.running());
+    QVERIFY(x->key(QStringLiteral("ctrl+q")));
+    QVERIFY2(game.waitForExit(5000), "the game was still running 5 s after Ctrl+Q");
+    QVERIFY(!game.crashed());
     QCOMPARE(game.exitCode(), 0);
 }
 

@@ -3,6 +3,7 @@
 // file. Each gets a clear message or the documented silent default, and the
 // program never crashes.
 #include "scores/ScoreFile.h"
+#include "support/MapFiles.h"
 #include "support/ScoreFiles.h"
 #include "support/TestMaps.h"
 #include "support/X11Session.h"
@@ -39,15 +40,6 @@ QByteArray Bytes(const char (&literal)[N])
     return QByteArray(literal, static_cast<qsizetype>(N - 1));
 }
 
-// A map that ends after `lines` rows without walls.
-QByteArray ShortMap(int lines)
-{
-    QByteArray bytes;
-    for (int y = 0; y < lines; ++y)
-        bytes += QByteArray(30, ' ') + "\r\n";
-    return bytes;
-}
-
 // Hands `path` (and what lies in it) to the unprivileged user.
 bool GiveTo(const passwd& user, const QString& path)
 {
@@ -82,12 +74,9 @@ private:
 
 void TestFaults::initTestCase()
 {
-    const QString missing = MissingX11Tools();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
-    X = std::make_unique<X11Session>();
-    if (!X->ready())
-        QSKIP("Xvfb did not start");
+    const QString why = StartX11(X);
+    if (!why.isEmpty())
+        QSKIP(qPrintable(why));
 }
 
 void TestFaults::cleanupTestCase() { X.reset(); }
@@ -113,7 +102,7 @@ void TestFaults::unreadableFirstMapEndsWithAClearMessage()
     QVERIFY(folder.ready());
     QVERIFY(folder.remove(QStringLiteral("map1.dat")));
     if (fault == QLatin1String("10 lines"))
-        QVERIFY(folder.write(QStringLiteral("map1.dat"), ShortMap(10)));
+        QVERIFY(folder.write(QStringLiteral("map1.dat"), MapFileBytes({}, 10)));
     else if (fault == QLatin1String("empty"))
         QVERIFY(folder.write(QStringLiteral("map1.dat"), {}));
     else if (fault == QLatin1String("folder"))

@@ -17,6 +17,7 @@ using ModHigh::HighScores;
 
 namespace {
 
+// A file of one entry only: a table the game saved back would be longer.
 QByteArray OneEntryFile(const QByteArray& name, int score) { return NameRecord(name) + ScoreRecord(score); }
 
 // Lets Qt finish deleting a window that closed itself.

@@ -4,6 +4,8 @@
 // the real executable, wherever it is started from, and an ordinary user of
 // the read-only install keeps top scores in their own data folder.
 #include "scores/ScoreFile.h"
+#include "support/MapFiles.h"
+#include "support/Processes.h"
 #include "support/ScoreFiles.h"
 #include "support/TestMaps.h"
 #include "support/X11Session.h"
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMap>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,25 +26,13 @@ namespace {
 // The build tree the tests belong to: the one holding the game folder.
 QString BuildDir() { return QFileInfo(QStringLiteral(SNAKE_GAME_DIR)).absolutePath(); }
 
-struct Run {
-    bool ok = false;
-    QString output; // stdout and stderr together
-};
-
-Run RunProgram(const QString& program, const QStringList& args,
+// stdout and stderr together, a minute at most; without DESTDIR, so that an
+// install lands exactly under the prefix.
+ProgramRun Run(const QString& program, const QStringList& args,
                QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
 {
-    QProcess p;
-    env.remove(QStringLiteral("DESTDIR")); // install exactly under the prefix
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    const bool finished = p.waitForFinished(60000);
-    if (!finished)
-        p.kill();
-    p.waitForFinished(1000);
-    const QString output = QString::fromLocal8Bit(p.readAll());
-    return {finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, output};
+    env.remove(QStringLiteral("DESTDIR"));
+    return RunProgram(program, args, env, 60000, ProgramOutput::WithErrors);
 }
 
 QStringList FileNames(const QString& folder, const QString& pattern)
@@ -85,7 +74,7 @@ void TestInstall::initTestCase()
     if (cmake.isEmpty())
         QSKIP("cmake is not on the PATH");
     QVERIFY(Prefix.isValid());
-    const Run install = RunProgram(cmake, {"--install", BuildDir(), "--prefix", Prefix.path()});
+    const ProgramRun install = Run(cmake, {"--install", BuildDir(), "--prefix", Prefix.path()});
     QVERIFY2(install.ok, qPrintable(install.output));
     GameDir = Prefix.filePath(QStringLiteral("lib/games/snake-game"));
 }
@@ -144,7 +133,7 @@ void TestInstall::desktopEntryAndIconAreValid()
     const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validate.isEmpty())
         QSKIP("desktop-file-validate is not installed (desktop-file-utils)");
-    const Run check = RunProgram(validate, {entry});
+    const ProgramRun check = Run(validate, {entry});
     QVERIFY2(check.ok, qPrintable(check.output));
     QVERIFY2(check.output.trimmed().isEmpty(), qPrintable(check.output));
 }
@@ -161,7 +150,7 @@ void TestInstall::launcherFindsTheMapsBesideTheRealExecutable()
     QTemporaryDir copy;
     QVERIFY(copy.isValid());
     // A copy of the installed tree, so the real one stays whole.
-    const Run cp = RunProgram(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
+    const ProgramRun cp = Run(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
     QVERIFY2(cp.ok, qPrintable(cp.output));
     const QString gameDir = QFileInfo(copy.filePath(QStringLiteral("lib/games/snake-game"))).canonicalFilePath();
     QVERIFY(QFile::remove(gameDir + QStringLiteral("/map1.dat")));
@@ -213,17 +202,17 @@ void TestInstall::metainfoAndManPageAreInstalled()
     QVERIFY(text.contains(QStringLiteral("<launchable type=\"desktop-id\">snake-game.desktop</launchable>")));
     QVERIFY(text.contains(QStringLiteral("<content_rating type=\"oars-1.1\"")));
     const QString manPage = Prefix.filePath(QStringLiteral("share/man/man6/snake-game.6.gz"));
-    const Run man = RunProgram(QStringLiteral("gzip"), {"-dc", manPage});
+    const ProgramRun man = Run(QStringLiteral("gzip"), {"-dc", manPage});
     QVERIFY2(man.ok && man.output.startsWith(QStringLiteral(".TH SNAKE-GAME 6")), qPrintable(man.output));
     QVERIFY(man.output.contains(QStringLiteral(".local/share/snake-game/scores.dat")));
     QVERIFY(QFileInfo::exists(Prefix.filePath(QStringLiteral("share/doc/snake-game/copyright"))));
     const QString changelog = Prefix.filePath(QStringLiteral("share/doc/snake-game/changelog.gz"));
-    QVERIFY(RunProgram(QStringLiteral("gzip"), {"-t", changelog}).ok);
+    QVERIFY(Run(QStringLiteral("gzip"), {"-t", changelog}).ok);
 
     const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
     if (appstream.isEmpty())
         QSKIP("appstreamcli is not installed (appstream)");
-    const Run check = RunProgram(appstream, {"validate", "--no-net", "--pedantic", metainfo});
+    const ProgramRun check = Run(appstream, {"validate", "--no-net", "--pedantic", metainfo});
     QVERIFY2(check.ok, qPrintable(check.output));
 }
 
@@ -247,7 +236,7 @@ void TestInstall::helpAndVersionNeedNoWindow()
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    const Run run = RunProgram(Prefix.filePath(QStringLiteral("games/snake-game")), {option}, env);
+    const ProgramRun run = Run(Prefix.filePath(QStringLiteral("games/snake-game")), {option}, env);
     QVERIFY2(run.ok, qPrintable(run.output));
     QVERIFY2(run.output.contains(printed), qPrintable(run.output));
 }
@@ -269,25 +258,22 @@ void TestInstall::readOnlyInstallKeepsScoresForEachUser()
     QVERIFY(x.ready());
     QTemporaryDir copy;
     QVERIFY(copy.isValid());
-    const Run cp = RunProgram(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
+    const ProgramRun cp = Run(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
     QVERIFY2(cp.ok, qPrintable(cp.output));
     const QString gameDir = copy.filePath(QStringLiteral("lib/games/snake-game"));
     // A first level that ends a life at every step, and a shipped table that
     // any score beats.
     QFile map(gameDir + QStringLiteral("/map1.dat"));
     QVERIFY(map.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    for (const QString& row : TestMaps::WallAboveStartMap())
-        map.write(row.leftJustified(30, QLatin1Char(' ')).toLatin1() + "\r\n");
-    for (int y = static_cast<int>(TestMaps::WallAboveStartMap().size()); y < 30; ++y)
-        map.write(QByteArray(30, ' ') + "\r\n");
+    map.write(MapFileBytes(TestMaps::WallAboveStartMap()));
     map.close();
     QFile seed(gameDir + QStringLiteral("/scores.dat"));
     QVERIFY(seed.open(QIODevice::WriteOnly) && seed.write(NegativeTable()) == 2560);
     seed.close();
     // Read-only for everyone but root, which the game does not run as.
-    const Run lock = RunProgram(QStringLiteral("chmod"), {"-R", "a+rX,a-w", copy.path()});
+    const ProgramRun lock = Run(QStringLiteral("chmod"), {"-R", "a+rX,a-w", copy.path()});
     QVERIFY2(lock.ok, qPrintable(lock.output));
-    const auto unlock = qScopeGuard([&] { RunProgram(QStringLiteral("chmod"), {"-R", "u+w", copy.path()}); });
+    const auto unlock = qScopeGuard([&] { Run(QStringLiteral("chmod"), {"-R", "u+w", copy.path()}); });
     QMap<QString, QByteArray> before;
     for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
         before[name] = Bytes(gameDir + QLatin1Char('/') + name);

@@ -1,35 +1,12 @@
-// Level sequences: completing a level, losing a life, game over, and how
-// they nest inside a snake's move.
-#include "support/GameFixture.h"
+// Level sequences: completing a level, the last level, and how a level
+// change nests inside a snake's move.
+#include "support/GameTest.h"
 
-#include "platform/Random.h"
-#include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
-
-#include <QtTest>
 
 #include <set>
 
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using ModMain::Map;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
-
 namespace {
-
-double at(int square)
-{
-    return (square + 0.5) / ModMain::FieldSize;
-}
-
-// Level n's map: bordered, with one marker wall at (n + 2, 14).
-QByteArray markedMap(int level)
-{
-    return GameFixture::mapWithWalls({{level + 2, 14}}, true);
-}
 
 int markedLevel()
 {
@@ -44,14 +21,6 @@ bool allStackedOn(const Snake& snake, Seg square)
 {
     const auto& body = snake.body();
     return body.size() == 10 && std::all_of(body.begin(), body.end(), [&](Seg s) { return s == square; });
-}
-
-std::vector<std::pair<std::string, int>> tableWithLowest(int lowest)
-{
-    std::vector<std::pair<std::string, int>> table;
-    for (int i = 0; i < 10; ++i)
-        table.emplace_back("Player " + std::to_string(i), lowest + 10 * (9 - i));
-    return table;
 }
 
 } // namespace
@@ -104,63 +73,25 @@ class TestLevels : public QObject {
     void pauseChosenDuringTheLevelCaptionStaysShown_data();
     void pauseChosenDuringTheLevelCaptionStaysShown();
 
-    // Lives
-    // One player, last life: no "die.wav", "Game Over", the score offered.
-    void lastLifeEndsTheGame();
-    // One player with lives left: "die.wav", same map and level, 15 fresh
-    // apples placed before the snakes go back to their start squares.
-    void lostLifeRestartsTheRound();
-    // Two players: collisions never cost a life or restart the round.
-    void twoPlayerCollisionsCostNoLives();
-
-    // Scores
-    // Entering the table needs more than the lowest entry.
-    void topScoreNeedsMoreThanTheLowestEntry_data();
-    void topScoreNeedsMoreThanTheLowestEntry();
-    // The last green apple's point comes after the check; red points before.
-    void lastAppleOfLastLevelAndTheScoreCheck_data();
-    void lastAppleOfLastLevelAndTheScoreCheck();
-    // A two-player game makes no score check.
-    void twoPlayerGameOverHasNoScoreCheck();
-
   private:
-    // Level `level` of a running game, its map loaded.
-    void begin(int level);
-    // One apple left, of `cell`, in front of (x, y) moving `dir`.
-    void lastApple(int x, int y, int cell = ModMain::GreenApple);
-
     GameFixture fx;
 };
 
 void TestLevels::init()
 {
     fx.reset(GameFixture::FirstMap::None);
-    fx.writeMap(1, markedMap(1));
+    fx.writeMap(1, MarkedMap(1));
     // The all-levels box is closed by the player at once.
     fx.view().onAllLevelsCompleted = [] {};
-}
-
-void TestLevels::begin(int level)
-{
-    ModMain::Level = static_cast<platform::Int16>(level);
-    ModMain::LoadMap("map" + std::to_string(level) + ".dat");
-    ModMain::GameRunning = true;
-}
-
-void TestLevels::lastApple(int x, int y, int cell)
-{
-    ModMain::ClearApples();
-    Map[x][y] = static_cast<std::uint8_t>(cell);
-    ModMain::ApplesLeft = 1;
 }
 
 void TestLevels::completingALevelLoadsTheNext()
 {
     for (int level = 1; level <= 4; ++level)
-        fx.writeMap(level, markedMap(level));
-    begin(3);
+        fx.writeMap(level, MarkedMap(level));
+    BeginLevel(3);
     auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-    lastApple(10, 9);
+    LeaveOneApple(10, 9);
     // The new level's apples go to row 15, out of the snake's way.
     std::vector<double> draws;
     for (int i = 0; i < 15; ++i) {
@@ -200,12 +131,12 @@ void TestLevels::completingALevelLoadsTheNext()
 
 void TestLevels::levelTenUsesMap10()
 {
-    fx.writeMap(9, markedMap(9));
-    fx.writeMap(10, markedMap(10));
-    fx.writeFile("map010.dat", markedMap(1));
-    begin(9);
+    fx.writeMap(9, MarkedMap(9));
+    fx.writeMap(10, MarkedMap(10));
+    fx.writeFile("map010.dat", MarkedMap(1));
+    BeginLevel(9);
     fx.addHuman(GameFixture::line(20, 10, 0, 1, 5), DirUp);
-    lastApple(20, 9);
+    LeaveOneApple(20, 9);
     ModMain::MoveAll();
     QCOMPARE(ModMain::Level, platform::Int16{10});
     QCOMPARE(markedLevel(), 10);
@@ -214,8 +145,8 @@ void TestLevels::levelTenUsesMap10()
 
 void TestLevels::levelChangeResetsBodiesAndApplesOnly()
 {
-    fx.writeMap(2, markedMap(2));
-    begin(1);
+    fx.writeMap(2, MarkedMap(2));
+    BeginLevel(1);
     auto one = fx.addHuman(GameFixture::line(5, 10, -1, 0, 14), DirRight);
     auto two = fx.addHuman(GameFixture::line(25, 20, 0, 1, 6), DirUp);
     auto c0 = fx.addComputer(GameFixture::line(15, 5, 0, -1, 4), DirDown);
@@ -226,7 +157,7 @@ void TestLevels::levelChangeResetsBodiesAndApplesOnly()
     two->Lives = 2;
     c0->score = 4;
     c1->Colour = 3;
-    lastApple(6, 10);
+    LeaveOneApple(6, 10);
 
     bool checked = false;
     fx.view().onEvent = [&](const std::string& event) {
@@ -266,8 +197,8 @@ void TestLevels::levelChangeResetsBodiesAndApplesOnly()
 
 void TestLevels::computerRestartColumnsAreOneToTwentySeven()
 {
-    fx.writeMap(2, markedMap(2));
-    begin(1);
+    fx.writeMap(2, MarkedMap(2));
+    BeginLevel(1);
     fx.addHuman(GameFixture::line(15, 20, 0, 1, 3), DirUp);
     for (int i = 0; i < 4; ++i)
         fx.addComputer(GameFixture::line(3 + 5 * i, 5, 0, -1, 3), DirDown);
@@ -292,9 +223,9 @@ void TestLevels::computerRestartColumnsAreOneToTwentySeven()
 
 void TestLevels::lastLevelEndsWithBoxThenGameOver()
 {
-    begin(1);
+    BeginLevel(1);
     auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-    lastApple(10, 9, ModMain::RedApple);
+    LeaveOneApple(10, 9, ModMain::RedApple);
     std::uint32_t pumpedAtBox = 0;
     fx.view().onAllLevelsCompleted = [&] { pumpedAtBox = fx.time().pumpedMs; };
 
@@ -335,10 +266,10 @@ void TestLevels::gameOverAfterLastLevelIsFinal_data()
 void TestLevels::gameOverAfterLastLevelIsFinal()
 {
     QFETCH(int, lives);
-    begin(1);
+    BeginLevel(1);
     auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
     snake->Lives = static_cast<platform::Int16>(lives);
-    lastApple(10, 9, ModMain::RedApple);
+    LeaveOneApple(10, 9, ModMain::RedApple);
     fx.promptAnswer = "Winner";
     ModMain::MoveAll();
     QCOMPARE(fx.promptScores, std::vector<int>{5});
@@ -354,11 +285,11 @@ void TestLevels::gameOverAfterLastLevelIsFinal()
 
 void TestLevels::gapInMapNumbersEndsTheGame()
 {
-    fx.writeMap(2, markedMap(2));
-    fx.writeMap(4, markedMap(4));
-    begin(1);
+    fx.writeMap(2, MarkedMap(2));
+    fx.writeMap(4, MarkedMap(4));
+    BeginLevel(1);
     auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-    lastApple(10, 9);
+    LeaveOneApple(10, 9);
     ModMain::MoveAll();
     QCOMPARE(ModMain::Level, platform::Int16{2});
     QCOMPARE(markedLevel(), 2);
@@ -366,7 +297,7 @@ void TestLevels::gapInMapNumbersEndsTheGame()
 
     snake->setBodyForTest(GameFixture::line(10, 10, 0, 1, 5));
     snake->dir = DirUp;
-    lastApple(10, 9);
+    LeaveOneApple(10, 9);
     ModMain::MoveAll();
     QCOMPARE(fx.view().allLevelsBoxes, 1);
     QCOMPARE(ModMain::Level, platform::Int16{3});
@@ -377,11 +308,11 @@ void TestLevels::gapInMapNumbersEndsTheGame()
 
 void TestLevels::lastAppleCompletesTheLevelBeforeARefill()
 {
-    fx.writeMap(2, markedMap(2));
-    begin(1);
+    fx.writeMap(2, MarkedMap(2));
+    BeginLevel(1);
     ModMain::SpeedDelay = 0;
     fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-    lastApple(10, 9);
+    LeaveOneApple(10, 9);
     ModMain::AppleTimer = 99.9;
     ModMain::RunPass();
     QCOMPARE(ModMain::Level, platform::Int16{2});
@@ -415,10 +346,10 @@ void TestLevels::levelSequenceRunsInsideTheEatersMove()
     fx.writeMap(2, GameFixture::mapWithWalls(wallOnOldSquare ? std::vector<std::pair<int, int>>{{appleX, appleY}}
                                                              : std::vector<std::pair<int, int>>{},
                                              true));
-    begin(1);
+    BeginLevel(1);
     auto eater = fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
     auto other = twoPlayers ? fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp) : nullptr;
-    lastApple(appleX, appleY);
+    LeaveOneApple(appleX, appleY);
     // The new level's 15 apples go to (2..16, 15), away from everyone.
     std::vector<double> draws;
     for (int i = 0; i < 15; ++i) {
@@ -465,9 +396,9 @@ void TestLevels::resumedStepNeverLeavesTheField()
     // Level 1 without a border; the computer sits in a pocket under (5,4).
     fx.writeMap(1, GameFixture::mapWithWalls({{5, 4}, {4, 5}}, false));
     fx.writeMap(2, GameFixture::emptyMap());
-    begin(1);
+    BeginLevel(1);
     auto snake = fx.addComputer(GameFixture::line(5, 5, 0, 1, 4), DirUp);
-    lastApple(6, 5);
+    LeaveOneApple(6, 5);
     std::vector<double> draws{0.5}; // no random turn
     for (int i = 0; i < 5; ++i)
         draws.push_back(0.9);        // retries: down, the neck, refused
@@ -495,10 +426,10 @@ void TestLevels::resumedStepNeverLeavesTheField()
 void TestLevels::resumedStepNeverEntersAWall()
 {
     fx.writeMap(2, GameFixture::mapWithWalls({{10, 26}}, true));
-    begin(1);
+    BeginLevel(1);
     auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
     fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
-    lastApple(6, 10);
+    LeaveOneApple(6, 10);
     std::vector<double> draws;
     for (int i = 0; i < 15; ++i) {
         draws.push_back(at(2 + i));
@@ -545,13 +476,13 @@ void TestLevels::lifeLostInsideALevelChangeKeepsApplesCounted()
     QFETCH(int, level);
     fx.writeMap(1, GameFixture::mapWithWalls({{5, 3}, {3, 14}}, true)); // marked as level 1
     if (nextMap)
-        fx.writeMap(2, blockedStart ? GameFixture::mapWithWalls({{4, 14}, {15, 27}}, true) : markedMap(2));
-    begin(1);
+        fx.writeMap(2, blockedStart ? GameFixture::mapWithWalls({{4, 14}, {15, 27}}, true) : MarkedMap(2));
+    BeginLevel(1);
     // The human heads for the wall at (5,3).
     auto human = fx.addHuman(GameFixture::line(5, humanY, 0, 1, 4), DirUp);
     human->Lives = static_cast<platform::Int16>(lives);
     fx.addComputer(GameFixture::line(20, 10, -1, 0, 4), DirRight);
-    lastApple(21, 10);
+    LeaveOneApple(21, 10);
     platform::ScriptRandom({0.5}); // the computer keeps its way, onto the apple
 
     int mismatches = 0;
@@ -588,10 +519,10 @@ void TestLevels::pauseChosenDuringTheLevelCaptionStaysShown()
 {
     QFETCH(bool, nextMap);
     if (nextMap)
-        fx.writeMap(2, markedMap(2));
-    begin(1);
+        fx.writeMap(2, MarkedMap(2));
+    BeginLevel(1);
     fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-    lastApple(10, 9);
+    LeaveOneApple(10, 9);
     fx.time().onProcessEvents = [&] {
         if (ModMain::Paused || fx.view().messageCaption != "Level 1 Completed!")
             return;
@@ -606,186 +537,6 @@ void TestLevels::pauseChosenDuringTheLevelCaptionStaysShown()
     QCOMPARE(fx.view().messageVisible, nextMap);
     if (nextMap)
         QCOMPARE(fx.view().messageCaption, std::string("Paused"));
-}
-
-void TestLevels::lastLifeEndsTheGame()
-{
-    begin(1);
-    auto snake = fx.addHuman(GameFixture::line(10, 1, 0, 1, 5), DirUp); // wall above
-    snake->Lives = 1;
-    snake->score = 3;
-    Map[20][20] = ModMain::GreenApple;
-    ModMain::ApplesLeft = 1;
-    ModMain::MoveAll();
-    QCOMPARE(snake->Lives, platform::Int16{0});
-    QCOMPARE(fx.sound().names(), std::vector<std::string>{"gameover.wav"});
-    QVERIFY(!ModMain::GameRunning);
-    QVERIFY(fx.view().find("label Lives1: Lives : 0") < fx.view().find("caption Game Over"));
-    QCOMPARE(fx.promptScores, std::vector<int>{3});
-    QCOMPARE(snake->body()[0], (Seg{10, 1})); // its body does not shift
-    QCOMPARE(ModMain::CountAppleCells(), 1);  // no restart
-}
-
-void TestLevels::lostLifeRestartsTheRound()
-{
-    fx.writeMap(2, GameFixture::mapWithWalls({{4, 14}, {10, 4}}, true));
-    begin(2);
-    const auto walls = [] {
-        auto grid = Map;
-        for (auto& column : grid)
-            for (auto& cell : column)
-                cell = cell == ModMain::Wall ? 1 : 0;
-        return grid;
-    };
-    const auto wallsBefore = walls();
-    const Body crashed = GameFixture::line(10, 5, 0, 1, 8);
-    auto snake = fx.addHuman(crashed, DirUp);
-    snake->Lives = 3;
-    snake->score = 9;
-    for (int i = 0; i < 7; ++i)
-        Map[20][3 + i] = ModMain::RedApple;
-    ModMain::ApplesLeft = 7;
-    ModMain::AppleTimer = 50.0;
-    // The first apple of the fresh batch lands on the start square (15,28).
-    platform::ScriptRandom({at(15), at(28)});
-
-    bool batchChecked = false;
-    fx.view().onEvent = [&](const std::string& event) {
-        if (event != "label Apple: Apples Left : 15")
-            return;
-        batchChecked = true;
-        QCOMPARE(ModMain::CountAppleCells(), 15);
-        // Placed while the snake still lay where it crashed.
-        QCOMPARE(snake->body(), crashed);
-        for (const Seg& s : crashed)
-            QVERIFY(Map[s.x][s.y] < ModMain::GreenApple);
-    };
-    ModMain::MoveAll();
-
-    QVERIFY(batchChecked);
-    QCOMPARE(snake->Lives, platform::Int16{2});
-    QCOMPARE(fx.sound().names().front(), std::string("die.wav"));
-    QCOMPARE(fx.played("die.wav"), 1);
-    QVERIFY(fx.view().find("label Lives1: Lives : 2") >= 0);
-    QCOMPARE(ModMain::Level, platform::Int16{2});
-    QCOMPARE(walls(), wallsBefore);
-    QCOMPARE(snake->score, platform::Int16{9});
-    QCOMPARE(ModMain::AppleTimer, 0.0);
-    QCOMPARE(fx.time().sleptMs, 1000u);
-    QCOMPARE(fx.view().count("caption"), 0);
-    // Back on the start square, one step made; the apple there lies under its tail.
-    QCOMPARE(snake->body()[0], (Seg{15, 27}));
-    QCOMPARE(snake->body().back(), (Seg{15, 28}));
-    QCOMPARE(Map[15][28], std::uint8_t{ModMain::GreenApple});
-    QVERIFY(GameFixture::applesConsistent());
-    QVERIFY(ModMain::GameRunning);
-}
-
-void TestLevels::twoPlayerCollisionsCostNoLives()
-{
-    begin(1);
-    auto one = fx.addHuman(GameFixture::line(5, 1, 0, 1, 4), DirUp); // the border ahead
-    auto two = fx.addHuman(Body{{10, 10}, {11, 10}}, DirRight);      // its own neck ahead
-    Map[20][20] = ModMain::GreenApple;
-    ModMain::ApplesLeft = 1;
-    for (int pass = 0; pass < 6; ++pass)
-        ModMain::MoveAll();
-    QCOMPARE(one->Lives, platform::Int16{5});
-    QCOMPARE(two->Lives, platform::Int16{5});
-    QCOMPARE(one->body().size(), std::size_t{2});
-    QCOMPARE(one->body()[0], (Seg{5, 1}));
-    QCOMPARE(two->body(), (Body{{10, 10}, {11, 10}}));
-    QVERIFY(fx.sound().played.empty());
-    QCOMPARE(ModMain::CountAppleCells(), 1);
-    QVERIFY(ModMain::GameRunning);
-}
-
-void TestLevels::topScoreNeedsMoreThanTheLowestEntry_data()
-{
-    QTest::addColumn<int>("score");
-    QTest::addColumn<int>("lowest");
-    QTest::addColumn<bool>("offered");
-    QTest::newRow("equal to the lowest") << 7 << 7 << false;
-    QTest::newRow("one more") << 8 << 7 << true;
-    QTest::newRow("one less") << 6 << 7 << false;
-    QTest::newRow("0 on an empty table") << 0 << 0 << false;
-    QTest::newRow("1 on an empty table") << 1 << 0 << true;
-    QTest::newRow("negative, equal") << -5 << -5 << false;
-    QTest::newRow("negative, one more") << -4 << -5 << true;
-}
-
-void TestLevels::topScoreNeedsMoreThanTheLowestEntry()
-{
-    QFETCH(int, score);
-    QFETCH(int, lowest);
-    QFETCH(bool, offered);
-    if (lowest != 0)
-        fx.writeScores(tableWithLowest(lowest));
-    fx.promptAnswer = "Tester";
-    begin(1);
-    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 3), DirUp);
-    snake->score = static_cast<platform::Int16>(score);
-    ModMain::GameOver();
-    QVERIFY(ModHigh::ScoresLoaded);
-    QCOMPARE(fx.promptScores.size(), std::size_t(offered ? 1 : 0));
-    if (offered) {
-        const auto entry = std::find_if(ModHigh::HighScores.begin(), ModHigh::HighScores.end(),
-                                        [](const ModHigh::ScoreEntry& e) { return e.Name == "Tester"; });
-        QVERIFY(entry != ModHigh::HighScores.end());
-        QCOMPARE(entry->Score, platform::Int16(score));
-        QVERIFY(HallOfFame() != nullptr);
-        QFile file(fx.appDir() + "/scores.dat");
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QCOMPARE(bytes.size(), 2560);
-        const auto index = entry - ModHigh::HighScores.begin();
-        QCOMPARE(bytes.mid(128 * 2 * index, 8), QByteArray("\x06\x00Tester", 8));
-    } else {
-        QVERIFY(HallOfFame() == nullptr);
-    }
-    QVERIFY(fx.scoreErrors.empty());
-}
-
-void TestLevels::lastAppleOfLastLevelAndTheScoreCheck_data()
-{
-    QTest::addColumn<int>("cell");
-    QTest::addColumn<int>("lowest");
-    QTest::addColumn<int>("checkedScore"); // -1: no prompt
-    // The snake has 4 points before its last apple.
-    QTest::newRow("green, 4 not above 4") << 2 << 4 << -1;
-    QTest::newRow("green, 4 above 3") << 2 << 3 << 4;
-    QTest::newRow("red, 9 above 8") << 3 << 8 << 9;
-    QTest::newRow("red, 9 not above 9") << 3 << 9 << -1;
-}
-
-void TestLevels::lastAppleOfLastLevelAndTheScoreCheck()
-{
-    QFETCH(int, cell);
-    QFETCH(int, lowest);
-    QFETCH(int, checkedScore);
-    fx.writeScores(tableWithLowest(lowest));
-    begin(1);
-    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-    snake->score = 4;
-    lastApple(10, 9, cell);
-    ModMain::MoveAll();
-    QCOMPARE(fx.promptScores, checkedScore < 0 ? std::vector<int>{} : std::vector<int>{checkedScore});
-    QCOMPARE(int(snake->score), 4 + (cell == 2 ? 1 : 5));
-    // The full score is shown after all.
-    QCOMPARE(fx.view().label(ModMain::StatusLabel::Score1), "Score:" + std::to_string(snake->score));
-}
-
-void TestLevels::twoPlayerGameOverHasNoScoreCheck()
-{
-    begin(1);
-    fx.addHuman(GameFixture::line(10, 10, 0, 1, 3), DirUp)->score = 500;
-    fx.addHuman(GameFixture::line(20, 10, 0, 1, 3), DirUp)->score = 600;
-    ModMain::GameOver();
-    QVERIFY(!ModHigh::ScoresLoaded);
-    QVERIFY(fx.promptScores.empty());
-    QVERIFY(!ModMain::GameRunning);
-    QCOMPARE(fx.view().menusIdle, 1);
-    QVERIFY(fx.view().titleVisible);
 }
 
 QTEST_MAIN(TestLevels)

@@ -1,18 +1,8 @@
 // The main loop: pacing by the tick counter, pause, the order of moves, and
 // how a pass ends when the game ends inside it.
-#include "support/GameFixture.h"
+#include "support/GameTest.h"
 
-#include "platform/Random.h"
 #include "platform/Ticks.h"
-
-#include <QtTest>
-
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
 
 class TestMainLoop : public QObject {
     Q_OBJECT

@@ -1,5 +1,6 @@
 // Level map files: 30 lines of 30 single-byte characters, "X" a wall.
 #include "support/GameFixture.h"
+#include "support/MapFiles.h"
 
 #include <QDir>
 #include <QtTest>
@@ -9,17 +10,6 @@ using ModMain::Map;
 namespace {
 
 using Walls = QList<QPoint>;
-
-QByteArray lines(const QList<QByteArray>& rows, const QByteArray& end = "\r\n", int total = 30)
-{
-    QByteArray bytes;
-    for (int y = 0; y < total; ++y) {
-        if (y < rows.size())
-            bytes += rows[y];
-        bytes += end;
-    }
-    return bytes;
-}
 
 Walls rowOf(int y, int from, int to)
 {
@@ -73,26 +63,26 @@ void TestMapFile::fileContentGivesWalls_data()
     QTest::addColumn<Walls>("walls");
 
     const QByteArray x30(30, 'X');
-    QTest::newRow("30 empty lines") << lines({}) << Walls{};
-    QTest::newRow("full top row") << lines({x30}) << rowOf(0, 0, 29);
-    QTest::newRow("full bottom row") << lines(QList<QByteArray>(29, "") << x30) << rowOf(29, 0, 29);
-    QTest::newRow("five X in row 3") << lines({"", "", "", "XXXXX"}) << rowOf(3, 0, 4);
-    QTest::newRow("lower-case x is empty") << lines({"xxxxx", "x x x"}) << Walls{};
-    QTest::newRow("other characters are empty") << lines({". 1#Xx*"}) << Walls{QPoint(4, 0)};
-    QTest::newRow("tab counts as one character") << lines({"\tX"}) << Walls{QPoint(1, 0)};
+    QTest::newRow("30 empty lines") << MapLines({}) << Walls{};
+    QTest::newRow("full top row") << MapLines({x30}) << rowOf(0, 0, 29);
+    QTest::newRow("full bottom row") << MapLines(QList<QByteArray>(29, "") << x30) << rowOf(29, 0, 29);
+    QTest::newRow("five X in row 3") << MapLines({"", "", "", "XXXXX"}) << rowOf(3, 0, 4);
+    QTest::newRow("lower-case x is empty") << MapLines({"xxxxx", "x x x"}) << Walls{};
+    QTest::newRow("other characters are empty") << MapLines({". 1#Xx*"}) << Walls{QPoint(4, 0)};
+    QTest::newRow("tab counts as one character") << MapLines({"\tX"}) << Walls{QPoint(1, 0)};
     QTest::newRow("NUL and high bytes are characters")
-        << lines({QByteArray("\0X\xff", 3) + "X"}) << Walls{QPoint(1, 0), QPoint(3, 0)};
+        << MapLines({QByteArray("\0X\xff", 3) + "X"}) << Walls{QPoint(1, 0), QPoint(3, 0)};
     QTest::newRow("BOM shifts row 0 by three")
-        << (QByteArray("\xEF\xBB\xBF") + lines({"X", "X"})) << Walls{QPoint(3, 0), QPoint(0, 1)};
-    QTest::newRow("31st line ignored") << lines({}) + x30 + "\r\n" + x30 << Walls{};
-    QTest::newRow("35 characters: first 30 used") << lines({"", "", QByteArray(35, 'X')}) << rowOf(2, 0, 29);
-    QTest::newRow("character 31 never read") << lines({QByteArray(30, '.') + "XXXXX"}) << Walls{};
-    QTest::newRow("short line") << lines({"", "", "", "", "", "", "", "  X"}) << Walls{QPoint(2, 7)};
-    QTest::newRow("last line without line end") << (lines({}, "\r\n", 29) + "X") << Walls{QPoint(0, 29)};
-    QTest::newRow("last line ends at 30th char, no line end") << (lines({}, "\r\n", 29) + x30) << rowOf(29, 0, 29);
-    QTest::newRow("lone LF ends lines") << lines({"", "", "", "", "", "     X"}, "\n") << Walls{QPoint(5, 5)};
-    QTest::newRow("lone CR ends lines") << lines({"", "", "", "", "", "     X"}, "\r") << Walls{QPoint(5, 5)};
-    QTest::newRow("mixed line ends") << (QByteArray("X\r\n X\n  X\r") + lines({}, "\r\n", 27))
+        << (QByteArray("\xEF\xBB\xBF") + MapLines({"X", "X"})) << Walls{QPoint(3, 0), QPoint(0, 1)};
+    QTest::newRow("31st line ignored") << MapLines({}) + x30 + "\r\n" + x30 << Walls{};
+    QTest::newRow("35 characters: first 30 used") << MapLines({"", "", QByteArray(35, 'X')}) << rowOf(2, 0, 29);
+    QTest::newRow("character 31 never read") << MapLines({QByteArray(30, '.') + "XXXXX"}) << Walls{};
+    QTest::newRow("short line") << MapLines({"", "", "", "", "", "", "", "  X"}) << Walls{QPoint(2, 7)};
+    QTest::newRow("last line without line end") << (MapLines({}, "\r\n", 29) + "X") << Walls{QPoint(0, 29)};
+    QTest::newRow("last line ends at 30th char, no line end") << (MapLines({}, "\r\n", 29) + x30) << rowOf(29, 0, 29);
+    QTest::newRow("lone LF ends lines") << MapLines({"", "", "", "", "", "     X"}, "\n") << Walls{QPoint(5, 5)};
+    QTest::newRow("lone CR ends lines") << MapLines({"", "", "", "", "", "     X"}, "\r") << Walls{QPoint(5, 5)};
+    QTest::newRow("mixed line ends") << (QByteArray("X\r\n X\n  X\r") + MapLines({}, "\r\n", 27))
                                      << Walls{QPoint(0, 0), QPoint(1, 1), QPoint(2, 2)};
     QTest::newRow("bordered") << GameFixture::borderedMap() << [] {
         Walls w = rowOf(0, 0, 29) + rowOf(29, 0, 29);
@@ -152,7 +142,7 @@ void TestMapFile::nameMatchesInAnyCase()
 {
     QFETCH(QString, onDisk);
     QFETCH(QString, asked);
-    fx.writeFile(onDisk, lines({"X"}));
+    fx.writeFile(onDisk, MapLines({"X"}));
     QVERIFY(ModMain::MapFileExists(asked.toLower().toStdString()));
     ModMain::LoadMap(asked.toStdString());
     QCOMPARE(Map[0][0], std::uint8_t{ModMain::Wall});
@@ -170,7 +160,7 @@ void TestMapFile::missingFileIsFatal()
     QFETCH(bool, folderOfThatName);
     if (folderOfThatName)
         QVERIFY(QDir(fx.appDir()).mkdir("map1.dat"));
-    fx.writeFile("map2.dat", lines({}));
+    fx.writeFile("map2.dat", MapLines({}));
     QVERIFY(!ModMain::MapFileExists("map1.dat"));
     try {
         ModMain::LoadMap("map1.dat");
@@ -187,9 +177,9 @@ void TestMapFile::shortFileIsFatalAfterEarlierRows_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("missingLine"); // counted from 1
     QTest::newRow("empty file") << QByteArray() << 1;
-    QTest::newRow("10 lines") << lines(QList<QByteArray>(10, QByteArray(30, 'X')), "\r\n", 10) << 11;
-    QTest::newRow("29 lines, last one ended") << lines(QList<QByteArray>(29, "X"), "\r\n", 29) << 30;
-    QTest::newRow("29 lines, lone LF") << lines(QList<QByteArray>(29, "X"), "\n", 29) << 30;
+    QTest::newRow("10 lines") << MapLines(QList<QByteArray>(10, QByteArray(30, 'X')), "\r\n", 10) << 11;
+    QTest::newRow("29 lines, last one ended") << MapLines(QList<QByteArray>(29, "X"), "\r\n", 29) << 30;
+    QTest::newRow("29 lines, lone LF") << MapLines(QList<QByteArray>(29, "X"), "\n", 29) << 30;
 }
 
 void TestMapFile::shortFileIsFatalAfterEarlierRows()

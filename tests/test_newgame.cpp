@@ -1,13 +1,6 @@
 // Setting up a new game: snakes on their start squares, the first batch of
 // apples, the labels, the first move, and the hand-over to the main loop.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
-
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
+#include "support/GameTest.h"
 
 namespace {
 

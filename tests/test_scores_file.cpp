@@ -25,10 +25,10 @@ namespace {
 // A full, hand-made table: entry i is named "P<i>" with score 100 - i.
 QByteArray TenEntries(char filler = '\0')
 {
-    QByteArray bytes;
+    QList<QPair<QByteArray, int>> entries;
     for (int i = 0; i < 10; ++i)
-        bytes += NameRecord("P" + QByteArray::number(i), filler) + ScoreRecord(100 - i, filler);
-    return bytes;
+        entries.append({"P" + QByteArray::number(i), 100 - i});
+    return ScoreFileBytes(entries, filler);
 }
 
 // The table as "name=score" lines; `first` given, the rest "=0".

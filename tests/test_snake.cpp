@@ -1,17 +1,6 @@
 // The snake's body: placement, unfolding, turns against the neck, growth and
 // the square test.
-#include "support/GameFixture.h"
-
-#include "platform/Random.h"
-
-#include <QtTest>
-
-using ModMain::DirDown;
-using ModMain::DirLeft;
-using ModMain::DirRight;
-using ModMain::DirUp;
-using Body = GameFixture::Body;
-using Seg = Snake::Segment;
+#include "support/GameTest.h"
 
 class TestSnake : public QObject {
     Q_OBJECT

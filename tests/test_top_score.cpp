@@ -2,6 +2,7 @@
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 #include "support/ScoreFiles.h"
+#include "support/TopScoreRows.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -15,17 +16,6 @@
 using ModHigh::HighScores;
 
 namespace {
-
-// The file as it must look, built record by record by hand.
-QByteArray FileOf(const QList<QPair<QByteArray, int>>& rows)
-{
-    QByteArray bytes;
-    for (const auto& [name, score] : rows)
-        bytes += NameRecord(name) + ScoreRecord(score);
-    while (bytes.size() < 2560)
-        bytes += NameRecord("") + ScoreRecord(0);
-    return bytes;
-}
 
 // Answers the prompt with `name` and counts how often it was asked.
 struct FakePrompt {
@@ -88,26 +78,16 @@ void TestTopScore::cleanup() { folder.reset(); }
 
 void TestTopScore::scoreMustBeatTheTenthEntry_data()
 {
-    QTest::addColumn<int>("tenth");
-    QTest::addColumn<int>("score");
-    QTest::addColumn<bool>("enters");
-    QTest::newRow("0 against an empty table") << 0 << 0 << false;
-    QTest::newRow("1 against an empty table") << 0 << 1 << true;
-    QTest::newRow("equal does not enter") << 40 << 40 << false;
-    QTest::newRow("one more enters") << 40 << 41 << true;
-    QTest::newRow("negative tenth, higher negative") << -3 << -2 << true;
-    QTest::newRow("negative equal") << -3 << -3 << false;
-    QTest::newRow("below zero against empty") << 0 << -1 << false;
-    QTest::newRow("largest against next") << 32766 << 32767 << true;
+    AddTopScoreRuleRows();
 }
 
 // Only a score greater than entry 9's, compared as 16-bit signed, enters.
 void TestTopScore::scoreMustBeatTheTenthEntry()
 {
-    QFETCH(int, tenth);
+    QFETCH(int, lowest);
     QFETCH(int, score);
     QFETCH(bool, enters);
-    HighScores[9].Score = static_cast<platform::Int16>(tenth);
+    HighScores[9].Score = static_cast<platform::Int16>(lowest);
     QCOMPARE(ModHigh::IsTopScore(static_cast<platform::Int16>(score)), enters);
 }
 
@@ -158,11 +138,11 @@ void TestTopScore::newEntryGoesToItsPlace()
 // The changed table reaches scores.dat at once, then the Hall of Fame opens.
 void TestTopScore::newEntryIsSavedAndShown()
 {
-    folder->write(FileOf({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
+    folder->write(ScoreFileBytes({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
     ModHigh::LoadScores();
     FakePrompt prompt("Zoë");
     ModHigh::AddTopScore(25);
-    QCOMPARE(folder->read(), FileOf({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
+    QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
     QVERIFY(HallOfFame() && HallOfFame()->isVisible());
     QCOMPARE(HallOfFame()->TxtName[1]->text(), QStringLiteral("Zoë"));
     QCOMPARE(HallOfFame()->TxtScore[1]->text(), QStringLiteral("25"));
@@ -171,7 +151,7 @@ void TestTopScore::newEntryIsSavedAndShown()
 // Cancel (an empty answer) discards the score: table, file and window untouched.
 void TestTopScore::cancelOrEmptyNameChangesNothing()
 {
-    const QByteArray before = FileOf({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
+    const QByteArray before = ScoreFileBytes({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
     folder->write(before);
     ModHigh::LoadScores();
     FakePrompt prompt("");
@@ -252,7 +232,7 @@ void TestTopScore::realPromptAsksForTheName()
 // Cancelling the real prompt, even with text typed, records nothing.
 void TestTopScore::realPromptCancelledDiscardsTheScore()
 {
-    folder->write(FileOf({{"Ann", 30}}));
+    folder->write(ScoreFileBytes({{"Ann", 30}}));
     ModHigh::LoadScores();
     ModHigh::SetNamePrompt({});
     WhenModalDialogOpens([](QInputDialog* dialog) {
@@ -264,7 +244,7 @@ void TestTopScore::realPromptCancelledDiscardsTheScore()
     ModHigh::AddTopScore(50);
 
     QCOMPARE(HighScores[0].Name, std::string("Ann"));
-    QCOMPARE(folder->read(), FileOf({{"Ann", 30}}));
+    QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}}));
     QVERIFY(!HallOfFame());
 }
 

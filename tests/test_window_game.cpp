@@ -59,7 +59,7 @@ private slots:
 };
 
 // One-player game: "Apples Left : 15", "Score:0", "Lives : 5"; player two's
-// labels keep their design texts; title hidden, menus in game; the largest
+// labels keep the texts they start with; title hidden, menus in game; the largest
 // score fits; back to idle after Abort with the last values kept.
 void TestWindowGame::onePlayerGameWritesPlayerOneLabelsOnly()
 {

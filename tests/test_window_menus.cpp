@@ -41,7 +41,7 @@ class TestWindowMenus : public QObject {
     Q_OBJECT
 
 private slots:
-    void menusAndStartStateAsDesigned();
+    void menusAndStartStateMatchTheDefaultSettings();
     void clientAreaIsFixedAt330By344();
     void controlsSitAtTheirPlaces_data();
     void controlsSitAtTheirPlaces();
@@ -64,7 +64,7 @@ private slots:
 
 // Captions, separators, order, shortcuts and the marks at start, which
 // agree with the default settings.
-void TestWindowMenus::menusAndStartStateAsDesigned()
+void TestWindowMenus::menusAndStartStateMatchTheDefaultSettings()
 {
     WindowFixture f;
     const MainMenu& m = f.window().Menu;
@@ -183,7 +183,7 @@ void TestWindowMenus::statusLabelsFitTheirLongestTexts()
 void TestWindowMenus::messageLabelShowsEveryCaptionInFull_data()
 {
     QTest::addColumn<QString>("caption");
-    QTest::newRow("design text") << "Level One Completed!";
+    QTest::newRow("caption at start") << "Level One Completed!";
     QTest::newRow("level 12") << "Level 12 Completed!";
     QTest::newRow("largest level") << "Level 32767 Completed!";
     QTest::newRow("game over") << "Game Over";

@@ -1,4 +1,6 @@
 #include "GameFixture.h"
+#include "MapFiles.h"
+#include "ScoreFiles.h"
 
 #include "platform/Fatal.h"
 #include "platform/Files.h"
@@ -82,13 +84,10 @@ void GameFixture::writeMap(int level, const QByteArray& bytes) const
 
 QByteArray GameFixture::mapBytes(const std::vector<std::string>& rows)
 {
-    QByteArray bytes;
-    for (int y = 0; y < ModMain::FieldSize; ++y) {
-        if (y < static_cast<int>(rows.size()))
-            bytes += QByteArray::fromStdString(rows[y]);
-        bytes += "\r\n";
-    }
-    return bytes;
+    QList<QByteArray> lines;
+    for (const std::string& row : rows)
+        lines.append(QByteArray::fromStdString(row));
+    return MapLines(lines, "\r\n", ModMain::FieldSize);
 }
 
 std::vector<std::string> GameFixture::borderedRows()
@@ -112,19 +111,10 @@ QByteArray GameFixture::mapWithWalls(const std::vector<std::pair<int, int>>& wal
 
 void GameFixture::writeScores(const std::vector<std::pair<std::string, int>>& entries) const
 {
-    QByteArray bytes(20 * 128, '\0');
-    for (int i = 0; i < 10 && i < static_cast<int>(entries.size()); ++i) {
-        const auto& [name, score] = entries[i];
-        char* nameRecord = bytes.data() + 128 * (2 * i);
-        nameRecord[0] = static_cast<char>(name.size() & 0xff);
-        nameRecord[1] = static_cast<char>((name.size() >> 8) & 0xff);
-        std::copy(name.begin(), name.end(), nameRecord + 2);
-        char* scoreRecord = bytes.data() + 128 * (2 * i + 1);
-        const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(score));
-        scoreRecord[0] = static_cast<char>(bits & 0xff);
-        scoreRecord[1] = static_cast<char>(bits >> 8);
-    }
-    writeFile(QStringLiteral("scores.dat"), bytes);
+    QList<QPair<QByteArray, int>> table;
+    for (const auto& [name, score] : entries)
+        table.append({QByteArray::fromStdString(name), score});
+    writeFile(QStringLiteral("scores.dat"), ScoreFileBytes(table));
 }
 
 GameFixture::Body GameFixture::line(int x, int y, int dx, int dy, int length)

@@ -87,9 +87,10 @@ void RecordingView::SetMenusIdle()
     log("menus idle");
 }
 
-void RecordingView::PresentFrame(const platform::Surface&)
+void RecordingView::PresentFrame(const platform::Surface& backBuffer)
 {
     ++frames;
+    presented = &backBuffer;
     if (onPresentFrame)
         onPresentFrame();
     log("frame");

@@ -40,6 +40,7 @@ class RecordingView final : public ModMain::GameView {
     bool twoPlayerLayout = false;
     int menusIdle = 0;
     int frames = 0;
+    const platform::Surface* presented = nullptr; // the last frame's buffer
     int allLevelsBoxes = 0;
 
     // Event names: "label Apple: ...", "caption ...", "message shown/hidden",

@@ -4,7 +4,6 @@
 #include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
-#include "scores/ScoreFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,12 +106,22 @@ QByteArray ScoreRecord(int score, char filler)
     return ScoreRecordBytes(bits & 0xFF, bits >> 8, filler);
 }
 
+QByteArray ScoreFileBytes(const QList<QPair<QByteArray, int>>& entries, char filler)
+{
+    QByteArray bytes;
+    for (const auto& [name, score] : entries)
+        bytes += NameRecord(name, filler) + ScoreRecord(score, filler);
+    while (bytes.size() < 10 * 256)
+        bytes += NameRecord("", filler) + ScoreRecord(0, filler);
+    return bytes;
+}
+
 QByteArray NegativeTable()
 {
-    ModHigh::ScoreTable table;
+    QList<QPair<QByteArray, int>> entries;
     for (int i = 0; i < 10; ++i)
-        table[static_cast<std::size_t>(i)] = {"Loser " + std::to_string(i), static_cast<platform::Int16>(-10 - i)};
-    return ModHigh::EncodeScoreFile(table, {});
+        entries.append({"Loser " + QByteArray::number(i), -10 - i});
+    return ScoreFileBytes(entries);
 }
 
 CapturedErrors::CapturedErrors()

@@ -3,6 +3,8 @@
 // bytes made by hand (independent of the game's own writer) and a recorder
 // for the error messages the score module reports.
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -44,6 +46,9 @@ QByteArray NameRecord(const QByteArray& bytes, char filler = '\0');
 // A 128-byte score record: the two given bytes, then filler.
 QByteArray ScoreRecordBytes(unsigned char low, unsigned char high, char filler = '\0');
 QByteArray ScoreRecord(int score, char filler = '\0');
+
+// scores.dat bytes: the given entries, then empty ones up to ten.
+QByteArray ScoreFileBytes(const QList<QPair<QByteArray, int>>& entries, char filler = '\0');
 
 // scores.dat bytes of ten entries ("Loser 0" -10 ... "Loser 9" -19) that
 // every score of 0 or more beats.

@@ -1,5 +1,7 @@
 #include "support/WindowFixture.h"
 
+#include "support/MapFiles.h"
+
 #include "game/ModMain.h"
 #include "platform/Files.h"
 #include "platform/GameControllers.h"
@@ -57,11 +59,7 @@ void WindowFixture::writeMap(const QString& name, const QStringList& rows) const
 {
     QFile file(Folder.filePath(name));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    for (int y = 0; y < 30; ++y) {
-        QByteArray line = y < rows.size() ? rows[y].toLatin1() : QByteArray();
-        line = line.leftJustified(30, ' ');
-        file.write(line + "\r\n");
-    }
+    file.write(MapFileBytes(rows));
 }
 
 void WindowFixture::playGame(const std::function<void()>& step, int limit)

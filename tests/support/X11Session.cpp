@@ -1,5 +1,8 @@
 #include "support/X11Session.h"
 
+#include "support/MapFiles.h"
+#include "support/Processes.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -35,17 +38,8 @@ QString WholeTitlePattern(const QString& title)
 std::optional<QString> RunTool(const QString& program, const QStringList& args, const QProcessEnvironment& env,
                                int timeoutMs)
 {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(1000);
-        return std::nullopt;
-    }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
+    const ProgramRun run = RunProgram(program, args, env, timeoutMs);
+    return run.ok ? std::optional<QString>(run.output) : std::nullopt;
 }
 
 // Copies `from` into `to`, keeping the permission bits (the executable!).
@@ -101,6 +95,17 @@ X11Session::X11Session()
     number = number.trimmed();
     if (!number.isEmpty())
         Display = QLatin1Char(':') + number;
+}
+
+QString StartX11(std::unique_ptr<X11Session>& session)
+{
+    const QString missing = MissingX11Tools();
+    if (!missing.isEmpty())
+        return missing;
+    session = std::make_unique<X11Session>();
+    if (!session->ready())
+        return QStringLiteral("Xvfb did not start");
+    return {};
 }
 
 X11Session::~X11Session()
@@ -181,12 +186,7 @@ QString GameFolder::file(const QString& name) const { return path() + QLatin1Cha
 
 bool GameFolder::writeMap(const QString& name, const QStringList& rows) const
 {
-    QByteArray bytes;
-    for (int y = 0; y < 30; ++y) {
-        const QByteArray row = y < rows.size() ? rows[y].toLatin1() : QByteArray();
-        bytes += row.leftJustified(30, ' ') + "\r\n";
-    }
-    return write(name, bytes);
+    return write(name, MapFileBytes(rows));
 }
 
 bool GameFolder::write(const QString& name, const QByteArray& bytes) const

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Why the real window cannot be driven here (a missing program), or empty.
@@ -50,6 +51,10 @@ private:
     QString Display;
     QTemporaryDir DataHome;
 };
+
+// Starts a session for a test case: why it cannot run (a missing program,
+// no server), or empty with `session` ready.
+QString StartX11(std::unique_ptr<X11Session>& session);
 
 // A private copy of the build's playable folder (executable, maps, sounds).
 class GameFolder {

@@ -37,7 +37,7 @@ QString Placements(const Body& body)
 
 } // namespace
 
-class TestRenderTiles : public QObject {
+class TestSpriteTiles : public QObject {
     Q_OBJECT
 
   private slots:
@@ -51,7 +51,7 @@ class TestRenderTiles : public QObject {
     void tilesComeInDrawingOrder();
 };
 
-void TestRenderTiles::bodyTileFollowsBothNeighbours_data()
+void TestSpriteTiles::bodyTileFollowsBothNeighbours_data()
 {
     QTest::addColumn<Segment>("prev");
     QTest::addColumn<Segment>("next");
@@ -77,7 +77,7 @@ void TestRenderTiles::bodyTileFollowsBothNeighbours_data()
 
 // Straight runs by the neighbours' distance, corners by which two sides they
 // join; a neighbour on the same square gives tile 0.
-void TestRenderTiles::bodyTileFollowsBothNeighbours()
+void TestSpriteTiles::bodyTileFollowsBothNeighbours()
 {
     QFETCH(Segment, prev);
     QFETCH(Segment, next);
@@ -85,7 +85,7 @@ void TestRenderTiles::bodyTileFollowsBothNeighbours()
     QCOMPARE(SpriteTiles::BodyTile(prev, S(5, 5), next), tile);
 }
 
-void TestRenderTiles::headTileFollowsTheNeck_data()
+void TestSpriteTiles::headTileFollowsTheNeck_data()
 {
     QTest::addColumn<Segment>("neck");
     QTest::addColumn<int>("tile");
@@ -97,14 +97,14 @@ void TestRenderTiles::headTileFollowsTheNeck_data()
 }
 
 // The head looks away from its neck, whatever the snake's direction.
-void TestRenderTiles::headTileFollowsTheNeck()
+void TestSpriteTiles::headTileFollowsTheNeck()
 {
     QFETCH(Segment, neck);
     QFETCH(int, tile);
     QCOMPARE(SpriteTiles::HeadTile(S(5, 5), neck), tile);
 }
 
-void TestRenderTiles::tailPointsAtFirstSegmentOffItsSquare_data()
+void TestSpriteTiles::tailPointsAtFirstSegmentOffItsSquare_data()
 {
     QTest::addColumn<Body>("body");
     QTest::addColumn<int>("anchor");
@@ -119,7 +119,7 @@ void TestRenderTiles::tailPointsAtFirstSegmentOffItsSquare_data()
 
 // The tail searches back past segments on its own square; with none off it,
 // it keeps the head's tile.
-void TestRenderTiles::tailPointsAtFirstSegmentOffItsSquare()
+void TestSpriteTiles::tailPointsAtFirstSegmentOffItsSquare()
 {
     QFETCH(Body, body);
     QFETCH(int, anchor);
@@ -129,7 +129,7 @@ void TestRenderTiles::tailPointsAtFirstSegmentOffItsSquare()
     QCOMPARE(SpriteTiles::TailTile(body.back(), body[SpriteTiles::TailAnchor(body)], head), tile);
 }
 
-void TestRenderTiles::tilesComeInDrawingOrder_data()
+void TestSpriteTiles::tilesComeInDrawingOrder_data()
 {
     QTest::addColumn<Body>("body");
     QTest::addColumn<QString>("placements");
@@ -143,12 +143,12 @@ void TestRenderTiles::tilesComeInDrawingOrder_data()
 }
 
 // Body from the neck down, then the head, then the tail: one tile per segment.
-void TestRenderTiles::tilesComeInDrawingOrder()
+void TestSpriteTiles::tilesComeInDrawingOrder()
 {
     QFETCH(Body, body);
     QFETCH(QString, placements);
     QCOMPARE(Placements(body), placements);
 }
 
-QTEST_MAIN(TestRenderTiles)
-#include "test_render_tiles.moc"
+QTEST_MAIN(TestSpriteTiles)
+#include "test_sprite_tiles.moc"

@@ -1,10 +1,11 @@
 // Surfaces, the block copy and the apple-timer bar's arithmetic.
+#include "support/TimerBarRows.h"
+
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 
 #include <QtTest>
 
-#include <cmath>
 #include <limits>
 
 using platform::BitBlt;
@@ -27,7 +28,7 @@ Surface Numbered(int w, int h)
 
 } // namespace
 
-class TestRenderSurface : public QObject {
+class TestSurface : public QObject {
     Q_OBJECT
 
   private slots:
@@ -47,7 +48,7 @@ class TestRenderSurface : public QObject {
 };
 
 // Surfaces start white.
-void TestRenderSurface::newSurfaceIsWhite()
+void TestSurface::newSurfaceIsWhite()
 {
     const Surface s(12, 7);
     QCOMPARE(s.width(), 12);
@@ -60,7 +61,7 @@ void TestRenderSurface::newSurfaceIsWhite()
 }
 
 // A copy moves exactly w x h pixels from (sx, sy) to (x, y), nothing around.
-void TestRenderSurface::bitBltCopiesTheBlockExactly()
+void TestSurface::bitBltCopiesTheBlockExactly()
 {
     const Surface src = Numbered(40, 20);
     Surface dest(30, 30);
@@ -73,7 +74,7 @@ void TestRenderSurface::bitBltCopiesTheBlockExactly()
     }
 }
 
-void TestRenderSurface::bitBltClipsToBothSurfaces_data()
+void TestSurface::bitBltClipsToBothSurfaces_data()
 {
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
@@ -93,7 +94,7 @@ void TestRenderSurface::bitBltClipsToBothSurfaces_data()
 
 // Only pixels that exist in both surfaces are copied; every pixel lands where
 // the unclipped copy would have put it; nothing crashes.
-void TestRenderSurface::bitBltClipsToBothSurfaces()
+void TestSurface::bitBltClipsToBothSurfaces()
 {
     QFETCH(int, x);
     QFETCH(int, y);
@@ -115,7 +116,7 @@ void TestRenderSurface::bitBltClipsToBothSurfaces()
     }
 }
 
-void TestRenderSurface::bitBltWithinOneSurfaceOverlapping_data()
+void TestSurface::bitBltWithinOneSurfaceOverlapping_data()
 {
     QTest::addColumn<int>("dx");
     QTest::addColumn<int>("dy");
@@ -127,7 +128,7 @@ void TestRenderSurface::bitBltWithinOneSurfaceOverlapping_data()
 
 // A copy within one surface gives the same result as from a separate copy
 // of it, even when source and destination overlap.
-void TestRenderSurface::bitBltWithinOneSurfaceOverlapping()
+void TestSurface::bitBltWithinOneSurfaceOverlapping()
 {
     QFETCH(int, dx);
     QFETCH(int, dy);
@@ -143,7 +144,7 @@ void TestRenderSurface::bitBltWithinOneSurfaceOverlapping()
 }
 
 // Drawing writes into the surface's own pixels: no copy-on-write detach.
-void TestRenderSurface::drawingNeverDetachesThePixels()
+void TestSurface::drawingNeverDetachesThePixels()
 {
     Surface dest(50, 50);
     const Surface src = Numbered(20, 20);
@@ -161,7 +162,7 @@ void TestRenderSurface::drawingNeverDetachesThePixels()
 }
 
 // FillRect touches only the part of the rectangle that lies on the surface.
-void TestRenderSurface::fillRectClipsHugeAndNegativeRectangles()
+void TestSurface::fillRectClipsHugeAndNegativeRectangles()
 {
     Surface s(10, 10);
     s.FillRect(-5, 8, std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), qRgb(9, 9, 9));
@@ -173,7 +174,7 @@ void TestRenderSurface::fillRectClipsHugeAndNegativeRectangles()
 }
 
 // Reading outside the surface gives 0, never a real (opaque) colour.
-void TestRenderSurface::pixelOutsideSurfaceIsZero()
+void TestSurface::pixelOutsideSurfaceIsZero()
 {
     const Surface s(4, 4);
     QCOMPARE(s.Pixel(-1, 0), QRgb(0));
@@ -182,7 +183,7 @@ void TestRenderSurface::pixelOutsideSurfaceIsZero()
 }
 
 // A picture that cannot be read is reported and replaced by white.
-void TestRenderSurface::missingPictureLoadsWhite()
+void TestSurface::missingPictureLoadsWhite()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read"));
     const Surface s = Surface::Load(QStringLiteral(":/assets/no-such-picture.png"), 33, 11);
@@ -192,7 +193,7 @@ void TestRenderSurface::missingPictureLoadsWhite()
 }
 
 // A picture of the wrong size keeps the surface size the game expects.
-void TestRenderSurface::picturesOfOtherSizeAreCroppedOrPadded()
+void TestSurface::picturesOfOtherSizeAreCroppedOrPadded()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("expected 20 x 20"));
     const Surface s = Surface::Load(QStringLiteral(":/assets/tiles.png"), 20, 20);
@@ -202,24 +203,13 @@ void TestRenderSurface::picturesOfOtherSizeAreCroppedOrPadded()
     QCOMPARE(s.Pixel(5, 15), White);        // padding below the 10-pixel strip
 }
 
-void TestRenderSurface::timerBarTopAndColour_data()
+void TestSurface::timerBarTopAndColour_data()
 {
-    QTest::addColumn<double>("v");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<int>("red");
-    QTest::addColumn<int>("green");
-    QTest::newRow("fresh timer") << 0.0 << 0 << 0 << 255;
-    QTest::newRow("one tick") << 0.4 << 1 << 1 << 254;
-    QTest::newRow("half, 127.5 rounds to even 128") << 50.0 << 150 << 128 << 128;
-    QTest::newRow("one third") << 100.0 / 3 << 100 << 85 << 170;
-    QTest::newRow("last tick before refill") << 99.6 << 298 << 254 << 1;
-    QTest::newRow("negative drawn as 0") << -3.0 << 0 << 0 << 255;
-    QTest::newRow("not a number drawn as 0") << std::nan("") << 0 << 0 << 255;
-    QTest::newRow("past 100 drawn as 100") << 250.0 << 300 << 255 << 0;
+    AddTimerBarRows();
 }
 
 // top = floor(3v); red and green scale with v and round halves to even.
-void TestRenderSurface::timerBarTopAndColour()
+void TestSurface::timerBarTopAndColour()
 {
     QFETCH(double, v);
     QFETCH(int, top);
@@ -232,5 +222,5 @@ void TestRenderSurface::timerBarTopAndColour()
     QCOMPARE(qBlue(bar.colour), 0);
 }
 
-QTEST_MAIN(TestRenderSurface)
-#include "test_render_surface.moc"
+QTEST_MAIN(TestSurface)
+#include "test_surface.moc"

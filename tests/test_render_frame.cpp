@@ -1,5 +1,8 @@
 // Whole frames: what RenderFrame leaves in the back buffer for a known game
 // state, read back square by square against the tile strip and sprite sheet.
+#include "support/RecordingView.h"
+#include "support/TimerBarRows.h"
+
 #include "game/GameView.h"
 #include "game/ModMain.h"
 #include "platform/Surface.h"
@@ -15,19 +18,6 @@ using platform::Surface;
 namespace {
 
 const QRgb White = qRgb(255, 255, 255);
-
-class RecordingView final : public ModMain::QuietView {
-  public:
-    void PresentFrame(const Surface& backBuffer) override
-    {
-        ++frames;
-        presented = &backBuffer;
-        shown = backBuffer.image().copy(); // a deep copy keeps the buffer unshared
-    }
-    int frames = 0;
-    const Surface* presented = nullptr;
-    QImage shown;
-};
 
 std::shared_ptr<Snake> MakeSnake(std::vector<Snake::Segment> body, int colour)
 {
@@ -72,7 +62,7 @@ bool SquareIsWhite(int x, int y)
 
 } // namespace
 
-class TestRender : public QObject {
+class TestRenderFrame : public QObject {
     Q_OBJECT
 
   private slots:
@@ -104,31 +94,34 @@ class TestRender : public QObject {
     void previousFrameIsClearedFirst();
 
   private:
-    RecordingView view;
+    std::unique_ptr<RecordingView> view;
+    QImage shown; // a deep copy of the last frame presented
 };
 
-void TestRender::initTestCase()
+void TestRenderFrame::initTestCase()
 {
     QCOMPARE(Render::BackBuffer().width(), Render::FrameWidth);
     QCOMPARE(Render::BackBuffer().height(), Render::FrameHeight);
 }
 
-void TestRender::init()
+void TestRenderFrame::init()
 {
     ModMain::ResetState();
-    view = {};
-    ModMain::SetGameView(&view);
+    view.reset(); // before the next one installs itself
+    shown = {};
+    view = std::make_unique<RecordingView>();
+    view->onPresentFrame = [this] { shown = view->presented->image().copy(); };
     platform::ResetBitBltCount();
 }
 
-void TestRender::cleanup()
+void TestRenderFrame::cleanup()
 {
-    ModMain::SetGameView(nullptr);
+    view.reset();
     ModMain::ResetState();
 }
 
 // Precondition of the square probes: within a row, no two tiles are alike.
-void TestRender::sheetTilesAreAllDifferent()
+void TestRenderFrame::sheetTilesAreAllDifferent()
 {
     for (int row = 0; row < 5; ++row) {
         for (int t = 0; t < 14; ++t) {
@@ -138,7 +131,7 @@ void TestRender::sheetTilesAreAllDifferent()
     }
 }
 
-void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
+void TestRenderFrame::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
 {
     QTest::addColumn<std::vector<Snake::Segment>>("body");
     QTest::addColumn<std::vector<int>>("tiles"); // per segment, head first
@@ -153,7 +146,7 @@ void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
 }
 
 // n segments on n squares: exactly n copies, each square showing its tile.
-void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment()
+void TestRenderFrame::snakeOnDistinctSquaresMakesOneCopyPerSegment()
 {
     QFETCH(std::vector<Snake::Segment>, body);
     QFETCH(std::vector<int>, tiles);
@@ -165,7 +158,7 @@ void TestRender::snakeOnDistinctSquaresMakesOneCopyPerSegment()
         QCOMPARE(SpriteAt(body[i].x, body[i].y, 2), tiles[i]);
 }
 
-void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection_data()
+void TestRenderFrame::stackedSnakeShowsHeadDownWhateverItsDirection_data()
 {
     QTest::addColumn<int>("dir");
     QTest::newRow("up") << int(ModMain::DirUp);
@@ -175,7 +168,7 @@ void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection_data()
 }
 
 // Just after init every segment shares one square: tile 13 shows there.
-void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection()
+void TestRenderFrame::stackedSnakeShowsHeadDownWhateverItsDirection()
 {
     QFETCH(int, dir);
     auto snake = std::make_shared<Snake>();
@@ -186,7 +179,7 @@ void TestRender::stackedSnakeShowsHeadDownWhateverItsDirection()
 }
 
 // One step up from a stack: the head looks up and the tail below points up.
-void TestRender::stepUpFromStackShowsHeadUpAndTailBelow()
+void TestRenderFrame::stepUpFromStackShowsHeadUpAndTailBelow()
 {
     auto snake = std::make_shared<Snake>();
     snake->init(4, 10, 10, ModMain::DirUp, Snake::Int16{0});
@@ -202,7 +195,7 @@ void TestRender::stepUpFromStackShowsHeadUpAndTailBelow()
 
 // Body, head, tail: where a ring brings the head back onto the tail's square,
 // the tail's tile is the one seen.
-void TestRender::tailDrawnLastCoversHeadOnSharedSquare()
+void TestRenderFrame::tailDrawnLastCoversHeadOnSharedSquare()
 {
     ModMain::Snakes = {MakeSnake({{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}}, 4)};
     Render::RenderFrame();
@@ -210,7 +203,7 @@ void TestRender::tailDrawnLastCoversHeadOnSharedSquare()
 }
 
 // Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
-void TestRender::colourThreeReadsSheetRowsThirtyToThirtyNine()
+void TestRenderFrame::colourThreeReadsSheetRowsThirtyToThirtyNine()
 {
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 3)};
     Render::RenderFrame();
@@ -219,7 +212,7 @@ void TestRender::colourThreeReadsSheetRowsThirtyToThirtyNine()
 }
 
 // An explicit colour wins over the snake's own.
-void TestRender::colourArgumentOverridesSnakeColour()
+void TestRenderFrame::colourArgumentOverridesSnakeColour()
 {
     Render::BackBuffer().Clear();
     MakeSnake({{6, 5}, {5, 5}}, 0)->Draw(Render::BackBuffer(), Render::Picture1(), Snake::Int16{4});
@@ -227,7 +220,7 @@ void TestRender::colourArgumentOverridesSnakeColour()
 }
 
 // A colour with no sheet row copies nothing rather than reading outside it.
-void TestRender::colourWithoutSheetRowDrawsNothing()
+void TestRenderFrame::colourWithoutSheetRowDrawsNothing()
 {
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 7)};
     ModMain::ComSnakesOn = true;
@@ -237,7 +230,7 @@ void TestRender::colourWithoutSheetRowDrawsNothing()
         QVERIFY(SquareIsWhite(x, 5));
 }
 
-void TestRender::mapCellsDrawTheirStripTiles_data()
+void TestRenderFrame::mapCellsDrawTheirStripTiles_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("tile");
@@ -247,7 +240,7 @@ void TestRender::mapCellsDrawTheirStripTiles_data()
 }
 
 // A map cell with code k shows strip tile k - 1 on its square.
-void TestRender::mapCellsDrawTheirStripTiles()
+void TestRenderFrame::mapCellsDrawTheirStripTiles()
 {
     QFETCH(int, code);
     QFETCH(int, tile);
@@ -259,7 +252,7 @@ void TestRender::mapCellsDrawTheirStripTiles()
 }
 
 // 900 wall cells: 900 copies of the wall tile; row and column 30 never drawn.
-void TestRender::fullWallMapDrawsNineHundredTiles()
+void TestRenderFrame::fullWallMapDrawsNineHundredTiles()
 {
     for (auto& column : ModMain::Map)
         column.fill(ModMain::Wall);
@@ -272,7 +265,7 @@ void TestRender::fullWallMapDrawsNineHundredTiles()
 }
 
 // No walls, apples or snakes: the whole 300 x 300 field is white.
-void TestRender::emptyMapGivesWhiteField()
+void TestRenderFrame::emptyMapGivesWhiteField()
 {
     Render::RenderFrame();
     QCOMPARE(platform::BitBltCount(), 0u);
@@ -282,7 +275,7 @@ void TestRender::emptyMapGivesWhiteField()
     }
 }
 
-void TestRender::laterSnakeInDrawingOrderCoversEarlier_data()
+void TestRenderFrame::laterSnakeInDrawingOrderCoversEarlier_data()
 {
     QTest::addColumn<int>("players");
     QTest::addColumn<int>("computers");
@@ -296,7 +289,7 @@ void TestRender::laterSnakeInDrawingOrderCoversEarlier_data()
 
 // Player one, then player two, then computers by index: the last one drawn
 // on a square is the one seen there.
-void TestRender::laterSnakeInDrawingOrderCoversEarlier()
+void TestRenderFrame::laterSnakeInDrawingOrderCoversEarlier()
 {
     QFETCH(int, players);
     QFETCH(int, computers);
@@ -311,7 +304,7 @@ void TestRender::laterSnakeInDrawingOrderCoversEarlier()
 }
 
 // With ComSnakesOn false no computer snake is drawn, whatever ComSnakes holds.
-void TestRender::computerSnakesHiddenWhileComSnakesOff()
+void TestRenderFrame::computerSnakesHiddenWhileComSnakesOff()
 {
     ModMain::Snakes = {MakeSnake({{2, 2}, {1, 2}}, 0)};
     ModMain::ComSnakes = {MakeSnake({{6, 5}, {5, 5}}, 2)};
@@ -323,33 +316,30 @@ void TestRender::computerSnakesHiddenWhileComSnakesOff()
 }
 
 // Between games the lists are empty while ComSnakesOn may stay true.
-void TestRender::emptyOrReleasedSnakeListsDrawNothing()
+void TestRenderFrame::emptyOrReleasedSnakeListsDrawNothing()
 {
     ModMain::ComSnakesOn = true;
     Render::RenderFrame();
     ModMain::Snakes = {nullptr};
     ModMain::ComSnakes = {nullptr, MakeSnake({{6, 5}, {5, 5}}, 2)};
     Render::RenderFrame();
-    QCOMPARE(view.frames, 2);
+    QCOMPARE(view->frames, 2);
     QCOMPARE(SpriteAt(6, 5, 2), 12);
 }
 
-void TestRender::timerBarFillsFromTopToBottomRow_data()
+void TestRenderFrame::timerBarFillsFromTopToBottomRow_data()
 {
-    QTest::addColumn<double>("v");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<QRgb>("colour");
-    QTest::newRow("0: full height, pure green") << 0.0 << 0 << qRgb(0, 255, 0);
-    QTest::newRow("50: from row 150, olive") << 50.0 << 150 << qRgb(128, 128, 0);
-    QTest::newRow("99.6: from row 298, red") << 99.6 << 298 << qRgb(254, 1, 0);
+    AddTimerBarRows();
 }
 
 // Columns 300..329 are the bar's colour from row top down, white above.
-void TestRender::timerBarFillsFromTopToBottomRow()
+void TestRenderFrame::timerBarFillsFromTopToBottomRow()
 {
     QFETCH(double, v);
     QFETCH(int, top);
-    QFETCH(QRgb, colour);
+    QFETCH(int, red);
+    QFETCH(int, green);
+    const QRgb colour = qRgb(red, green, 0);
     ModMain::AppleTimer = v;
     Render::RenderFrame();
     for (int y = 0; y < 300; ++y) {
@@ -361,24 +351,24 @@ void TestRender::timerBarFillsFromTopToBottomRow()
 
 // Every RenderFrame hands the finished frame (snakes and bar included) to
 // the view exactly once, always from the same back buffer.
-void TestRender::eachFrameIsPresentedOnceWhenFinished()
+void TestRenderFrame::eachFrameIsPresentedOnceWhenFinished()
 {
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
     ModMain::AppleTimer = 50;
     const uchar* const pixels = Render::BackBuffer().image().constBits();
     Render::RenderFrame();
-    QCOMPARE(view.frames, 1);
-    QCOMPARE(view.presented, &Render::BackBuffer());
-    QCOMPARE(view.shown.size(), QSize(330, 300));
-    QCOMPARE(view.shown.pixel(300, 299), qRgb(128, 128, 0));
-    QCOMPARE(view.shown.pixel(65, 55), Render::Picture1().Pixel(125, 15));
+    QCOMPARE(view->frames, 1);
+    QCOMPARE(view->presented, &Render::BackBuffer());
+    QCOMPARE(shown.size(), QSize(330, 300));
+    QCOMPARE(shown.pixel(300, 299), qRgb(128, 128, 0));
+    QCOMPARE(shown.pixel(65, 55), Render::Picture1().Pixel(125, 15));
     Render::RenderFrame();
-    QCOMPARE(view.frames, 2);
+    QCOMPARE(view->frames, 2);
     QCOMPARE(Render::BackBuffer().image().constBits(), pixels);
 }
 
 // Nothing of the last frame survives into the next one.
-void TestRender::previousFrameIsClearedFirst()
+void TestRenderFrame::previousFrameIsClearedFirst()
 {
     ModMain::Map[4][4] = ModMain::Wall;
     ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
@@ -392,5 +382,5 @@ void TestRender::previousFrameIsClearedFirst()
     QCOMPARE(Render::BackBuffer().Pixel(310, 100), White);
 }
 
-QTEST_MAIN(TestRender)
-#include "test_render.moc"
+QTEST_MAIN(TestRenderFrame)
+#include "test_render_frame.moc"
