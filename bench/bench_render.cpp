@@ -7,6 +7,7 @@
 #include "render/RenderFrame.h"
 #include "snake/Snake.h"
 
+#include <QImage>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>

@@ -31,12 +31,13 @@ void GameFixture::reset(FirstMap map, std::uint64_t seed)
     promptAnswer.clear();
     promptScores.clear();
     scoreErrors.clear();
-    ModHigh::SetNamePrompt([this] {
+    view_->onAskTopScoreName = [this] {
         const int score = ModMain::Snakes.empty() ? -1 : ModMain::Snakes[0]->score;
         promptScores.push_back(score);
         view_->log("prompt " + std::to_string(score));
         return promptAnswer;
-    });
+    };
+    view_->onShowHallOfFame = [] { OpenHallOfFame(); };
     ModHigh::SetErrorReporter([this](const std::string& message) { scoreErrors.push_back(message); });
 
     // Empty wave files: enough for the lookup; the recorder plays nothing.
@@ -55,7 +56,6 @@ void GameFixture::tearDown()
     CloseHallOfFame();
     ModMain::Snakes.clear();
     ModMain::ComSnakes.clear();
-    ModHigh::SetNamePrompt({});
     ModHigh::SetErrorReporter({});
     platform::SetFatalHandler({});
     platform::SetAppPath("");

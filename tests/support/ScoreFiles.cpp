@@ -4,6 +4,7 @@
 #include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "scores/NamePrompt.h"
 #include "scores/ScoreFile.h"
 
 #include <QDir>
@@ -22,7 +23,6 @@ void ResetScoreModule()
 {
     CloseHallOfFame();
     ModHigh::ResetState();
-    ModHigh::SetNamePrompt({});
     ModHigh::SetErrorReporter(PrintUnexpected);
 }
 
@@ -137,3 +137,11 @@ bool IgnoresReadOnlyFolders(const QString& scratchFolder)
     QDir(probeFolder).removeRecursively();
     return wrote;
 }
+
+std::string TopScoreView::AskTopScoreName()
+{
+    ++asked;
+    return answer ? answer() : ModHigh::AskForTopScoreName();
+}
+
+void TopScoreView::ShowHallOfFame() { OpenHallOfFame(); }
