@@ -1,5 +1,6 @@
 #include "GameFixture.h"
 
+#include "game/ResetAll.h"
 #include "platform/Fatal.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
@@ -15,6 +16,7 @@
 void GameFixture::reset(FirstMap map, std::uint64_t seed)
 {
     tearDown();
+    ResetAll();
     dir_ = std::make_unique<QTemporaryDir>();
     time_ = std::make_unique<FakeTime>();
     view_ = std::make_unique<RecordingView>();
@@ -25,9 +27,7 @@ void GameFixture::reset(FirstMap map, std::uint64_t seed)
     platform::SetFatalHandler([](const std::string& message) { throw FatalMessage(message); });
     platform::SeedRandom(seed);
 
-    ModMain::ResetState();
     ModMain::SetDefaultSettings();
-    ModHigh::ResetState();
     promptAnswer.clear();
     promptScores.clear();
     scoreErrors.clear();
@@ -56,13 +56,10 @@ void GameFixture::tearDown()
     CloseHallOfFame();
     ModMain::Snakes.clear();
     ModMain::ComSnakes.clear();
-    ModHigh::SetErrorReporter({});
-    platform::SetFatalHandler({});
-    platform::SetAppPath("");
-    platform::SetUserDataPath("");
     sound_.reset();
     view_.reset();
     time_.reset();
+    ResetAll();
     dir_.reset();
 }
 

@@ -1,5 +1,6 @@
 #include "support/ScoreFiles.h"
 
+#include "game/ResetAll.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
@@ -39,10 +40,8 @@ ScoreFolder::~ScoreFolder()
 {
     // Give back write access so that the folder can be removed.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ResetScoreModule();
-    ModHigh::SetErrorReporter({});
-    platform::SetAppPath("");
-    platform::SetUserDataPath("");
+    CloseHallOfFame();
+    ResetAll();
 }
 
 QString ScoreFolder::path() const { return dir.path(); }

@@ -1,6 +1,7 @@
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
+#include "game/ResetAll.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Random.h"
@@ -16,8 +17,7 @@
 
 WindowFixture::WindowFixture()
 {
-    ModMain::ResetState();
-    ModHigh::ResetState();
+    ResetAll();
     platform::SetAppPath(Folder.path().toStdString());
     platform::SetUserDataPath(Folder.filePath(QStringLiteral("user-data")).toStdString());
     platform::SeedRandom(12345);
@@ -41,10 +41,7 @@ WindowFixture::~WindowFixture()
     time.onProcessEvents = nullptr;
     CloseHallOfFame();
     Window.reset();
-    ModMain::ResetState();
-    ModHigh::ResetState();
-    platform::SetAppPath("");
-    platform::SetUserDataPath("");
+    ResetAll();
 }
 
 void WindowFixture::writeMap(const QString& name, const QStringList& rows) const

@@ -1,0 +1,24 @@
+#include "game/ResetAll.h"
+
+#include "game/ModMain.h"
+#include "platform/Fatal.h"
+#include "platform/Files.h"
+#include "platform/KeptFile.h"
+#include "platform/Process.h"
+#include "platform/Sound.h"
+#include "platform/Surface.h"
+#include "render/RenderFrame.h"
+#include "scores/ModHigh.h"
+
+void ResetAll()
+{
+    ModMain::ResetState();
+    ModHigh::ResetState();
+    platform::ResetSound();
+    platform::SetAppPath("");
+    platform::SetUserDataPath("");
+    platform::SetFatalHandler({});
+    platform::SetEndProgramHandler({});
+    Render::BackBuffer().Clear();
+    platform::ResetBitBltCount();
+}
