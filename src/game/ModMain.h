@@ -46,19 +46,19 @@ constexpr Int16 GreenBatch = 10, RedBatch = 5;
 // Speed delays of the five speed items, Slowest .. Fastest.
 constexpr std::array<Int16, 5> SpeedDelays{200, 130, 90, 30, 0};
 
-extern MapGrid Map;          // walls and apples; snakes are never written here
-extern SnakeList Snakes;     // the human snakes: one or two
-extern SnakeList ComSnakes;  // the computer snakes: none to four
-extern bool ComSnakesOn;     // whether ComSnakes move and are drawn
-extern Int16 NumPlayers;     // setting: 1 or 2 human players
-extern Int16 NumComPlayers;  // setting: 0 to 4 computer players
-extern Int16 Level;          // number of the map being played
-extern Int16 ApplesLeft;     // apples on the field; 0 completes the level
-extern bool GameRunning;     // the main loop goes on while this is set
-extern bool Paused;          // snakes and apple timer stand still
-extern Int16 SpeedDelay;     // setting: milliseconds per pass
-extern bool SoundOn;         // setting: sound effects on
-extern double AppleTimer;    // 0..100; at 100 a new batch of apples drops
+extern MapGrid Map;         // walls and apples; snakes are never written here
+extern SnakeList Snakes;    // the human snakes: one or two
+extern SnakeList ComSnakes; // the computer snakes: none to four
+extern bool ComSnakesOn;    // whether ComSnakes move and are drawn
+extern Int16 NumPlayers;    // setting: 1 or 2 human players
+extern Int16 NumComPlayers; // setting: 0 to 4 computer players
+extern Int16 Level;         // number of the map being played
+extern Int16 ApplesLeft;    // apples on the field; 0 completes the level
+extern bool GameRunning;    // the main loop goes on while this is set
+extern bool Paused;         // snakes and apple timer stand still
+extern Int16 SpeedDelay;    // setting: milliseconds per pass
+extern bool SoundOn;        // setting: sound effects on
+extern double AppleTimer;   // 0..100; at 100 a new batch of apples drops
 
 // How the current game has ended, if it has (NewGame clears it). GameRunning
 // cannot tell: it is false during the setup as well, and after an abort a

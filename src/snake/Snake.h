@@ -10,7 +10,7 @@ class Surface;
 }
 
 class Snake {
-public:
+  public:
     using Int16 = platform::Int16;
     // One square of the body, in field coordinates.
     struct Segment {
@@ -39,7 +39,8 @@ public:
     // then the move. May run whole level or game-over sequences inside.
     void Move();
     // Draws the snake from the sprite sheet; `colour` overrides Colour.
-    void Draw(platform::Surface& dest, const platform::Surface& sheet, std::optional<Int16> colour = std::nullopt) const;
+    void Draw(platform::Surface& dest, const platform::Surface& sheet,
+              std::optional<Int16> colour = std::nullopt) const;
     // Adds `length` segments on the tail's square, or removes -length.
     void grow(Int16 length);
     // Whether any segment lies on (x, y).
@@ -50,7 +51,7 @@ public:
     // Tests build bodies directly; head first.
     void setBodyForTest(std::vector<Segment> body) { Body = std::move(body); }
 
-private:
+  private:
     // Tests the square ahead and eats an apple there; true when blocked.
     bool CheckAhead();
     void Steer(); // computer steering, at the start of Move

@@ -57,17 +57,17 @@ public:
     // The label widget a status label is shown in.
     QLabel* StatusLabelFor(ModMain::StatusLabel label) const;
 
-    ClientArea* const Client;    // playfield and status rows below the menu
-    QLabel* const PicStartup;    // title picture over the playfield between games
-    QLabel* const LblPlayer2;    // "Player Two" heading
-    QLabel* const LblPlayer1;    // "Player One" heading
+    ClientArea* const Client; // playfield and status rows below the menu
+    QLabel* const PicStartup; // title picture over the playfield between games
+    QLabel* const LblPlayer2; // "Player Two" heading
+    QLabel* const LblPlayer1; // "Player One" heading
     QLabel* const LblLives2;
     QLabel* const LblLives1;
     QLabel* const LblScore2;
-    QLabel* const Label1;        // message over the playfield: "Paused", "Game Over", ...
+    QLabel* const Label1; // message over the playfield: "Paused", "Game Over", ...
     QLabel* const LblScore1;
-    QLabel* const LblApple;      // "Apples Left : n"
-    const MainMenu Menu;         // the menu bar's items
+    QLabel* const LblApple; // "Apples Left : n"
+    const MainMenu Menu;    // the menu bar's items
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
