@@ -1,6 +1,7 @@
 // Level sequences: completing a level, losing a life, game over, and how
 // they nest inside a snake's move.
 #include "support/GameFixture.h"
+#include "support/SnakeBody.h"
 
 #include "platform/Random.h"
 #include "scores/FrmHigh.h"
@@ -364,7 +365,7 @@ void TestLevels::gapInMapNumbersEndsTheGame()
     QCOMPARE(markedLevel(), 2);
     QCOMPARE(fx.view().allLevelsBoxes, 0);
 
-    snake->setBodyForTest(GameFixture::line(10, 10, 0, 1, 5));
+    SetSnakeBody(*snake, GameFixture::line(10, 10, 0, 1, 5));
     snake->dir = DirUp;
     lastApple(10, 9);
     ModMain::MoveAll();

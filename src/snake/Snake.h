@@ -48,10 +48,11 @@ class Snake {
 
     // Read access for drawing, tests and invariant checks.
     const std::vector<Segment>& body() const { return Body; }
-    // Tests build bodies directly; head first.
-    void setBodyForTest(std::vector<Segment> body) { Body = std::move(body); }
 
   private:
+    // Tests and benchmarks lay out bodies of any shape (tests/support/SnakeBody.h).
+    friend struct SnakeBodyAccess;
+
     // Tests the square ahead and eats an apple there; true when blocked.
     bool CheckAhead();
     void Steer(); // computer steering, at the start of Move

@@ -1,4 +1,5 @@
 #include "GameFixture.h"
+#include "SnakeBody.h"
 
 #include "game/ResetAll.h"
 #include "platform/Fatal.h"
@@ -133,7 +134,7 @@ GameFixture::Body GameFixture::line(int x, int y, int dx, int dy, int length)
 std::shared_ptr<Snake> GameFixture::makeSnake(Body body, platform::Int16 dir, bool computer)
 {
     auto snake = std::make_shared<Snake>();
-    snake->setBodyForTest(std::move(body));
+    SetSnakeBody(*snake, std::move(body));
     snake->dir = dir;
     snake->Lives = 5;
     snake->IsComputer = computer;
