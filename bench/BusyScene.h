@@ -6,6 +6,7 @@
 #include "game/ModMain.h"
 #include "platform/Random.h"
 #include "snake/Snake.h"
+#include "support/SnakeBody.h"
 
 #include <memory>
 #include <vector>
@@ -63,7 +64,7 @@ inline void RestoreScene(const Scene& scene, double appleTimer)
         auto& slot = i < 2 ? ModMain::Snakes[i] : ModMain::ComSnakes[i - 2];
         if (!slot)
             slot = std::make_shared<Snake>();
-        slot->setBodyForTest(scene.bodies[i]);
+        SetSnakeBody(*slot, scene.bodies[i]);
         slot->dir = ModMain::DirRight;
         slot->IsComputer = i >= 2;
         slot->Lives = 5;

@@ -6,7 +6,9 @@
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 #include "snake/Snake.h"
+#include "support/SnakeBody.h"
 
+#include <QImage>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -48,7 +50,7 @@ std::shared_ptr<Snake> Serpentine(int length, int top, int colour)
     }
     auto snake = std::make_shared<Snake>();
     snake->Colour = static_cast<Snake::Int16>(colour);
-    snake->setBodyForTest(std::move(body));
+    SetSnakeBody(*snake, std::move(body));
     return snake;
 }
 

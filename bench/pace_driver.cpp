@@ -105,6 +105,8 @@ public:
     void SetTwoPlayerLayout(bool t) override { Window.SetTwoPlayerLayout(t); }
     void SetMenusIdle() override { Window.SetMenusIdle(); }
     void ShowAllLevelsCompleted() override { Window.ShowAllLevelsCompleted(); }
+    std::string AskTopScoreName() override { return Window.AskTopScoreName(); }
+    void ShowHallOfFame() override { Window.ShowHallOfFame(); }
 
     void PresentFrame(const platform::Surface& backBuffer) override
     {

@@ -259,7 +259,7 @@ void TestFrmHigh::openWindowKeepsOldRowsDuringTopScore()
 {
     folder->write(OneEntryFile("Ann", 50));
     const QPointer<FrmHigh> open = Open();
-    ModHigh::SetNamePrompt([] { return std::string("Bob"); });
+    const TopScoreView prompt("Bob");
 
     ModHigh::LoadScores();
     ModHigh::AddTopScore(60);

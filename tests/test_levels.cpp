@@ -1,6 +1,7 @@
 // Level sequences: completing a level, the last level, and how a level
 // change nests inside a snake's move.
 #include "support/GameTest.h"
+#include "support/SnakeBody.h"
 
 #include "scores/ModHigh.h"
 
@@ -295,7 +296,7 @@ void TestLevels::gapInMapNumbersEndsTheGame()
     QCOMPARE(markedLevel(), 2);
     QCOMPARE(fx.view().allLevelsBoxes, 0);
 
-    snake->setBodyForTest(GameFixture::line(10, 10, 0, 1, 5));
+    SetSnakeBody(*snake, GameFixture::line(10, 10, 0, 1, 5));
     snake->dir = DirUp;
     LeaveOneApple(10, 9);
     ModMain::MoveAll();

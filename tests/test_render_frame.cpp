@@ -8,6 +8,7 @@
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 #include "snake/Snake.h"
+#include "support/SnakeBody.h"
 
 #include <QtTest>
 
@@ -23,7 +24,7 @@ std::shared_ptr<Snake> MakeSnake(std::vector<Snake::Segment> body, int colour)
 {
     auto snake = std::make_shared<Snake>();
     snake->Colour = static_cast<Snake::Int16>(colour);
-    snake->setBodyForTest(std::move(body));
+    SetSnakeBody(*snake, std::move(body));
     return snake;
 }
 
@@ -186,7 +187,7 @@ void TestRenderFrame::stepUpFromStackShowsHeadUpAndTailBelow()
     auto body = snake->body();
     body.insert(body.begin(), {10, 9});
     body.pop_back();
-    snake->setBodyForTest(body);
+    SetSnakeBody(*snake, body);
     ModMain::Snakes = {snake};
     Render::RenderFrame();
     QCOMPARE(SpriteAt(10, 9, 0), 11);

@@ -236,7 +236,7 @@ void TestSound::shippedWaveStartsPlaying()
     QCOMPARE(Mix_AllocateChannels(-1), 1);
 }
 
-// Only the first call pays for opening the device.
+// Only the first call pays for opening the device, until a reset closes it.
 void TestSound::audioDeviceIsOpenedOnce()
 {
     platform::PlayWaveAsync(longA);
@@ -244,6 +244,16 @@ void TestSound::audioDeviceIsOpenedOnce()
     for (int i = 0; i < 5; ++i)
         platform::PlayWaveAsync(i % 2 ? longA : longB);
     QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts);
+
+    platform::ResetSound();
+    const auto reset = platform::GetSoundDiagnostics();
+    QCOMPARE(reset.deviceOpenAttempts, 0);
+    QVERIFY(!reset.deviceOpen);
+    QCOMPARE(reset.soundsStarted, 0);
+    QCOMPARE(reset.nowPlaying, std::string());
+    platform::PlayWaveAsync(longA);
+    QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, 1);
+    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
 }
 
 // A sound started while another plays cuts the earlier one off.

@@ -186,7 +186,7 @@ void TestSurface::pixelOutsideSurfaceIsZero()
 void TestSurface::missingPictureLoadsWhite()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read"));
-    const Surface s = Surface::Load(QStringLiteral(":/assets/no-such-picture.png"), 33, 11);
+    const Surface s = Surface::Load(":/assets/no-such-picture.png", 33, 11);
     QCOMPARE(s.width(), 33);
     QCOMPARE(s.height(), 11);
     QCOMPARE(s.Pixel(32, 10), White);
@@ -196,7 +196,7 @@ void TestSurface::missingPictureLoadsWhite()
 void TestSurface::picturesOfOtherSizeAreCroppedOrPadded()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("expected 20 x 20"));
-    const Surface s = Surface::Load(QStringLiteral(":/assets/tiles.png"), 20, 20);
+    const Surface s = Surface::Load(":/assets/tiles.png", 20, 20);
     QCOMPARE(s.width(), 20);
     QCOMPARE(s.height(), 20);
     QCOMPARE(s.Pixel(0, 0), qRgb(0, 0, 0)); // the wall tile's corner

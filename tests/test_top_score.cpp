@@ -18,16 +18,7 @@ using ModHigh::HighScores;
 namespace {
 
 // Answers the prompt with `name` and counts how often it was asked.
-struct FakePrompt {
-    explicit FakePrompt(std::string name)
-    {
-        ModHigh::SetNamePrompt([this, name] {
-            ++asked;
-            return name;
-        });
-    }
-    int asked = 0;
-};
+using FakePrompt = TopScoreView;
 
 // Runs `answer` on the modal dialog once it is up, inside its exec().
 void WhenModalDialogOpens(std::function<void(QInputDialog*)> answer)
@@ -200,7 +191,7 @@ void TestTopScore::nameIsKeptAsTypedUpTo126Characters()
 // The real prompt: its title, label, empty field of at most 126 characters.
 void TestTopScore::realPromptAsksForTheName()
 {
-    ModHigh::SetNamePrompt({});
+    TopScoreView realPrompt;
     QString title;
     QString label;
     QString initialText = QStringLiteral("unset");
@@ -234,7 +225,7 @@ void TestTopScore::realPromptCancelledDiscardsTheScore()
 {
     folder->write(ScoreFileBytes({{"Ann", 30}}));
     ModHigh::LoadScores();
-    ModHigh::SetNamePrompt({});
+    TopScoreView realPrompt;
     WhenModalDialogOpens([](QInputDialog* dialog) {
         if (auto* field = dialog->findChild<QLineEdit*>())
             QTest::keyClicks(field, QStringLiteral("Bob"));

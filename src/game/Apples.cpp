@@ -40,7 +40,7 @@ int countStrictlyFree()
 
 void PlaceApples(Int16 kind, Int16 count)
 {
-    if (kind == 1 || kind == 2) {
+    if (kind == GreenApples || kind == RedApples) {
         // A crowded field may have fewer free squares than apples to place:
         // place what fits instead of drawing for ever.
         int room = countStrictlyFree();
@@ -62,6 +62,12 @@ void PlaceApples(Int16 kind, Int16 count)
         }
     }
     UpdateApplesLabel();
+}
+
+void PlaceAppleBatch()
+{
+    PlaceApples(GreenApples, GreenBatch);
+    PlaceApples(RedApples, RedBatch);
 }
 
 void ClearApples()

@@ -28,6 +28,11 @@ public:
     virtual void PresentFrame(const platform::Surface& backBuffer) = 0;
     // The modal "All levels completed!" box; returns when it is closed.
     virtual void ShowAllLevelsCompleted() = 0;
+    // The modal name prompt of a top score: the name as typed, or "" when
+    // the player cancels.
+    virtual std::string AskTopScoreName() = 0;
+    // Opens the "Hall of Fame!" window unless it is open already.
+    virtual void ShowHallOfFame() = 0;
 };
 
 // A view that ignores everything; a subclass overrides what it watches.
@@ -42,6 +47,9 @@ public:
     void SetMenusIdle() override {}
     void PresentFrame(const platform::Surface&) override {}
     void ShowAllLevelsCompleted() override {}
+    // Without a window nobody can answer: the score is not entered.
+    std::string AskTopScoreName() override { return {}; }
+    void ShowHallOfFame() override {}
 };
 
 // Installs the view (nullptr: a quiet view). Not owned.

@@ -37,18 +37,23 @@ void UpdateLivesLabels()
     if (Snakes.empty())
         return;
     View().SetLabelText(StatusLabel::Lives1, "Lives : " + std::to_string(Snakes[0]->Lives));
+    // Deliberate: the window handles its events here, in the middle of a
+    // snake's Move and of NewGame's setup. Keys turn snakes and menu commands
+    // (even Abort or New Game) run at this point; the callers re-read the
+    // game state afterwards. Without it a lost life would show no turn taken
+    // before the restart, and the setup would take no command at all.
     platform::DoEvents();
     if (TwoPlayerGame())
         View().SetLabelText(StatusLabel::Lives2, "Lives : " + std::to_string(Snakes[1]->Lives));
 }
 
-void PlaySound(std::int32_t code)
+void PlaySound(SoundCode code)
 {
     static constexpr std::array<const char*, 5> files{"apple.wav", "die.wav", "level.wav", "gameover.wav",
                                                       "newgame.wav"};
     if (!SoundOn)
         return;
-    if (code < 0 || code >= static_cast<std::int32_t>(files.size()))
+    if (code < 0 || code >= static_cast<std::int32_t>(files.size())) // not one of the five
         return;
     // Looked up at each call: a file removed while the game runs falls silent.
     const auto path = platform::FindFile(platform::AppPath() + "/sounds", files[code]);

@@ -13,19 +13,20 @@
 namespace ModMain {
 namespace {
 
-// Every snake back on its start square; computer columns 1..27 here.
+// Every snake back on its start square, lives and colour kept.
 void placeAllSnakes()
 {
     if (TwoPlayerGame()) {
-        Snakes[0]->Place(10, 10, 28, DirUp);
-        Snakes[1]->Place(10, 20, 28, DirUp);
+        Snakes[0]->Place(StartLength, TwoPlayerStartColumns[0], HumanStartRow, DirUp);
+        Snakes[1]->Place(StartLength, TwoPlayerStartColumns[1], HumanStartRow, DirUp);
     } else if (!Snakes.empty()) {
-        Snakes[0]->Place(10, 15, 28, DirUp);
+        Snakes[0]->Place(StartLength, OnePlayerStartColumn, HumanStartRow, DirUp);
     }
     if (ComSnakesOn) {
         for (const auto& snake : ComSnakes) {
+            // Columns 1..27, not NewGame's 2..28, on purpose (see NewGame).
             const auto x = static_cast<Int16>(1 + std::floor(platform::Rnd() * 27));
-            snake->Place(10, x, 1, DirDown);
+            snake->Place(StartLength, x, ComputerStartRow, DirDown);
         }
     }
 }
@@ -56,8 +57,7 @@ void LevelCompleted()
         // then laid a batch that the new map has just wiped from the grid.
         ApplesLeft = 0;
         placeAllSnakes();
-        PlaceApples(1, 10);
-        PlaceApples(2, 5);
+        PlaceAppleBatch();
         AppleTimer = 0;
         MoveAll();
         if (GameIsOver())
@@ -80,8 +80,7 @@ void RestartRound()
 {
     ClearApples();
     AppleTimer = 0;
-    PlaceApples(1, 10);
-    PlaceApples(2, 5);
+    PlaceAppleBatch();
     placeAllSnakes();
     MoveAll();
     // The last life may have gone in that move: no frozen second behind the title.

@@ -29,8 +29,7 @@ void AppleTimerTick()
 {
     AppleTimer += 0.4;
     if (AppleTimer >= 100) {
-        PlaceApples(1, 10);
-        PlaceApples(2, 5);
+        PlaceAppleBatch();
         AppleTimer = 0;
     }
 }

@@ -39,10 +39,10 @@ void NewGame()
     humans.push_back(std::make_shared<Snake>());
     if (NumPlayers == 2) {
         humans.push_back(std::make_shared<Snake>());
-        humans[0]->init(10, 10, 28, DirUp);
-        humans[1]->init(10, 20, 28, DirUp);
+        humans[0]->init(StartLength, TwoPlayerStartColumns[0], HumanStartRow, DirUp);
+        humans[1]->init(StartLength, TwoPlayerStartColumns[1], HumanStartRow, DirUp);
     } else {
-        humans[0]->init(10, 15, 28, DirUp);
+        humans[0]->init(StartLength, OnePlayerStartColumn, HumanStartRow, DirUp);
     }
     // Releases the snakes of an earlier game, if any.
     Snakes = std::move(humans);
@@ -53,8 +53,12 @@ void NewGame()
         SnakeList computers;
         for (Int16 i = 0; i < NumComPlayers; ++i) {
             auto snake = std::make_shared<Snake>();
+            // Columns 2..28 here, while the level sequences re-place computer
+            // snakes in columns 1..27. The ranges differ on purpose: that is
+            // how the game has always placed them, and a game replayed from
+            // its seed must draw the same squares. Do not unify them.
             const auto x = static_cast<Int16>(2 + std::floor(platform::Rnd() * 27));
-            snake->init(10, x, 1, DirDown);
+            snake->init(StartLength, x, ComputerStartRow, DirDown);
             snake->IsComputer = true;
             computers.push_back(std::move(snake));
         }
@@ -64,8 +68,10 @@ void NewGame()
     }
 
     ApplesLeft = 0;
-    PlaceApples(1, 10);
-    PlaceApples(2, 5);
+    PlaceAppleBatch();
+    // Not UpdateApplesLabel: on a field with no room for apples its
+    // level-completed test would run the whole level sequence, with its
+    // waits and event handling, before the game has even started.
     ShowApplesLeft();
     UpdateScoreLabels();
     UpdateLivesLabels();

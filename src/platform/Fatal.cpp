@@ -1,11 +1,10 @@
 #include "platform/Fatal.h"
 #include "platform/Int16.h"
-
-#include <QApplication>
-#include <QMessageBox>
+#include "platform/Message.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -25,8 +24,7 @@ void FatalError(const std::string& message)
     if (handler())
         handler()(message);
     std::fprintf(stderr, "snake: %s\n", message.c_str());
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QMessageBox::critical(nullptr, QStringLiteral("Snake Game"), QString::fromStdString(message));
+    ShowMessage(MessageIcon::Critical, "Snake Game", message);
     std::fflush(nullptr);
     // The game may be deep inside nested event loops; leave at once.
     std::_Exit(EXIT_FAILURE);

@@ -74,6 +74,17 @@ public:
         playingPath_.clear();
     }
 
+    void reset()
+    {
+        stop();
+        if (state_ == State::Open) {
+            Mix_CloseAudio();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+        state_ = State::Untried;
+        diagnostics_ = {};
+    }
+
     SoundDiagnostics diagnostics() const
     {
         SoundDiagnostics d = diagnostics_;
@@ -138,6 +149,8 @@ void PlayWaveAsync(const std::string& path)
 }
 
 void ShutdownSound() { realPlayer().stop(); }
+
+void ResetSound() { realPlayer().reset(); }
 
 SoundDiagnostics GetSoundDiagnostics() { return realPlayer().diagnostics(); }
 

@@ -27,6 +27,11 @@ void PlayWaveAsync(const std::string& path);
 // just end without it.
 void ShutdownSound();
 
+// The real player back to program start: its sound stopped, its audio device
+// closed (the next sound opens it afresh), nothing counted. An installed
+// player stays installed.
+void ResetSound();
+
 // What the real player has done so far; for tests.
 struct SoundDiagnostics {
     int deviceOpenAttempts = 0;

@@ -1,6 +1,8 @@
 #include "platform/Surface.h"
 
 #include <QDebug>
+#include <QImage>
+#include <QString>
 
 #include <algorithm>
 #include <cstring>
@@ -24,20 +26,29 @@ QImage WhiteImage(int width, int height)
 
 } // namespace
 
-Surface::Surface(int width, int height) : image_(WhiteImage(width, height)) {}
+Surface::Surface(int width, int height) : image_(std::make_unique<QImage>(WhiteImage(width, height))) {}
 
-Surface::Surface(QImage image) : image_(std::move(image)) {}
+Surface::Surface(QImage image) : image_(std::make_unique<QImage>(std::move(image))) {}
 
-Surface Surface::Load(const QString& path, int width, int height)
+Surface::Surface(Surface&&) noexcept = default;
+Surface& Surface::operator=(Surface&&) noexcept = default;
+Surface::~Surface() = default;
+
+int Surface::width() const { return image_->width(); }
+
+int Surface::height() const { return image_->height(); }
+
+Surface Surface::Load(const std::string& file, int width, int height)
 {
     Surface surface(width, height);
+    const QString path = QString::fromStdString(file);
     const QImage loaded(path);
     if (loaded.isNull()) {
         qWarning().noquote() << "Picture" << path << "could not be read; a white" << width << "x" << height
                              << "picture is used instead.";
         return surface;
     }
-    if (loaded.size() == surface.image_.size())
+    if (loaded.size() == surface.image_->size())
         return Surface(loaded.convertToFormat(QImage::Format_RGB32));
     qWarning().noquote() << "Picture" << path << "is" << loaded.width() << "x" << loaded.height() << ", expected"
                          << width << "x" << height << "; it is cropped or padded with white.";
@@ -46,34 +57,34 @@ Surface Surface::Load(const QString& path, int width, int height)
     return surface;
 }
 
-void Surface::Clear(QRgb colour)
+void Surface::Clear(Rgb colour)
 {
-    image_.fill(colour | 0xff000000u);
+    image_->fill(colour | 0xff000000u);
 }
 
-void Surface::FillRect(int left, int top, int width, int height, QRgb colour)
+void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
 {
     const int x0 = std::max(left, 0);
     const int y0 = std::max(top, 0);
     // 64-bit ends: a huge width or height must not wrap around.
-    const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(left) + width, image_.width()));
-    const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(top) + height, image_.height()));
+    const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(left) + width, image_->width()));
+    const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(top) + height, image_->height()));
     if (x0 >= x1 || y0 >= y1)
         return;
     const QRgb value = colour | 0xff000000u;
-    uchar* const bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
+    uchar* const bits = image_->bits();
+    const qsizetype stride = image_->bytesPerLine();
     for (int y = y0; y < y1; ++y) {
         auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(row + x0, row + x1, value);
     }
 }
 
-QRgb Surface::Pixel(int x, int y) const
+Rgb Surface::Pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
+    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
         return 0;
-    return reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x];
+    return reinterpret_cast<const QRgb*>(image_->constScanLine(y))[x];
 }
 
 void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy)
@@ -107,10 +118,10 @@ void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int s
 
     // bits() on the destination first: if it ever had to detach, the source
     // pointer taken afterwards still matches when both are the same surface.
-    uchar* const destBits = dest.image_.bits();
-    const uchar* const srcBits = src.image_.constBits();
-    const qsizetype destStride = dest.image_.bytesPerLine();
-    const qsizetype srcStride = src.image_.bytesPerLine();
+    uchar* const destBits = dest.image_->bits();
+    const uchar* const srcBits = src.image_->constBits();
+    const qsizetype destStride = dest.image_->bytesPerLine();
+    const qsizetype srcStride = src.image_->bytesPerLine();
     const std::size_t rowBytes = static_cast<std::size_t>(w) * BytesPerPixel;
 
     uchar* d = destBits + y * destStride + x * BytesPerPixel;

@@ -1,13 +1,22 @@
 #pragma once
 // Picture surfaces and the one raster operation the game uses: an opaque
 // block copy. A surface is a fixed-size 32-bit RGB picture that starts white.
-#include <QImage>
-#include <QRgb>
-#include <QString>
-
 #include <cstdint>
+#include <memory>
+#include <string>
+
+class QImage;
 
 namespace platform {
+
+// A colour as 0xffRRGGBB (the top byte is ignored when drawing).
+using Rgb = std::uint32_t;
+constexpr Rgb MakeRgb(int red, int green, int blue)
+{
+    return 0xff000000u | (static_cast<Rgb>(red & 0xff) << 16) | (static_cast<Rgb>(green & 0xff) << 8) |
+           static_cast<Rgb>(blue & 0xff);
+}
+constexpr Rgb WhiteRgb = MakeRgb(255, 255, 255);
 
 class Surface {
   public:
@@ -17,35 +26,38 @@ class Surface {
     // The picture at `path` (a file or a ":/..." resource), made exactly
     // width x height: a missing or unreadable picture gives a warning and a
     // white surface, a picture of another size is cropped or padded with white.
-    static Surface Load(const QString& path, int width, int height);
+    static Surface Load(const std::string& path, int width, int height);
 
-    // Never copied: a shared QImage would deep-copy on the next write.
+    // Never copied: a shared picture would deep-copy on the next write.
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
-    Surface(Surface&&) noexcept = default;
-    Surface& operator=(Surface&&) noexcept = default;
-    ~Surface() = default;
+    Surface(Surface&&) noexcept;
+    Surface& operator=(Surface&&) noexcept;
+    ~Surface();
 
-    int width() const { return image_.width(); }
-    int height() const { return image_.height(); }
+    int width() const;
+    int height() const;
 
     // Fills the whole surface.
-    void Clear(QRgb colour = qRgb(255, 255, 255));
+    void Clear(Rgb colour = WhiteRgb);
     // Fills the pixels left..left+width-1 by top..top+height-1, clipped.
-    void FillRect(int left, int top, int width, int height, QRgb colour);
+    void FillRect(int left, int top, int width, int height, Rgb colour);
 
     // Colour of one pixel as 0xffRRGGBB; 0 outside the surface.
-    QRgb Pixel(int x, int y) const;
+    Rgb Pixel(int x, int y) const;
 
-    // For painting straight away. Keep a lasting copy only with QImage::copy():
-    // a shallow copy shares the pixels and makes the next drawing call copy them.
-    const QImage& image() const { return image_; }
+    // For the window, which paints it straight away (include <QImage>). Keep a
+    // lasting copy only with QImage::copy(): a shallow copy shares the pixels
+    // and makes the next drawing call copy them.
+    const QImage& image() const { return *image_; }
 
   private:
     explicit Surface(QImage image);
     friend void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy);
 
-    QImage image_;
+    // Held apart so that only this file's implementation sees Qt; made once,
+    // never in the per-frame path.
+    std::unique_ptr<QImage> image_;
 };
 
 // Copies the w x h block at (sx, sy) of src to (x, y) of dest, clipped to

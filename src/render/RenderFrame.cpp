@@ -11,7 +11,7 @@ namespace Render {
 
 namespace {
 
-constexpr QRgb White = qRgb(255, 255, 255);
+constexpr platform::Rgb White = platform::WhiteRgb;
 
 void DrawSnake(const ModMain::SnakeList& list, std::size_t index, platform::Surface& dest,
                const platform::Surface& sheet)
@@ -37,14 +37,14 @@ platform::Surface& BackBuffer()
 const platform::Surface& PicMap()
 {
     static const platform::Surface surface =
-        platform::Surface::Load(QStringLiteral(":/assets/tiles.png"), StripWidth, StripHeight);
+        platform::Surface::Load(":/assets/tiles.png", StripWidth, StripHeight);
     return surface;
 }
 
 const platform::Surface& Picture1()
 {
     static const platform::Surface surface =
-        platform::Surface::Load(QStringLiteral(":/assets/sprites.png"), SheetWidth, SheetHeight);
+        platform::Surface::Load(":/assets/sprites.png", SheetWidth, SheetHeight);
     return surface;
 }
 
@@ -69,7 +69,7 @@ TimerBar AppleTimerBar(double v)
     const int top = std::min(static_cast<int>(std::floor(v * 3)), FrameHeight);
     const int red = RoundHalfEven(v / 100 * 255);
     const int green = RoundHalfEven((100 - v) / 100 * 255);
-    return {top, qRgb(red, green, 0)};
+    return {top, platform::MakeRgb(red, green, 0)};
 }
 
 void DrawAppleTimerBar(platform::Surface& dest, double v)

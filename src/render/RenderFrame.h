@@ -3,8 +3,6 @@
 // drawn into the off-screen back buffer, which then goes to the window whole.
 #include "platform/Surface.h"
 
-#include <QRgb>
-
 namespace Render {
 
 constexpr int TileSize = 10;
@@ -24,7 +22,7 @@ void DrawMap(platform::Surface& dest, const platform::Surface& tiles);
 // Top row and colour of the apple-timer bar for a timer value v.
 struct TimerBar {
     int top = 0;
-    QRgb colour = 0;
+    platform::Rgb colour = 0;
 };
 TimerBar AppleTimerBar(double v);
 // Fills the bar's rows top..bottom of columns BarLeft..BarLeft+BarWidth-1.

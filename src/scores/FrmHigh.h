@@ -12,6 +12,7 @@ class FrmHigh final : public QWidget {
     Q_OBJECT
 
 public:
+    // Builds the window hidden; Form_Load fills and shows it.
     explicit FrmHigh(QWidget* parent = nullptr);
 
     // Loads the table if no one has yet, fills the boxes and shows the window.
@@ -19,14 +20,15 @@ public:
     // Closes and unloads the window; the table is not touched.
     void CmdOk_Click();
 
-    QLabel* const Label1;
-    QLabel* const Label2;
-    QLabel* const Label3;
-    std::array<QLineEdit*, 10> TxtName{};
-    std::array<QLineEdit*, 10> TxtScore{};
-    QPushButton* const CmdOk;
+    QLabel* const Label1;                  // "Name" column heading
+    QLabel* const Label2;                  // "Score" column heading
+    QLabel* const Label3;                  // the note below the table
+    std::array<QLineEdit*, 10> TxtName{};  // names, best first
+    std::array<QLineEdit*, 10> TxtScore{}; // scores beside them
+    QPushButton* const CmdOk;              // closes the window
 
 protected:
+    // The close box unloads the window like Ok.
     void closeEvent(QCloseEvent* event) override;
 };
 

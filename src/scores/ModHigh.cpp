@@ -1,14 +1,13 @@
 #include "scores/ModHigh.h"
 
+#include "game/GameView.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
+#include "platform/Message.h"
 #include "scores/Cp1252.h"
-#include "scores/FrmHigh.h"
-#include "scores/NamePrompt.h"
 #include "scores/ScoreFile.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QString>
 
 #include <iostream>
 #include <utility>
@@ -23,16 +22,11 @@ namespace {
 constexpr char FileName[] = "scores.dat";
 
 ErrorReporter Reporter;
-NamePrompt Prompt;
 
 void ShowError(const std::string& message)
 {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("High Scores"),
-                             QString::fromStdString(message));
-    } else {
+    if (!platform::ShowMessage(platform::MessageIcon::Warning, "High Scores", message))
         std::cerr << message << '\n';
-    }
 }
 
 // One message per failure: what could not be done to which file, and why.
@@ -57,13 +51,12 @@ void ResetState()
 {
     HighScores = {};
     ScoresLoaded = false;
+    Reporter = {};
 }
 
 std::string ScoreFilePath() { return platform::LocateKeptFile(FileName).Path; }
 
 void SetErrorReporter(ErrorReporter reporter) { Reporter = std::move(reporter); }
-
-void SetNamePrompt(NamePrompt prompt) { Prompt = std::move(prompt); }
 
 bool IsTopScore(platform::Int16 score) { return score > HighScores[9].Score; }
 
@@ -116,7 +109,7 @@ void AddTopScore(platform::Int16 score)
 {
     // Shown from the start as the file will give it back ("?ukasz").
     const std::string name =
-        Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(Prompt ? Prompt() : AskForTopScoreName())));
+        Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(ModMain::View().AskTopScoreName())));
     if (name.empty())
         return;
 
@@ -128,7 +121,7 @@ void AddTopScore(platform::Int16 score)
     HighScores[place] = ScoreEntry{name, score};
 
     SaveScores();
-    OpenHallOfFame();
+    ModMain::View().ShowHallOfFame();
 }
 
 } // namespace ModHigh

@@ -8,18 +8,28 @@
 
 namespace ModHigh {
 
+// One row of the table.
 struct ScoreEntry {
     std::string Name; // UTF-8 in memory; Windows-1252 on disk
     platform::Int16 Score = 0;
 };
 
+// The table, best first; entry 9 is the score to beat.
 extern std::array<ScoreEntry, 10> HighScores;
+// Whether scores.dat has been read in this run (the Hall of Fame reads it once).
 extern bool ScoresLoaded;
 
+// Back to program start: an empty table, nothing loaded, the message box as
+// the error reporter.
 void ResetState();
+// Reads scores.dat into HighScores; a missing file is an empty table and a
+// damaged one gives a message, never a crash.
 void LoadScores();
+// Writes HighScores to scores.dat without touching any bytes after the table.
 void SaveScores();
-// Asks for the name and records `score`, which beats HighScores[9].
+// Asks the game view for the name and records `score`, which beats
+// HighScores[9]; then saves and opens the Hall of Fame. A cancelled or empty
+// name changes nothing.
 void AddTopScore(platform::Int16 score);
 
 // Whether a one-player final score enters the table: it must beat entry 9.
@@ -32,9 +42,5 @@ std::string ScoreFilePath();
 // default, a message box.
 using ErrorReporter = std::function<void(const std::string&)>;
 void SetErrorReporter(ErrorReporter reporter);
-// Asks for the player's name and returns it, or "" when cancelled; empty
-// restores the default, the real input dialog.
-using NamePrompt = std::function<std::string()>;
-void SetNamePrompt(NamePrompt prompt);
 
 } // namespace ModHigh

@@ -127,7 +127,10 @@ bool Snake::CheckAhead()
         grow(2);
         ModMain::Map[nx][ny] = ModMain::Empty;
         ModMain::ApplesLeft = Add16(ModMain::ApplesLeft, -1);
-        // May run the whole level-completed sequence before it returns.
+        // Deliberately before the point is added (a red apple's come first):
+        // eating the last apple runs the whole level-completed sequence in
+        // here, and after the last level the game over and its top-score
+        // check, all without this green apple's point. Keep the order.
         ModMain::UpdateApplesLabel();
         score = Add16(score, 1);
         ModMain::UpdateScoreLabels();
@@ -136,6 +139,8 @@ bool Snake::CheckAhead()
         grow(6);
         ModMain::Map[nx][ny] = ModMain::Empty;
         ModMain::ApplesLeft = Add16(ModMain::ApplesLeft, -1);
+        // Unlike a green apple, the points count before the apples label
+        // may complete the level or end the game.
         score = Add16(score, 5);
         ModMain::UpdateApplesLabel();
         ModMain::UpdateScoreLabels();

@@ -5,6 +5,7 @@
 #include "platform/Random.h"
 #include "platform/Surface.h"
 #include "scores/FrmHigh.h"
+#include "scores/NamePrompt.h"
 #include "window/ClientArea.h"
 #include "window/Controls.h"
 #include "window/Gamepad.h"
@@ -273,3 +274,7 @@ void FrmMain::ShowAllLevelsCompleted()
                     QMessageBox::Ok, this);
     box.exec();
 }
+
+std::string FrmMain::AskTopScoreName() { return ModHigh::AskForTopScoreName(); }
+
+void FrmMain::ShowHallOfFame() { OpenHallOfFame(); }

@@ -27,19 +27,22 @@ public:
 
     // Start-up: seeds the random numbers, shows the window, sets defaults.
     void Form_Load();
+    // A key pressed in the window, as a virtual-key code: steers a snake.
     void Form_KeyDown(Int16 KeyCode, Int16 Shift);
     // Ends the program at once; Cancel is never set.
     [[noreturn]] void Form_Unload(Int16& Cancel);
 
-    void MenuItemNewGame_Click();
-    void MenuItemPause_Click();
-    void MenuItemAbort_Click();
-    void MenuItemHigh_Click();
+    // Game menu.
+    void MenuItemNewGame_Click(); // runs a whole game; returns when it has ended
+    void MenuItemPause_Click();   // pauses or resumes, with caption and label
+    void MenuItemAbort_Click();   // ends the game at the end of its pass
+    void MenuItemHigh_Click();    // opens the Hall of Fame
     [[noreturn]] void MenuItemExit_Click();
+    // Options menu: each sets its setting and moves the check marks.
     void MenuItemOnePlayer_Click();
     void MenuItemTwoPlayer_Click();
-    void mnipc_Click(Int16 Index);
-    void MenuItemSpeed_Click(Int16 Index);
+    void mnipc_Click(Int16 Index);         // computer players, 0..4
+    void MenuItemSpeed_Click(Int16 Index); // Slowest .. Fastest
     void MenuItemSound_Click();
 
     // GameView
@@ -52,20 +55,23 @@ public:
     void SetMenusIdle() override;
     void PresentFrame(const platform::Surface& backBuffer) override;
     void ShowAllLevelsCompleted() override;
+    std::string AskTopScoreName() override;
+    void ShowHallOfFame() override;
 
+    // The label widget a status label is shown in.
     QLabel* StatusLabelFor(ModMain::StatusLabel label) const;
 
-    ClientArea* const Client;
-    QLabel* const PicStartup;
-    QLabel* const LblPlayer2;
-    QLabel* const LblPlayer1;
+    ClientArea* const Client; // playfield and status rows below the menu
+    QLabel* const PicStartup; // title picture over the playfield between games
+    QLabel* const LblPlayer2; // "Player Two" heading
+    QLabel* const LblPlayer1; // "Player One" heading
     QLabel* const LblLives2;
     QLabel* const LblLives1;
     QLabel* const LblScore2;
-    QLabel* const Label1;
+    QLabel* const Label1; // message over the playfield: "Paused", "Game Over", ...
     QLabel* const LblScore1;
-    QLabel* const LblApple;
-    const MainMenu Menu;
+    QLabel* const LblApple; // "Apples Left : n"
+    const MainMenu Menu;    // the menu bar's items
     // Alt, F10 and the arrows in the menus; the game waits while they are up.
     MenuKeyboard MenuKeys;
     // Game controllers beside the keyboard.
@@ -76,6 +82,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // New Game disabled, Abort Game enabled.
     void SetMenusInGame();
 
     // The close box still ends the game while a modal box is up.

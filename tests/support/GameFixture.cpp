@@ -1,7 +1,9 @@
 #include "GameFixture.h"
 #include "MapFiles.h"
 #include "ScoreFiles.h"
+#include "SnakeBody.h"
 
+#include "game/ResetAll.h"
 #include "platform/Fatal.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
@@ -18,6 +20,7 @@
 void GameFixture::reset(FirstMap map, std::uint64_t seed)
 {
     tearDown();
+    ResetAll();
     dir_ = std::make_unique<QTemporaryDir>();
     time_ = std::make_unique<FakeTime>();
     view_ = std::make_unique<RecordingView>();
@@ -28,18 +31,17 @@ void GameFixture::reset(FirstMap map, std::uint64_t seed)
     platform::SetFatalHandler([](const std::string& message) { throw FatalMessage(message); });
     platform::SeedRandom(seed);
 
-    ModMain::ResetState();
     ModMain::SetDefaultSettings();
-    ModHigh::ResetState();
     promptAnswer.clear();
     promptScores.clear();
     scoreErrors.clear();
-    ModHigh::SetNamePrompt([this] {
+    view_->onAskTopScoreName = [this] {
         const int score = ModMain::Snakes.empty() ? -1 : ModMain::Snakes[0]->score;
         promptScores.push_back(score);
         view_->log("prompt " + std::to_string(score));
         return promptAnswer;
-    });
+    };
+    view_->onShowHallOfFame = [] { OpenHallOfFame(); };
     ModHigh::SetErrorReporter([this](const std::string& message) { scoreErrors.push_back(message); });
 
     // Empty wave files: enough for the lookup; the recorder plays nothing.
@@ -58,15 +60,10 @@ void GameFixture::tearDown()
     CloseHallOfFame();
     ModMain::Snakes.clear();
     ModMain::ComSnakes.clear();
-    ModHigh::SetNamePrompt({});
-    ModHigh::SetErrorReporter({});
-    platform::SetFatalHandler({});
-    platform::SetAppPath("");
-    platform::SetUserDataPath("");
-    platform::SetClockHold(nullptr);
     sound_.reset();
     view_.reset();
     time_.reset();
+    ResetAll();
     dir_.reset();
 }
 
@@ -128,7 +125,7 @@ GameFixture::Body GameFixture::line(int x, int y, int dx, int dy, int length)
 std::shared_ptr<Snake> GameFixture::makeSnake(Body body, platform::Int16 dir, bool computer)
 {
     auto snake = std::make_shared<Snake>();
-    snake->setBodyForTest(std::move(body));
+    SetSnakeBody(*snake, std::move(body));
     snake->dir = dir;
     snake->Lives = 5;
     snake->IsComputer = computer;

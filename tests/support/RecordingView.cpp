@@ -103,3 +103,11 @@ void RecordingView::ShowAllLevelsCompleted()
     if (onAllLevelsCompleted)
         onAllLevelsCompleted();
 }
+
+std::string RecordingView::AskTopScoreName() { return onAskTopScoreName ? onAskTopScoreName() : std::string(); }
+
+void RecordingView::ShowHallOfFame()
+{
+    if (onShowHallOfFame)
+        onShowHallOfFame();
+}

@@ -24,6 +24,8 @@ class RecordingView final : public ModMain::GameView {
     void SetMenusIdle() override;
     void PresentFrame(const platform::Surface& backBuffer) override;
     void ShowAllLevelsCompleted() override;
+    std::string AskTopScoreName() override;
+    void ShowHallOfFame() override;
 
     // Appends to the event log (tests add their own markers, such as "prompt").
     void log(const std::string& event);
@@ -57,6 +59,10 @@ class RecordingView final : public ModMain::GameView {
     // Called while the modal "All levels completed!" box is up; its return
     // is the player closing it.
     std::function<void()> onAllLevelsCompleted;
+    // The top-score name prompt's answer ("" when unset: cancelled), and
+    // what opening the Hall of Fame does (nothing when unset).
+    std::function<std::string()> onAskTopScoreName;
+    std::function<void()> onShowHallOfFame;
 };
 
 const char* LabelName(ModMain::StatusLabel label);

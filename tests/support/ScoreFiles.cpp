@@ -1,9 +1,12 @@
 #include "support/ScoreFiles.h"
 
+#include "game/ResetAll.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "scores/NamePrompt.h"
+#include "scores/ScoreFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +24,6 @@ void ResetScoreModule()
 {
     CloseHallOfFame();
     ModHigh::ResetState();
-    ModHigh::SetNamePrompt({});
     ModHigh::SetErrorReporter(PrintUnexpected);
 }
 
@@ -38,10 +40,8 @@ ScoreFolder::~ScoreFolder()
 {
     // Give back write access so that the folder can be removed.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ResetScoreModule();
-    ModHigh::SetErrorReporter({});
-    platform::SetAppPath("");
-    platform::SetUserDataPath("");
+    CloseHallOfFame();
+    ResetAll();
 }
 
 QString ScoreFolder::path() const { return dir.path(); }
@@ -146,3 +146,11 @@ bool IgnoresReadOnlyFolders(const QString& scratchFolder)
     QDir(probeFolder).removeRecursively();
     return wrote;
 }
+
+std::string TopScoreView::AskTopScoreName()
+{
+    ++asked;
+    return answer ? answer() : ModHigh::AskForTopScoreName();
+}
+
+void TopScoreView::ShowHallOfFame() { OpenHallOfFame(); }

@@ -2,6 +2,8 @@
 // Test helpers for the score table: a private program folder, scores.dat
 // bytes made by hand (independent of the game's own writer) and a recorder
 // for the error messages the score module reports.
+#include "game/GameView.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -9,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <string>
 
 // A fresh program folder that AppPath() points at while this object lives,
@@ -68,3 +71,21 @@ public:
 // Whether this process may write into folders and files it has made read-only
 // (root may): such tests cannot fail the way they should and are skipped.
 bool IgnoresReadOnlyFolders(const QString& scratchFolder);
+
+// Stands in for the main window's part in a top score while it lives: the
+// name comes from `answer` (or from the real prompt while `answer` is empty),
+// and the real Hall of Fame opens.
+class TopScoreView final : public ModMain::QuietView {
+public:
+    TopScoreView() { ModMain::SetGameView(this); }
+    explicit TopScoreView(std::string name) : TopScoreView() { answer = [name] { return name; }; }
+    ~TopScoreView() override { ModMain::SetGameView(nullptr); }
+    TopScoreView(const TopScoreView&) = delete;
+    TopScoreView& operator=(const TopScoreView&) = delete;
+
+    std::string AskTopScoreName() override;
+    void ShowHallOfFame() override;
+
+    std::function<std::string()> answer;
+    int asked = 0;
+};

@@ -3,6 +3,7 @@
 #include "support/MapFiles.h"
 
 #include "game/ModMain.h"
+#include "game/ResetAll.h"
 #include "platform/Files.h"
 #include "platform/GameControllers.h"
 #include "platform/KeptFile.h"
@@ -23,8 +24,7 @@
 
 WindowFixture::WindowFixture()
 {
-    ModMain::ResetState();
-    ModHigh::ResetState();
+    ResetAll();
     platform::SetAppPath(Folder.path().toStdString());
     platform::SetUserDataPath(Folder.filePath(QStringLiteral("user-data")).toStdString());
     platform::SeedRandom(12345);
@@ -49,10 +49,7 @@ WindowFixture::~WindowFixture()
     CloseHallOfFame();
     Window.reset();
     platform::StopGameControllers(); // unplugs every virtual pad too
-    ModMain::ResetState();
-    ModHigh::ResetState();
-    platform::SetAppPath("");
-    platform::SetUserDataPath("");
+    ResetAll();
 }
 
 void WindowFixture::writeMap(const QString& name, const QStringList& rows) const
