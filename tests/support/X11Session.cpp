@@ -80,8 +80,10 @@ X11Session::X11Session()
     // Like /tmp: a game run as another user makes its own folder in it.
     ::chmod(QFile::encodeName(DataHome.path()).constData(), 01777);
     // -displayfd picks a free display and writes its number to stdout.
+    // -noreset: without it the server resets whenever its last client leaves,
+    // and a game connecting right then is refused ("could not connect").
     Server.start(QStringLiteral("Xvfb"),
-                 {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+                 {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"});
     if (!Server.waitForStarted(5000))
         return;
     QString number;
@@ -240,8 +242,11 @@ bool GameProcess::start()
     if (!Process.waitForStarted(10000))
         return false;
     const auto id = X.waitForWindow(QStringLiteral("Snake Game - By Quarvel"), 15000);
-    if (!id)
+    if (!id) {
+        Errors += Process.readAllStandardError();
+        qWarning("the game printed: %s", Errors.constData());
         return false;
+    }
     Window = *id;
     return focusMain();
 }
