@@ -67,10 +67,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// CPU time and wake-ups summed over every thread of a process.
+// CPU time and wake-ups summed over every thread of a process, and the
+// shares of its main thread and of SDL's audio thread.
 struct CpuUse {
     double seconds = 0;
     long long wakeups = 0;
+    double mainSeconds = 0, audioSeconds = 0;
 };
 
 CpuUse ReadCpu(long pid)
@@ -85,13 +87,21 @@ CpuUse ReadCpu(long pid)
     while (const dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
-        std::ifstream stat(tasks + "/" + entry->d_name + "/schedstat");
+        const std::string task = tasks + "/" + entry->d_name;
+        std::ifstream stat(task + "/schedstat");
         double onCpuNs = 0, waitNs = 0;
         long long slices = 0;
-        if (stat >> onCpuNs >> waitNs >> slices) {
-            use.seconds += onCpuNs / 1e9;
-            use.wakeups += slices;
-        }
+        if (!(stat >> onCpuNs >> waitNs >> slices))
+            continue;
+        use.seconds += onCpuNs / 1e9;
+        use.wakeups += slices;
+        std::ifstream comm(task + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        if (std::atol(entry->d_name) == pid)
+            use.mainSeconds += onCpuNs / 1e9;
+        else if (name.rfind("SDLAudio", 0) == 0)
+            use.audioSeconds += onCpuNs / 1e9;
     }
     closedir(dir);
     return use;
@@ -337,11 +347,14 @@ void PrintFigures(const PaceView& view, int speedIndex)
     const int delay = ModMain::SpeedDelays[static_cast<std::size_t>(speedIndex)];
     const double cpu = 100.0 * (view.CpuAtEnd.game.seconds - view.CpuAtStart.game.seconds) / seconds;
     const double xcpu = 100.0 * (view.CpuAtEnd.xserver.seconds - view.CpuAtStart.xserver.seconds) / seconds;
+    const double mainCpu = 100.0 * (view.CpuAtEnd.game.mainSeconds - view.CpuAtStart.game.mainSeconds) / seconds;
+    const double audioCpu = 100.0 * (view.CpuAtEnd.game.audioSeconds - view.CpuAtStart.game.audioSeconds) / seconds;
     const long long wakeups = view.CpuAtEnd.game.wakeups - view.CpuAtStart.game.wakeups;
     std::printf("speed=%s delay_ms=%d passes=%zu seconds=%.1f mean_ms=%.3f worst_ms=%.3f p99_ms=%.3f "
-                "off_by=%+.2f%% cpu=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f passes_per_s=%.0f excluded=%d\n",
+                "off_by=%+.2f%% cpu=%.3f%% cpu_main=%.3f%% cpu_audio=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f "
+                "passes_per_s=%.0f excluded=%d\n",
                 names[speedIndex], delay, p.size(), seconds, mean, sorted.back(), p99,
-                delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, xcpu,
+                delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, mainCpu, audioCpu, xcpu,
                 static_cast<double>(wakeups) / static_cast<double>(p.size()), static_cast<double>(p.size()) / seconds,
                 view.Excluded);
     std::fflush(stdout);

@@ -4,13 +4,21 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr int Columns = (ClientArea::Width + ClientArea::Block - 1) / ClientArea::Block;
 constexpr int Bands = (ClientArea::FrameHeight + ClientArea::Block - 1) / ClientArea::Block;
+
+// A mask of the bits 0..n-1.
+constexpr std::uint64_t BitsBelow(int n)
+{
+    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
 
 } // namespace
 
@@ -47,77 +55,112 @@ void ClientArea::Present(const QImage& frame)
 
 void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height)
 {
-    const int bytesPerPixel = frame.depth() / 8;
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
-    const std::size_t blockBytes = static_cast<std::size_t>(Block) * static_cast<std::size_t>(bytesPerPixel);
+    static_assert(Columns <= 64, "one bit per column of blocks");
+    const auto bytesPerPixel = static_cast<std::size_t>(frame.depth() / 8);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    const std::size_t blockBytes = Block * bytesPerPixel;
     const int columns = (width + Block - 1) / Block;
-    uchar* const bits = Frame.bits();
-    const qsizetype stride = Frame.bytesPerLine();
+    const std::uint64_t allColumns = BitsBelow(columns);
+    const uchar* const fromBits = frame.constBits();
+    const qsizetype fromStride = frame.bytesPerLine();
+    uchar* const toBits = Frame.bits();
+    const qsizetype toStride = Frame.bytesPerLine();
+    // Byte offset and length of the blocks first..last-1 in a row.
+    const auto bytesOf = [&](int first, int last) {
+        const std::size_t at = static_cast<std::size_t>(first) * blockBytes;
+        return std::pair{at, std::min(static_cast<std::size_t>(last) * blockBytes, rowBytes) - at};
+    };
+
+    std::uint64_t dirty = 0;
+    // Marks the blocks first..last-1 that differ in one row, halving the
+    // stretch while it differs: a row that differs only in the bar takes
+    // a dozen compares instead of one per block.
+    const auto markDiffering = [&](const uchar* from, const uchar* to, int first, int last) {
+        const auto mark = [&](const auto& self, int a, int b) -> void {
+            const auto [at, bytes] = bytesOf(a, b);
+            if (std::memcmp(from + at, to + at, bytes) == 0)
+                return;
+            if (b - a == 1) {
+                dirty |= std::uint64_t{1} << a;
+                return;
+            }
+            const int middle = a + (b - a) / 2;
+            self(self, a, middle);
+            self(self, middle, b);
+        };
+        mark(mark, first, last);
+    };
 
     ChangedRuns.clear();
     for (int top = 0; top < height; top += Block) {
         const int bottom = std::min(top + Block, height);
-        std::array<bool, Columns> dirty{};
-        bool any = false;
-        for (int y = top; y < bottom; ++y) {
-            const uchar* const from = frame.constScanLine(y);
-            const uchar* const to = bits + y * stride;
+        dirty = 0;
+        for (int y = top; y < bottom && dirty != allColumns; ++y) {
+            const uchar* const from = fromBits + y * fromStride;
+            const uchar* const to = toBits + y * toStride;
             // One compare per stretch of blocks not yet known to differ: most
-            // rows differ at most in the bar, which is found on the first row.
-            for (int c = 0; c < columns;) {
-                if (dirty[static_cast<std::size_t>(c)]) {
-                    ++c;
-                    continue;
-                }
-                const int first = c;
-                while (c < columns && !dirty[static_cast<std::size_t>(c)])
-                    ++c;
-                const std::size_t at = static_cast<std::size_t>(first) * blockBytes;
-                const std::size_t end = std::min(static_cast<std::size_t>(c) * blockBytes, rowBytes);
-                if (std::memcmp(from + at, to + at, end - at) == 0)
-                    continue;
-                for (int b = first; b < c; ++b) {
-                    const std::size_t bAt = static_cast<std::size_t>(b) * blockBytes;
-                    if (std::memcmp(from + bAt, to + bAt, std::min(blockBytes, rowBytes - bAt)) != 0)
-                        dirty[static_cast<std::size_t>(b)] = any = true;
-                }
+            // rows differ at most in the bar, which the band's first row finds.
+            for (std::uint64_t clean = allColumns & ~dirty; clean != 0;) {
+                const int first = std::countr_zero(clean);
+                const int last = first + std::countr_one(clean >> first);
+                clean &= ~BitsBelow(last);
+                markDiffering(from, to, first, last);
             }
         }
-        if (!any)
+        if (dirty == 0)
             continue;
         // Neighbouring blocks go as one run: one copy per row, one rectangle.
-        for (int c = 0; c < columns;) {
-            if (!dirty[static_cast<std::size_t>(c)]) {
-                ++c;
-                continue;
-            }
-            const int first = c;
-            while (c < columns && dirty[static_cast<std::size_t>(c)])
-                ++c;
-            const int left = first * Block;
-            const int right = std::min(c * Block, width);
-            const std::size_t at = static_cast<std::size_t>(left) * static_cast<std::size_t>(bytesPerPixel);
-            const std::size_t bytes = static_cast<std::size_t>(right - left) * static_cast<std::size_t>(bytesPerPixel);
+        const std::size_t bandStart = ChangedRuns.size();
+        for (std::uint64_t runs = dirty; runs != 0;) {
+            const int first = std::countr_zero(runs);
+            const int last = first + std::countr_one(runs >> first);
+            runs &= ~BitsBelow(last);
+            const auto [at, bytes] = bytesOf(first, last);
             for (int y = top; y < bottom; ++y)
-                std::memcpy(bits + y * stride + at, frame.constScanLine(y) + at, bytes);
-            ChangedRuns.emplace_back(left, top, right - left, bottom - top);
+                std::memcpy(toBits + y * toStride + at, fromBits + y * fromStride + at, bytes);
+            const int left = first * Block;
+            ChangedRuns.emplace_back(left, top, std::min(last * Block, width) - left, bottom - top);
         }
+        MergeWithBandAbove(bandStart);
     }
     Changed.setRects(ChangedRuns.data(), static_cast<int>(ChangedRuns.size()));
+}
+
+void ClientArea::MergeWithBandAbove(std::size_t bandStart)
+{
+    // The band above is the stretch of rectangles ending at bandStart that
+    // share its last rectangle's rows.
+    if (bandStart == 0)
+        return;
+    const QRect& last = ChangedRuns[bandStart - 1];
+    std::size_t aboveStart = bandStart - 1;
+    while (aboveStart > 0 && ChangedRuns[aboveStart - 1].top() == last.top())
+        --aboveStart;
+    const std::size_t count = ChangedRuns.size() - bandStart;
+    if (bandStart - aboveStart != count || last.bottom() + 1 != ChangedRuns[bandStart].top())
+        return;
+    for (std::size_t i = 0; i < count; ++i) {
+        const QRect& above = ChangedRuns[aboveStart + i];
+        const QRect& below = ChangedRuns[bandStart + i];
+        if (above.left() != below.left() || above.width() != below.width())
+            return;
+    }
+    // The same runs right below: the band above grows instead, as QRegion
+    // itself would keep it.
+    for (std::size_t i = 0; i < count; ++i)
+        ChangedRuns[aboveStart + i].setBottom(ChangedRuns[bandStart + i].bottom());
+    ChangedRuns.resize(bandStart);
 }
 
 void ClientArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QRect shown = Frame.rect();
-    for (const QRect& area : event->region()) {
-        const QRect inside = area.intersected(shown);
-        if (!inside.isEmpty())
-            painter.drawImage(inside.topLeft(), Frame, inside);
-        if (inside != area) {
-            // Beside and below the frame the client is plain white.
-            for (const QRect& rest : QRegion(area).subtracted(inside))
-                painter.fillRect(rest, Qt::white);
-        }
-    }
+    // The whole frame in one call: the painter clips it to the changed
+    // region, and at any scale factor the pixels are those of the whole.
+    if (!Frame.isNull())
+        painter.drawImage(0, 0, Frame);
+    // Beside and below the frame the client is plain white.
+    const QRegion outside = event->region().subtracted(Frame.rect());
+    for (const QRect& rest : outside)
+        painter.fillRect(rest, Qt::white);
 }

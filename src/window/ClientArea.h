@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <cstddef>
 #include <vector>
 
 class ClientArea final : public QWidget {
@@ -36,6 +37,9 @@ private:
     // Copies every block of `frame` that differs from Frame into it and
     // collects the blocks, merged into runs, in Changed.
     void CopyChangedBlocks(const QImage& frame, int width, int height);
+    // Joins the runs from bandStart on to the band right above them when
+    // both have the same runs, keeping ChangedRuns a coalesced region.
+    void MergeWithBandAbove(std::size_t bandStart);
 
     QImage Frame; // our own copy: the renderer keeps drawing into its buffer
     QRegion Changed;
