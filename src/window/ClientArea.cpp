@@ -155,12 +155,19 @@ void ClientArea::MergeWithBandAbove(std::size_t bandStart)
 void ClientArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    // The whole frame in one call: the painter clips it to the changed
-    // region, and at any scale factor the pixels are those of the whole.
-    if (!Frame.isNull())
-        painter.drawImage(0, 0, Frame);
-    // Beside and below the frame the client is plain white.
-    const QRegion outside = event->region().subtracted(Frame.rect());
-    for (const QRect& rest : outside)
-        painter.fillRect(rest, Qt::white);
+    const QRect shown = Frame.rect();
+    for (const QRect& area : event->region()) {
+        // Under a one-rectangle clip the painter copies rows straight. Under
+        // the whole region's clip it would blend span by span, and hand a
+        // tall region (the apple-timer bar) to helper threads to wake.
+        painter.setClipRect(area);
+        const QRect inside = area.intersected(shown);
+        if (!inside.isEmpty())
+            painter.drawImage(inside.topLeft(), Frame, inside);
+        if (inside != area) {
+            // Beside and below the frame the client is plain white.
+            for (const QRect& rest : QRegion(area).subtracted(inside))
+                painter.fillRect(rest, Qt::white);
+        }
+    }
 }
