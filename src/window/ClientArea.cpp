@@ -1,5 +1,6 @@
 #include "window/ClientArea.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -18,6 +19,15 @@ constexpr int Bands = (ClientArea::FrameHeight + ClientArea::Block - 1) / Client
 constexpr std::uint64_t BitsBelow(int n)
 {
     return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+// Frame rows of format `from` can go into an image of format `to` with
+// their top byte set: RGB32 into the ARGB32 formats (opaque, so the
+// premultiplied values are the same).
+bool OpaqueInto(QImage::Format from, QImage::Format to)
+{
+    return from == QImage::Format_RGB32 &&
+           (to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -156,18 +166,66 @@ void ClientArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect shown = Frame.rect();
+    QImage* const target = PlainTarget(painter);
+    const QPoint offset(qRound(painter.deviceTransform().dx()), qRound(painter.deviceTransform().dy()));
     for (const QRect& area : event->region()) {
-        // Under a one-rectangle clip the painter copies rows straight. Under
-        // the whole region's clip it would blend span by span, and hand a
-        // tall region (the apple-timer bar) to helper threads to wake.
-        painter.setClipRect(area);
         const QRect inside = area.intersected(shown);
-        if (!inside.isEmpty())
+        if (target) {
+            CopyRows(*target, inside, offset);
+        } else if (!inside.isEmpty()) {
+            // Under a one-rectangle clip the painter copies rows straight.
+            // Under the whole region's clip it would blend span by span, and
+            // hand a tall region (the apple-timer bar) to helper threads.
+            painter.setClipRect(area);
             painter.drawImage(inside.topLeft(), Frame, inside);
+        }
         if (inside != area) {
             // Beside and below the frame the client is plain white.
+            painter.setClipRect(area);
             for (const QRect& rest : QRegion(area).subtracted(inside))
                 painter.fillRect(rest, Qt::white);
         }
+    }
+}
+
+QImage* ClientArea::PlainTarget(const QPainter& painter) const
+{
+    // The window's own pixels, when the painter draws into an unshared
+    // image of our format with no scaling: then a frame's rectangles are
+    // plain row copies, without the painter's clipping and blending.
+    QPaintDevice* const device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image || Frame.isNull())
+        return nullptr;
+    auto* const image = static_cast<QImage*>(device);
+    const QTransform& toDevice = painter.deviceTransform();
+    const bool sameFormat = image->format() == Frame.format() || OpaqueInto(Frame.format(), image->format());
+    if (!sameFormat || !image->isDetached() || toDevice.type() > QTransform::TxTranslate ||
+        toDevice.dx() != qRound(toDevice.dx()) || toDevice.dy() != qRound(toDevice.dy()))
+        return nullptr;
+    return image;
+}
+
+void ClientArea::CopyRows(QImage& target, const QRect& area, QPoint offset) const
+{
+    const QRect to = area.translated(offset).intersected(target.rect());
+    if (to.isEmpty())
+        return;
+    const QRect from = to.translated(-offset);
+    const auto bytesPerPixel = static_cast<std::size_t>(Frame.depth() / 8);
+    const std::size_t bytes = static_cast<std::size_t>(to.width()) * bytesPerPixel;
+    uchar* const toBits = target.bits();
+    const bool setAlpha = target.format() != Frame.format();
+    for (int row = 0; row < to.height(); ++row) {
+        uchar* const d = toBits + (to.y() + row) * target.bytesPerLine() + static_cast<std::size_t>(to.x()) * bytesPerPixel;
+        const uchar* const s = Frame.constScanLine(from.y() + row) + static_cast<std::size_t>(from.x()) * bytesPerPixel;
+        if (!setAlpha) {
+            std::memcpy(d, s, bytes);
+            continue;
+        }
+        // An RGB32 pixel is opaque whatever its top byte holds.
+        auto* const dp = reinterpret_cast<QRgb*>(d);
+        const auto* const sp = reinterpret_cast<const QRgb*>(s);
+        for (int x = 0; x < to.width(); ++x)
+            dp[x] = sp[x] | 0xff000000u;
     }
 }

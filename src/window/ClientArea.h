@@ -2,12 +2,15 @@
 // The window's white client area: shows the last game frame at its top-left
 // corner and carries the labels and the title picture.
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
 
 #include <cstddef>
 #include <vector>
+
+class QPainter;
 
 class ClientArea final : public QWidget {
 public:
@@ -40,6 +43,11 @@ private:
     // Joins the runs from bandStart on to the band right above them when
     // both have the same runs, keeping ChangedRuns a coalesced region.
     void MergeWithBandAbove(std::size_t bandStart);
+    // The image `painter` draws into, if Frame's rows can be copied into it
+    // as they are; nullptr otherwise (scaled, another format, shared).
+    QImage* PlainTarget(const QPainter& painter) const;
+    // Copies Frame's `area` to `area` moved by `offset` in `target`, clipped.
+    void CopyRows(QImage& target, const QRect& area, QPoint offset) const;
 
     QImage Frame; // our own copy: the renderer keeps drawing into its buffer
     QRegion Changed;
