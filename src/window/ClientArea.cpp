@@ -222,10 +222,21 @@ void ClientArea::CopyRows(QImage& target, const QRect& area, QPoint offset) cons
             std::memcpy(d, s, bytes);
             continue;
         }
-        // An RGB32 pixel is opaque whatever its top byte holds.
-        auto* const dp = reinterpret_cast<QRgb*>(d);
-        const auto* const sp = reinterpret_cast<const QRgb*>(s);
-        for (int x = 0; x < to.width(); ++x)
-            dp[x] = sp[x] | 0xff000000u;
+        // An RGB32 pixel is opaque whatever its top byte holds. Two pixels
+        // at a time: this is most of the paint's work.
+        constexpr std::uint64_t opaquePair = 0xff000000ff000000u;
+        std::size_t at = 0;
+        for (; at + sizeof(std::uint64_t) <= bytes; at += sizeof(std::uint64_t)) {
+            std::uint64_t pair = 0;
+            std::memcpy(&pair, s + at, sizeof pair);
+            pair |= opaquePair;
+            std::memcpy(d + at, &pair, sizeof pair);
+        }
+        if (at < bytes) {
+            QRgb last = 0;
+            std::memcpy(&last, s + at, sizeof last);
+            last |= 0xff000000u;
+            std::memcpy(d + at, &last, sizeof last);
+        }
     }
 }
