@@ -7,12 +7,25 @@
 //       .. 4 Fastest, through the Speed menu handler), keeps the snake going
 //       round a 10 x 10 square, and after the warm-up measures the pass
 //       period (mean, worst) and the process's CPU use for S seconds.
+//   pace_driver --speed INDEX --busy [--seconds S] [--warmup MS]
+//       The same with the busiest game: two players, each kept going round
+//       its own square, and four computer snakes on the first shipped level.
+//       The computers' apples are topped up so that no level ends.
+//   pace_driver --idle title|paused [--seconds S] [--warmup MS]
+//       Counts the wake-ups and CPU time of the title screen, or of a game
+//       paused after the warm-up, over S seconds.
 //   pace_driver --startup
 //       Prints the time from process start to the first paint of the window.
 //
-// The apples that fall on the snake's square are taken off the field after
-// each frame, so the snake never grows into itself and no level ends; the
-// game is otherwise untouched.
+// The apples that fall on a human snake's square are taken off the field
+// after each frame, so the snake never grows into itself and no level ends;
+// the game is otherwise untouched.
+//
+// CPU is read from /proc/PID/task/*/schedstat (nanoseconds on a CPU, and the
+// number of times a thread was put on a CPU, that is its wake-ups), for this
+// process and, given SNAKE_PACE_XSERVER_PID, for the X server. Run under
+// `valgrind --tool=callgrind --collect-atstart=no`, only the measured window
+// is collected.
 #include "game/GameView.h"
 #include "game/ModMain.h"
 #include "platform/Files.h"
@@ -26,6 +39,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_TOGGLE_COLLECT
+#endif
+
+#include <dirent.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -47,12 +67,60 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double CpuSeconds()
+// CPU time and wake-ups summed over every thread of a process, and the
+// shares of its main thread and of SDL's audio thread.
+struct CpuUse {
+    double seconds = 0;
+    long long wakeups = 0;
+    double mainSeconds = 0, audioSeconds = 0;
+};
+
+CpuUse ReadCpu(long pid)
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    CpuUse use;
+    if (pid <= 0)
+        return use;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir)
+        return use;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const std::string task = tasks + "/" + entry->d_name;
+        std::ifstream stat(task + "/schedstat");
+        double onCpuNs = 0, waitNs = 0;
+        long long slices = 0;
+        if (!(stat >> onCpuNs >> waitNs >> slices))
+            continue;
+        use.seconds += onCpuNs / 1e9;
+        use.wakeups += slices;
+        std::ifstream comm(task + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        if (std::atol(entry->d_name) == pid)
+            use.mainSeconds += onCpuNs / 1e9;
+        else if (name.rfind("SDLAudio", 0) == 0)
+            use.audioSeconds += onCpuNs / 1e9;
+    }
+    closedir(dir);
+    return use;
+}
+
+long XServerPid()
+{
+    const char* pid = std::getenv("SNAKE_PACE_XSERVER_PID");
+    return pid ? std::atol(pid) : 0;
+}
+
+// This process and the X server, read together.
+struct CpuPair {
+    CpuUse game, xserver;
+};
+
+CpuPair ReadCpuPair()
+{
+    return {ReadCpu(getpid()), ReadCpu(XServerPid())};
 }
 
 // Milliseconds since this process started: from the wall-clock stamp the
@@ -77,22 +145,31 @@ double MillisecondsSinceProcessStart()
     return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startSeconds) * 1e3;
 }
 
-// The square the snake runs round: up column 15, right along row 18, down
-// column 25, left along row 28.
-constexpr int Left = 15, Right = 25, Top = 18, Bottom = 28;
+// The square a human snake runs round, clockwise from its start going up
+// its left column.
+struct Square {
+    int Left, Right, Top, Bottom;
 
-bool OnSquare(int x, int y)
-{
-    const bool inside = x >= Left && x <= Right && y >= Top && y <= Bottom;
-    return inside && (x == Left || x == Right || y == Top || y == Bottom);
-}
+    bool Holds(int x, int y) const
+    {
+        const bool inside = x >= Left && x <= Right && y >= Top && y <= Bottom;
+        return inside && (x == Left || x == Right || y == Top || y == Bottom);
+    }
+};
+
+// One player starts at (15, 28), two players at (10, 28) and (20, 28).
+constexpr Square OnePlayerSquare{15, 25, 18, 28};
+constexpr std::array<Square, 2> TwoPlayerSquares{{{10, 17, 18, 28}, {20, 27, 18, 28}}};
+// The busy game tops the computers' apples up below this many.
+constexpr int FewestApples = 8;
 
 // Forwards everything to the window and watches the frames go by.
 class PaceView final : public ModMain::GameView {
 public:
-    explicit PaceView(ModMain::GameView& window, Clock::duration warmup)
+    explicit PaceView(ModMain::GameView& window, Clock::duration warmup, bool busy)
         : Window(window)
         , Warmup(warmup)
+        , Busy(busy)
     {
         Periods.reserve(1 << 20);
     }
@@ -127,23 +204,35 @@ public:
         } else if (!Finished && now - GameStart >= Warmup) {
             Measuring = true;
             WindowStart = now;
-            CpuAtStart = CpuSeconds();
+            CpuAtStart = ReadCpuPair();
+            CALLGRIND_TOGGLE_COLLECT;
             if (OnMeasuringStarted)
                 OnMeasuringStarted();
         }
         Last = now;
         LastLives = snake.Lives;
-        SteerRound(*ModMain::Snakes[0]);
-        KeepSquareClear();
+        if (Busy) {
+            for (std::size_t i = 0; i < ModMain::Snakes.size() && i < TwoPlayerSquares.size(); ++i) {
+                SteerRound(*ModMain::Snakes[i], TwoPlayerSquares[i]);
+                KeepSquareClear(TwoPlayerSquares[i]);
+            }
+            if (ModMain::ApplesLeft < FewestApples)
+                ModMain::PlaceApples(1, FewestApples);
+        } else {
+            SteerRound(*ModMain::Snakes[0], OnePlayerSquare);
+            KeepSquareClear(OnePlayerSquare);
+        }
     }
 
     // Ends the measured window now.
     void Finish()
     {
+        if (Measuring)
+            CALLGRIND_TOGGLE_COLLECT;
         Finished = true;
         Measuring = false;
         WindowEnd = Clock::now();
-        CpuAtEnd = CpuSeconds();
+        CpuAtEnd = ReadCpuPair();
     }
 
     ModMain::GameView& Window;
@@ -152,28 +241,28 @@ public:
     std::vector<double> Periods;
     int Excluded = 0;
     Clock::time_point WindowStart, WindowEnd;
-    double CpuAtStart = 0, CpuAtEnd = 0;
+    CpuPair CpuAtStart, CpuAtEnd;
 
 private:
-    static void SteerRound(Snake& snake)
+    static void SteerRound(Snake& snake, const Square& sq)
     {
         const Snake::Segment head = snake.body().front();
-        if (head.x == Left && head.y == Top)
+        if (head.x == sq.Left && head.y == sq.Top)
             snake.ChangeDirection(ModMain::DirRight);
-        else if (head.x == Right && head.y == Top)
+        else if (head.x == sq.Right && head.y == sq.Top)
             snake.ChangeDirection(ModMain::DirDown);
-        else if (head.x == Right && head.y == Bottom)
+        else if (head.x == sq.Right && head.y == sq.Bottom)
             snake.ChangeDirection(ModMain::DirLeft);
-        else if (head.x == Left && head.y == Bottom)
+        else if (head.x == sq.Left && head.y == sq.Bottom)
             snake.ChangeDirection(ModMain::DirUp);
     }
 
-    static void KeepSquareClear()
+    static void KeepSquareClear(const Square& sq)
     {
         bool changed = false;
-        for (int x = Left; x <= Right; ++x) {
-            for (int y = Top; y <= Bottom; ++y) {
-                if (OnSquare(x, y) && ModMain::Map[x][y] > ModMain::Wall) {
+        for (int x = sq.Left; x <= sq.Right; ++x) {
+            for (int y = sq.Top; y <= sq.Bottom; ++y) {
+                if (sq.Holds(x, y) && ModMain::Map[x][y] > ModMain::Wall) {
                     ModMain::Map[x][y] = ModMain::Empty;
                     changed = true;
                 }
@@ -183,6 +272,7 @@ private:
             ModMain::ApplesLeft = static_cast<platform::Int16>(ModMain::CountAppleCells());
     }
 
+    bool Busy;
     bool Started = false, Measuring = false, Finished = false;
     Clock::time_point GameStart, Last;
     platform::Int16 LastLives = 0;
@@ -223,6 +313,11 @@ bool WriteOpenField(const QString& folder)
     return true;
 }
 
+bool CopyFirstLevel(const QString& folder)
+{
+    return QFile::copy(QStringLiteral(SNAKE_GAME_DIR "/map1.dat"), folder + QStringLiteral("/map1.dat"));
+}
+
 bool CopySounds(const QString& folder)
 {
     const QDir from(QStringLiteral(SNAKE_GAME_DIR "/sounds"));
@@ -252,18 +347,35 @@ void PrintFigures(const PaceView& view, int speedIndex)
     std::sort(sorted.begin(), sorted.end());
     const double p99 = sorted[static_cast<std::size_t>(0.99 * static_cast<double>(sorted.size() - 1))];
     const int delay = ModMain::SpeedDelays[static_cast<std::size_t>(speedIndex)];
-    const double cpu = 100.0 * (view.CpuAtEnd - view.CpuAtStart) / seconds;
+    const double cpu = 100.0 * (view.CpuAtEnd.game.seconds - view.CpuAtStart.game.seconds) / seconds;
+    const double xcpu = 100.0 * (view.CpuAtEnd.xserver.seconds - view.CpuAtStart.xserver.seconds) / seconds;
+    const double mainCpu = 100.0 * (view.CpuAtEnd.game.mainSeconds - view.CpuAtStart.game.mainSeconds) / seconds;
+    const double audioCpu = 100.0 * (view.CpuAtEnd.game.audioSeconds - view.CpuAtStart.game.audioSeconds) / seconds;
+    const long long wakeups = view.CpuAtEnd.game.wakeups - view.CpuAtStart.game.wakeups;
     std::printf("speed=%s delay_ms=%d passes=%zu seconds=%.1f mean_ms=%.3f worst_ms=%.3f p99_ms=%.3f "
-                "off_by=%+.2f%% cpu=%.2f%% passes_per_s=%.0f excluded=%d\n",
+                "off_by=%+.2f%% cpu=%.3f%% cpu_main=%.3f%% cpu_audio=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f "
+                "passes_per_s=%.0f excluded=%d\n",
                 names[speedIndex], delay, p.size(), seconds, mean, sorted.back(), p99,
-                delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, static_cast<double>(p.size()) / seconds,
+                delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, mainCpu, audioCpu, xcpu,
+                static_cast<double>(wakeups) / static_cast<double>(p.size()), static_cast<double>(p.size()) / seconds,
                 view.Excluded);
+    std::fflush(stdout);
+}
+
+void PrintIdleFigures(const char* what, const CpuPair& start, const CpuPair& end, double seconds)
+{
+    std::printf("idle=%s seconds=%.1f wakeups=%lld cpu=%.4f%% xserver_wakeups=%lld xcpu=%.4f%%\n", what, seconds,
+                end.game.wakeups - start.game.wakeups, 100.0 * (end.game.seconds - start.game.seconds) / seconds,
+                end.xserver.wakeups - start.xserver.wakeups,
+                100.0 * (end.xserver.seconds - start.xserver.seconds) / seconds);
     std::fflush(stdout);
 }
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: pace_driver --speed 0..4 [--seconds S] [--warmup MS] | --startup\n");
+    std::fprintf(stderr, "usage: pace_driver --speed 0..4 [--busy] [--seconds S] [--warmup MS]\n"
+                         "       pace_driver --idle title|paused [--seconds S] [--warmup MS]\n"
+                         "       pace_driver --startup\n");
     return 2;
 }
 
@@ -275,11 +387,17 @@ int main(int argc, char* argv[])
     double seconds = 20;
     int warmupMs = 1500;
     bool startup = false;
+    bool busy = false;
+    std::string idle;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--startup")
             startup = true;
+        else if (arg == "--busy")
+            busy = true;
+        else if (arg == "--idle" && hasValue)
+            idle = argv[++i];
         else if (arg == "--speed" && hasValue)
             speed = std::atoi(argv[++i]);
         else if (arg == "--seconds" && hasValue)
@@ -289,7 +407,11 @@ int main(int argc, char* argv[])
         else
             return Usage();
     }
-    if (!startup && (speed < 0 || speed > 4 || seconds <= 0))
+    if (!idle.empty() && idle != "title" && idle != "paused")
+        return Usage();
+    if (idle == "paused")
+        speed = 2;
+    if (!startup && idle != "title" && (speed < 0 || speed > 4 || seconds <= 0))
         return Usage();
 
     // As in the game's main().
@@ -302,26 +424,52 @@ int main(int argc, char* argv[])
     if (startup)
         return app.exec();
 
+    CpuPair idleStart;
+    const auto measureIdle = [&](const char* what, std::function<void()> then) {
+        idleStart = ReadCpuPair();
+        QTimer::singleShot(static_cast<int>(seconds * 1000), Qt::PreciseTimer, &window, [&, what, then] {
+            PrintIdleFigures(what, idleStart, ReadCpuPair(), seconds);
+            then();
+        });
+    };
+    if (idle == "title") {
+        QTimer::singleShot(warmupMs, &window, [&] { measureIdle("title", [] { qApp->quit(); }); });
+        return app.exec();
+    }
+
     QTemporaryDir folder;
-    if (!folder.isValid() || !WriteOpenField(folder.path()) || !CopySounds(folder.path())) {
+    const bool mapWritten = busy ? CopyFirstLevel(folder.path()) : WriteOpenField(folder.path());
+    if (!folder.isValid() || !mapWritten || !CopySounds(folder.path())) {
         std::fprintf(stderr, "pace_driver: cannot prepare a game folder\n");
         return 1;
     }
     platform::SetAppPath(folder.path().toStdString());
 
-    PaceView view(window, std::chrono::milliseconds(warmupMs));
+    PaceView view(window, std::chrono::milliseconds(warmupMs), busy);
     ModMain::SetGameView(&view);
-    view.OnMeasuringStarted = [&] {
-        QTimer::singleShot(static_cast<int>(seconds * 1000), Qt::PreciseTimer, &window, [&] {
-            view.Finish();
-            window.MenuItemAbort_Click();
-        });
+    const auto endGame = [&] {
+        view.Finish();
+        window.MenuItemAbort_Click();
     };
+    view.OnMeasuringStarted = [&] {
+        if (idle == "paused") {
+            // Half a second for the pause caption to settle first.
+            window.MenuItemPause_Click();
+            QTimer::singleShot(500, &window, [&] { measureIdle("paused", endGame); });
+        } else {
+            QTimer::singleShot(static_cast<int>(seconds * 1000), Qt::PreciseTimer, &window, endGame);
+        }
+    };
+    if (busy) {
+        window.MenuItemTwoPlayer_Click();
+        window.mnipc_Click(4);
+    }
     window.MenuItemSpeed_Click(static_cast<platform::Int16>(speed));
     QTimer::singleShot(0, &window, [&] {
         window.MenuItemNewGame_Click(); // returns when the game is aborted
         ModMain::SetGameView(&window);
-        PrintFigures(view, speed);
+        if (idle.empty())
+            PrintFigures(view, speed);
         app.quit();
     });
     return app.exec();

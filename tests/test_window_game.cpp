@@ -16,6 +16,8 @@
 
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -52,6 +54,8 @@ private slots:
     void twoPlayerGameShowsBothRowsAt388();
     void fastestTakesEffectFromTheNextPass();
     void presentedFrameIsOnScreenWithoutEventProcessing();
+    void presentPaintsOnlyTheBlocksThatChanged_data();
+    void presentPaintsOnlyTheBlocksThatChanged();
     void newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame();
     void abortAgainWithdrawsTheWaitingNewGame();
     void newGameAfterGameOverWaitsForTheLastPass();
@@ -207,6 +211,50 @@ void TestWindowGame::presentedFrameIsOnScreenWithoutEventProcessing()
     frame.FillRect(0, 0, 330, 300, qRgb(0, 0, 0));
     w.Client->repaint();
     QCOMPARE(ShownPixel(w, {329, 299}), qRgb(30, 160, 30) & 0xffffffu);
+}
+
+using Fills = std::vector<std::pair<QRect, QRgb>>;
+
+void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged_data()
+{
+    QTest::addColumn<Fills>("changes");
+    QTest::addColumn<QRegion>("painted");
+    const QRgb red = qRgb(220, 20, 20);
+    QTest::newRow("unchanged frame paints nothing") << Fills{} << QRegion();
+    QTest::newRow("one pixel repaints its square") << Fills{{{57, 73, 1, 1}, red}} << QRegion(50, 70, 10, 10);
+    QTest::newRow("neighbouring squares form one run") << Fills{{{100, 100, 20, 10}, red}}
+                                                       << QRegion(100, 100, 20, 10);
+    QTest::newRow("a pixel across a square edge") << Fills{{{9, 9, 2, 2}, red}} << QRegion(0, 0, 20, 20);
+    QTest::newRow("whole bar with a square beside it")
+        << Fills{{{5, 5, 1, 1}, red}, {{300, 0, 30, 300}, qRgb(128, 128, 0)}}
+        << (QRegion(0, 0, 10, 10) + QRegion(300, 0, 30, 300));
+    QTest::newRow("last pixel of the frame") << Fills{{{329, 299, 1, 1}, red}} << QRegion(320, 290, 10, 10);
+    QTest::newRow("whole frame") << Fills{{{0, 0, 330, 300}, red}} << QRegion(0, 0, 330, 300);
+}
+
+// A frame reaches the screen through the blocks that differ from the last
+// one; whatever is painted, the screen then shows exactly the new frame.
+void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged()
+{
+    QFETCH(Fills, changes);
+    QFETCH(QRegion, painted);
+    WindowFixture f;
+    FrmMain& w = f.window();
+    w.SetTitleVisible(false);
+    QCoreApplication::processEvents();
+
+    platform::Surface frame(330, 300);
+    frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
+    w.PresentFrame(frame);
+    for (const auto& [rect, colour] : changes)
+        frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
+    w.PresentFrame(frame);
+    QCOMPARE(w.Client->LastChange(), painted);
+
+    const QPoint origin = w.Client->mapTo(&w, QPoint(0, 0));
+    const QImage shown = w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+    QCOMPARE(shown.copy(QRect(origin, QSize(330, 300))), frame.image());
 }
 
 // Abort and New Game chosen during the level-completed wait of the aborted

@@ -1,10 +1,36 @@
 #include "window/ClientArea.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr int Columns = (ClientArea::Width + ClientArea::Block - 1) / ClientArea::Block;
+constexpr int Bands = (ClientArea::FrameHeight + ClientArea::Block - 1) / ClientArea::Block;
+
+// A mask of the bits 0..n-1.
+constexpr std::uint64_t BitsBelow(int n)
+{
+    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+// Frame rows of format `from` can go into an image of format `to` with
+// their top byte set: RGB32 into the ARGB32 formats (opaque, so the
+// premultiplied values are the same).
+bool OpaqueInto(QImage::Format from, QImage::Format to)
+{
+    return from == QImage::Format_RGB32 &&
+           (to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32);
+}
+
+} // namespace
 
 ClientArea::ClientArea(QWidget* parent)
     : QWidget(parent)
@@ -12,9 +38,11 @@ ClientArea::ClientArea(QWidget* parent)
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
-    setAutoFillBackground(true);
-    // Opaque children only where they lie; the frame is painted by us.
+    // paintEvent covers every pixel itself, so Qt need not clear the area
+    // first; the children lie on top as before.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(Width, OnePlayerHeight);
+    ChangedRuns.reserve(static_cast<std::size_t>(Columns) * Bands);
 }
 
 void ClientArea::Present(const QImage& frame)
@@ -23,27 +51,192 @@ void ClientArea::Present(const QImage& frame)
     const int h = std::min(frame.height(), FrameHeight);
     if (w <= 0 || h <= 0)
         return;
-    if (frame.depth() % 8 != 0) {
-        Frame = frame.copy(0, 0, w, h); // odd pixel formats: rare, so a copy will do
-    } else {
-        // Made once; every later frame is copied into the same pixels.
-        if (Frame.width() != w || Frame.height() != h || Frame.format() != frame.format())
-            Frame = QImage(w, h, frame.format());
-        const std::size_t rowBytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(frame.depth() / 8);
-        for (int y = 0; y < h; ++y)
-            std::memcpy(Frame.scanLine(y), frame.constScanLine(y), rowBytes);
-    }
     ++Presented;
-    repaint(0, 0, Width, FrameHeight);
+    if (frame.depth() % 8 != 0 || Frame.width() != w || Frame.height() != h || Frame.format() != frame.format()) {
+        // The first frame, or a new size or pixel format: all of it, once.
+        Frame = frame.copy(0, 0, w, h);
+        Changed = QRegion(0, 0, Width, FrameHeight);
+    } else {
+        CopyChangedBlocks(frame, w, h);
+    }
+    if (!Changed.isEmpty())
+        repaint(Changed);
+}
+
+void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height)
+{
+    static_assert(Columns <= 64, "one bit per column of blocks");
+    const auto bytesPerPixel = static_cast<std::size_t>(frame.depth() / 8);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    const std::size_t blockBytes = Block * bytesPerPixel;
+    const int columns = (width + Block - 1) / Block;
+    const std::uint64_t allColumns = BitsBelow(columns);
+    const uchar* const fromBits = frame.constBits();
+    const qsizetype fromStride = frame.bytesPerLine();
+    uchar* const toBits = Frame.bits();
+    const qsizetype toStride = Frame.bytesPerLine();
+    // Byte offset and length of the blocks first..last-1 in a row.
+    const auto bytesOf = [&](int first, int last) {
+        const std::size_t at = static_cast<std::size_t>(first) * blockBytes;
+        return std::pair{at, std::min(static_cast<std::size_t>(last) * blockBytes, rowBytes) - at};
+    };
+
+    std::uint64_t dirty = 0;
+    // Marks the blocks first..last-1 that differ in one row, halving the
+    // stretch while it differs: a row that differs only in the bar takes
+    // a dozen compares instead of one per block.
+    const auto markDiffering = [&](const uchar* from, const uchar* to, int first, int last) {
+        const auto mark = [&](const auto& self, int a, int b) -> void {
+            const auto [at, bytes] = bytesOf(a, b);
+            if (std::memcmp(from + at, to + at, bytes) == 0)
+                return;
+            if (b - a == 1) {
+                dirty |= std::uint64_t{1} << a;
+                return;
+            }
+            const int middle = a + (b - a) / 2;
+            self(self, a, middle);
+            self(self, middle, b);
+        };
+        mark(mark, first, last);
+    };
+
+    ChangedRuns.clear();
+    for (int top = 0; top < height; top += Block) {
+        const int bottom = std::min(top + Block, height);
+        dirty = 0;
+        for (int y = top; y < bottom && dirty != allColumns; ++y) {
+            const uchar* const from = fromBits + y * fromStride;
+            const uchar* const to = toBits + y * toStride;
+            // One compare per stretch of blocks not yet known to differ: most
+            // rows differ at most in the bar, which the band's first row finds.
+            for (std::uint64_t clean = allColumns & ~dirty; clean != 0;) {
+                const int first = std::countr_zero(clean);
+                const int last = first + std::countr_one(clean >> first);
+                clean &= ~BitsBelow(last);
+                markDiffering(from, to, first, last);
+            }
+        }
+        if (dirty == 0)
+            continue;
+        // Neighbouring blocks go as one run: one copy per row, one rectangle.
+        const std::size_t bandStart = ChangedRuns.size();
+        for (std::uint64_t runs = dirty; runs != 0;) {
+            const int first = std::countr_zero(runs);
+            const int last = first + std::countr_one(runs >> first);
+            runs &= ~BitsBelow(last);
+            const auto [at, bytes] = bytesOf(first, last);
+            for (int y = top; y < bottom; ++y)
+                std::memcpy(toBits + y * toStride + at, fromBits + y * fromStride + at, bytes);
+            const int left = first * Block;
+            ChangedRuns.emplace_back(left, top, std::min(last * Block, width) - left, bottom - top);
+        }
+        MergeWithBandAbove(bandStart);
+    }
+    Changed.setRects(ChangedRuns.data(), static_cast<int>(ChangedRuns.size()));
+}
+
+void ClientArea::MergeWithBandAbove(std::size_t bandStart)
+{
+    // The band above is the stretch of rectangles ending at bandStart that
+    // share its last rectangle's rows.
+    if (bandStart == 0)
+        return;
+    const QRect& last = ChangedRuns[bandStart - 1];
+    std::size_t aboveStart = bandStart - 1;
+    while (aboveStart > 0 && ChangedRuns[aboveStart - 1].top() == last.top())
+        --aboveStart;
+    const std::size_t count = ChangedRuns.size() - bandStart;
+    if (bandStart - aboveStart != count || last.bottom() + 1 != ChangedRuns[bandStart].top())
+        return;
+    for (std::size_t i = 0; i < count; ++i) {
+        const QRect& above = ChangedRuns[aboveStart + i];
+        const QRect& below = ChangedRuns[bandStart + i];
+        if (above.left() != below.left() || above.width() != below.width())
+            return;
+    }
+    // The same runs right below: the band above grows instead, as QRegion
+    // itself would keep it.
+    for (std::size_t i = 0; i < count; ++i)
+        ChangedRuns[aboveStart + i].setBottom(ChangedRuns[bandStart + i].bottom());
+    ChangedRuns.resize(bandStart);
 }
 
 void ClientArea::paintEvent(QPaintEvent* event)
 {
-    if (Frame.isNull())
-        return;
-    const QRect area = event->rect().intersected(Frame.rect());
-    if (area.isEmpty())
-        return;
     QPainter painter(this);
-    painter.drawImage(area.topLeft(), Frame, area);
+    const QRect shown = Frame.rect();
+    QImage* const target = PlainTarget(painter);
+    const QPoint offset(qRound(painter.deviceTransform().dx()), qRound(painter.deviceTransform().dy()));
+    for (const QRect& area : event->region()) {
+        const QRect inside = area.intersected(shown);
+        if (target) {
+            CopyRows(*target, inside, offset);
+        } else if (!inside.isEmpty()) {
+            // Under a one-rectangle clip the painter copies rows straight.
+            // Under the whole region's clip it would blend span by span, and
+            // hand a tall region (the apple-timer bar) to helper threads.
+            painter.setClipRect(area);
+            painter.drawImage(inside.topLeft(), Frame, inside);
+        }
+        if (inside != area) {
+            // Beside and below the frame the client is plain white.
+            painter.setClipRect(area);
+            for (const QRect& rest : QRegion(area).subtracted(inside))
+                painter.fillRect(rest, Qt::white);
+        }
+    }
+}
+
+QImage* ClientArea::PlainTarget(const QPainter& painter) const
+{
+    // The window's own pixels, when the painter draws into an unshared
+    // image of our format with no scaling: then a frame's rectangles are
+    // plain row copies, without the painter's clipping and blending.
+    QPaintDevice* const device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image || Frame.isNull())
+        return nullptr;
+    auto* const image = static_cast<QImage*>(device);
+    const QTransform& toDevice = painter.deviceTransform();
+    const bool sameFormat = image->format() == Frame.format() || OpaqueInto(Frame.format(), image->format());
+    if (!sameFormat || !image->isDetached() || toDevice.type() > QTransform::TxTranslate ||
+        toDevice.dx() != qRound(toDevice.dx()) || toDevice.dy() != qRound(toDevice.dy()))
+        return nullptr;
+    return image;
+}
+
+void ClientArea::CopyRows(QImage& target, const QRect& area, QPoint offset) const
+{
+    const QRect to = area.translated(offset).intersected(target.rect());
+    if (to.isEmpty())
+        return;
+    const QRect from = to.translated(-offset);
+    const auto bytesPerPixel = static_cast<std::size_t>(Frame.depth() / 8);
+    const std::size_t bytes = static_cast<std::size_t>(to.width()) * bytesPerPixel;
+    uchar* const toBits = target.bits();
+    const bool setAlpha = target.format() != Frame.format();
+    for (int row = 0; row < to.height(); ++row) {
+        uchar* const d = toBits + (to.y() + row) * target.bytesPerLine() + static_cast<std::size_t>(to.x()) * bytesPerPixel;
+        const uchar* const s = Frame.constScanLine(from.y() + row) + static_cast<std::size_t>(from.x()) * bytesPerPixel;
+        if (!setAlpha) {
+            std::memcpy(d, s, bytes);
+            continue;
+        }
+        // An RGB32 pixel is opaque whatever its top byte holds. Two pixels
+        // at a time: this is most of the paint's work.
+        constexpr std::uint64_t opaquePair = 0xff000000ff000000u;
+        std::size_t at = 0;
+        for (; at + sizeof(std::uint64_t) <= bytes; at += sizeof(std::uint64_t)) {
+            std::uint64_t pair = 0;
+            std::memcpy(&pair, s + at, sizeof pair);
+            pair |= opaquePair;
+            std::memcpy(d + at, &pair, sizeof pair);
+        }
+        if (at < bytes) {
+            QRgb last = 0;
+            std::memcpy(&last, s + at, sizeof last);
+            last |= 0xff000000u;
+            std::memcpy(d + at, &last, sizeof last);
+        }
+    }
 }

@@ -233,7 +233,12 @@ QLabel* FrmMain::StatusLabelFor(StatusLabel label) const
 
 void FrmMain::SetLabelText(StatusLabel label, const std::string& text)
 {
-    StatusLabelFor(label)->setText(QString::fromStdString(text));
+    QLabel* const target = StatusLabelFor(label);
+    // A computer's apple rewrites the unchanged score labels: no new string
+    // for those. The texts are ASCII, and any other text is simply set.
+    if (target->text() == QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())))
+        return;
+    target->setText(QString::fromStdString(text));
 }
 
 void FrmMain::SetMessageCaption(const std::string& caption) { Label1->setText(QString::fromStdString(caption)); }

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Two builds of the game side by side on one X server (Xvfb), in the same
+# run, alternating: the CPU share of the game process (all threads, the main
+# thread and SDL's audio thread apart) and of the X server in the busiest
+# game (two players, four computer snakes) at Medium, as medians and ratios;
+# instructions per pass under callgrind; wake-ups of the title screen and of
+# a paused game; and the pass period against SpeedDelay at every timed speed.
+# Not a test: nothing here passes or fails. Needs Xvfb, and valgrind for the
+# instruction counts.
+#
+#   bash bench/present_compare.sh BASE_BUILD [NEW_BUILD]     # NEW_BUILD: build/
+#
+# Both builds need bench/pace_driver from the same pace_driver.cpp. To make
+# a baseline build of an older commit with today's driver:
+#
+#   git worktree add --detach ../snake-base COMMIT
+#   cp bench/pace_driver.cpp bench/CMakeLists.txt ../snake-base/bench/
+#   cmake -S ../snake-base -B ../snake-base/build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+#   cmake --build ../snake-base/build --target snake pace_driver
+#
+# Knobs: SNAKE_COMPARE_RUNS (5 runs of each build), SNAKE_COMPARE_SECONDS
+# (20 s per run), SNAKE_COMPARE_DISPLAY (a display number; default: Xvfb
+# picks one), SNAKE_COMPARE_CALLGRIND=0 to skip valgrind.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+absolute() { [[ "$1" = /* ]] && echo "$1" || echo "$PWD/$1"; }
+[ $# -ge 1 ] || { sed -n '2,26p' "$0" >&2; exit 2; }
+base="$(absolute "$1")"
+new="$(absolute "${2:-$root/build}")"
+runs="${SNAKE_COMPARE_RUNS:-5}"
+seconds="${SNAKE_COMPARE_SECONDS:-20}"
+for b in "$base" "$new"; do
+    [ -x "$b/bench/pace_driver" ] || { echo "present_compare.sh: $b/bench/pace_driver is missing" >&2; exit 1; }
+done
+command -v Xvfb >/dev/null || { echo "present_compare.sh: Xvfb is not installed" >&2; exit 1; }
+
+work="$(mktemp -d)"
+xvfb_pid=""
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -n "${SNAKE_COMPARE_DISPLAY:-}" ]; then
+    Xvfb ":$SNAKE_COMPARE_DISPLAY" -screen 0 640x480x24 -nolisten tcp 2>/dev/null &
+    xvfb_pid=$!
+    echo "$SNAKE_COMPARE_DISPLAY" >"$work/display"
+    sleep 1
+else
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+fi
+kill -0 "$xvfb_pid" 2>/dev/null && [ -s "$work/display" ] || { echo "present_compare.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy SNAKE_PACE_XSERVER_PID="$xvfb_pid"
+
+# field NAME LINE: the value of NAME=... in a driver's line, without "%".
+field() { sed -n "s/.*\b$1=\([^ %]*\).*/\1/p" <<<"$2"; }
+median() { sort -g | awk '{v[NR]=$1} END {if (NR % 2) print v[(NR+1)/2]; else printf "%.4f\n", (v[NR/2]+v[NR/2+1])/2}'; }
+
+echo "== Machine"
+echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')  cores: $(nproc)  load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "base: $base"
+echo "new:  $new"
+echo "display: Xvfb $DISPLAY, no window manager; sound: SDL dummy driver"
+
+echo "== Busiest game at Medium: $runs runs of ${seconds} s each, alternating (base new new base ...)"
+for i in $(seq "$runs"); do
+    order="base new"
+    [ $((i % 2)) -eq 0 ] && order="new base"
+    for which in $order; do
+        build="$base"
+        [ "$which" = new ] && build="$new"
+        line="$("$build/bench/pace_driver" --speed 2 --busy --seconds "$seconds" 2>/dev/null)"
+        echo "$which: $line"
+        echo "$line" >>"$work/$which"
+    done
+done
+summary() {
+    local key="$1" b n
+    b="$(while read -r l; do field "$key" "$l"; done <"$work/base" | median)"
+    n="$(while read -r l; do field "$key" "$l"; done <"$work/new" | median)"
+    printf '%-18s base %-8s new %-8s new/base %s\n' "$key" "$b" "$n" \
+        "$(awk -v b="$b" -v n="$n" 'BEGIN {if (b > 0) printf "%.2f", n / b; else print "-"}')"
+}
+echo "-- medians (CPU in % of one core)"
+for key in cpu cpu_main cpu_audio xcpu wakeups_per_pass off_by; do summary "$key"; done
+
+if [ "${SNAKE_COMPARE_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null; then
+    echo "== Instructions per pass under callgrind (busiest game, Medium, 10 s collected)"
+    for which in base new; do
+        build="$base"
+        [ "$which" = new ] && build="$new"
+        line="$(valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$work/cg.$which.%p" \
+            "$build/bench/pace_driver" --speed 2 --busy --seconds 10 2>/dev/null | grep '^speed=')"
+        passes="$(field passes "$line")"
+        ir="$(cat "$work"/cg."$which".* | awk '/^totals:/ {s += $2} END {print s + 0}')"
+        echo "$which: passes=$passes instructions=$ir per_pass=$(awk -v i="$ir" -v p="$passes" 'BEGIN {printf "%.0f", i / p}')"
+    done
+fi
+
+echo "== Wake-ups over 10 s: title screen, and a paused game (Medium)"
+for which in base new; do
+    build="$base"
+    [ "$which" = new ] && build="$new"
+    echo "$which: $("$build/bench/pace_driver" --idle title --seconds 10 2>/dev/null)"
+    echo "$which: $("$build/bench/pace_driver" --idle paused --seconds 10 2>/dev/null)"
+done
+
+echo "== Pass period at every timed speed (busiest game, ${seconds} s each)"
+for speed in 0 1 2 3; do
+    for which in base new; do
+        build="$base"
+        [ "$which" = new ] && build="$new"
+        line="$("$build/bench/pace_driver" --speed "$speed" --busy --seconds "$seconds" 2>/dev/null)"
+        echo "$which: $(cut -d' ' -f1-8 <<<"$line") cpu=$(field cpu "$line")%"
+    done
+done
