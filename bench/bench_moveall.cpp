@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 namespace {
 
 constexpr int kPassesPerScene = 8;

@@ -37,8 +37,14 @@ void* operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -46,7 +52,7 @@ constexpr int kPassesPerScene = 8;
 
 // Counts the frames it is shown and nothing else.
 class SilentView final : public ModMain::QuietView {
-public:
+  public:
     void PresentFrame(const platform::Surface&) override { ++frames; }
     std::size_t frames = 0;
 };
@@ -69,8 +75,10 @@ void SetUp(SilentView& view)
 
 void TearDown(benchmark::State& state, const SilentView& view, std::size_t passes)
 {
-    state.counters["allocs_per_pass"] = benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(passes));
-    state.counters["frames_per_pass"] = benchmark::Counter(static_cast<double>(view.frames) / static_cast<double>(passes));
+    state.counters["allocs_per_pass"] =
+        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(passes));
+    state.counters["frames_per_pass"] =
+        benchmark::Counter(static_cast<double>(view.frames) / static_cast<double>(passes));
     ModMain::SetGameView(nullptr);
     ModMain::ResetState();
 }
@@ -100,12 +108,18 @@ void TimeRestoredPasses(benchmark::State& state, double appleTimer, int passes)
     TearDown(state, view, state.iterations() * static_cast<std::size_t>(passes));
 }
 
-void BM_WholePass_SixSnakesOf200(benchmark::State& state) { TimeRestoredPasses(state, 0.0, kPassesPerScene); }
+void BM_WholePass_SixSnakesOf200(benchmark::State& state)
+{
+    TimeRestoredPasses(state, 0.0, kPassesPerScene);
+}
 BENCHMARK(BM_WholePass_SixSnakesOf200);
 
 // The pass in which the apple timer reaches 100: two batches of apples are
 // laid among the 1200 segments.
-void BM_WholePass_WithAppleRefill(benchmark::State& state) { TimeRestoredPasses(state, 99.8, 1); }
+void BM_WholePass_WithAppleRefill(benchmark::State& state)
+{
+    TimeRestoredPasses(state, 99.8, 1);
+}
 BENCHMARK(BM_WholePass_WithAppleRefill)->Unit(benchmark::kMicrosecond);
 
 // A paused pass: only the frame is drawn.

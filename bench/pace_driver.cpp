@@ -165,11 +165,9 @@ constexpr int FewestApples = 8;
 
 // Forwards everything to the window and watches the frames go by.
 class PaceView final : public ModMain::GameView {
-public:
+  public:
     explicit PaceView(ModMain::GameView& window, Clock::duration warmup, bool busy)
-        : Window(window)
-        , Warmup(warmup)
-        , Busy(busy)
+        : Window(window), Warmup(warmup), Busy(busy)
     {
         Periods.reserve(1 << 20);
     }
@@ -243,7 +241,7 @@ public:
     Clock::time_point WindowStart, WindowEnd;
     CpuPair CpuAtStart, CpuAtEnd;
 
-private:
+  private:
     static void SteerRound(Snake& snake, const Square& sq)
     {
         const Snake::Segment head = snake.body().front();
@@ -280,13 +278,10 @@ private:
 
 // Prints the time to the first paint of the title picture, then quits.
 class FirstPaint final : public QObject {
-public:
-    explicit FirstPaint(QWidget& target)
-        : Target(target)
-    {
-    }
+  public:
+    explicit FirstPaint(QWidget& target) : Target(target) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (!Seen && watched == &Target && event->type() == QEvent::Paint) {
@@ -298,7 +293,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     QWidget& Target;
     bool Seen = false;
 };

@@ -20,7 +20,7 @@ Q_DECLARE_METATYPE(Close)
 class TestCloseWaits : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase();
 
@@ -29,7 +29,7 @@ private slots:
     void closingDuringAModalBoxEndsTheGame_data();
     void closingDuringAModalBoxEndsTheGame();
 
-private:
+  private:
     // Starts the game in the prepared folder and chooses New Game.
     bool startGame(GameFolder& folder, GameProcess& game);
     // Closes the game the chosen way and checks the clean end.
@@ -45,7 +45,10 @@ void TestCloseWaits::initTestCase()
         QSKIP(qPrintable(why));
 }
 
-void TestCloseWaits::cleanupTestCase() { X.reset(); }
+void TestCloseWaits::cleanupTestCase()
+{
+    X.reset();
+}
 
 bool TestCloseWaits::startGame(GameFolder& folder, GameProcess& game)
 {
@@ -93,8 +96,9 @@ void TestCloseWaits::closingDuringAWaitEndsTheGame()
     GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
     QVERIFY(folder.removeMaps());
     folder.remove(QStringLiteral("scores.dat"));
-    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"),
-                            wait == QLatin1String("restarted round") ? TestMaps::WallAboveStartMap() : TestMaps::ThreeAppleMap()));
+    QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), wait == QLatin1String("restarted round")
+                                                            ? TestMaps::WallAboveStartMap()
+                                                            : TestMaps::ThreeAppleMap()));
     if (wait == QLatin1String("next level"))
         QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), TestMaps::ThreeAppleMap()));
     GameProcess game(*X, folder.executable());

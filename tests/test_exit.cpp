@@ -31,7 +31,7 @@ struct EndSnapshot {
 
 // Replaces the real ending while alive.
 class CatchEnd {
-public:
+  public:
     explicit CatchEnd(WindowFixture& f)
     {
         platform::SetEndProgramHandler([this, &f](int status) {
@@ -51,7 +51,7 @@ public:
 class TestExit : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void exitMidGameEndsAtOnceWithStatusZero();
     void realProgramEndsOnCtrlQ_data();
     void realProgramEndsOnCtrlQ();

@@ -34,8 +34,7 @@ QByteArray Junk(int size, quint32 seed)
 }
 
 // Bytes of a string literal, inner zero bytes included.
-template <std::size_t N>
-QByteArray Bytes(const char (&literal)[N])
+template <std::size_t N> QByteArray Bytes(const char (&literal)[N])
 {
     return QByteArray(literal, static_cast<qsizetype>(N - 1));
 }
@@ -56,7 +55,7 @@ bool GiveTo(const passwd& user, const QString& path)
 class TestFaults : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase();
 
@@ -68,7 +67,7 @@ private slots:
     void damagedScoreFileStillOpensTheHallOfFame_data();
     void damagedScoreFileStillOpensTheHallOfFame();
 
-private:
+  private:
     std::unique_ptr<X11Session> X;
 };
 
@@ -79,16 +78,23 @@ void TestFaults::initTestCase()
         QSKIP(qPrintable(why));
 }
 
-void TestFaults::cleanupTestCase() { X.reset(); }
+void TestFaults::cleanupTestCase()
+{
+    X.reset();
+}
 
 void TestFaults::unreadableFirstMapEndsWithAClearMessage_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no map1.dat") << "missing" << "map1.dat\": file not found.";
-    QTest::newRow("map1.dat of 10 lines") << "10 lines" << "map1.dat\": input past end of file (line 11 of 30";
-    QTest::newRow("empty map1.dat") << "empty" << "map1.dat\": input past end of file (line 1 of 30";
-    QTest::newRow("map1.dat is a folder") << "folder" << "map1.dat\": file not found.";
+    QTest::newRow("no map1.dat") << "missing"
+                                 << "map1.dat\": file not found.";
+    QTest::newRow("map1.dat of 10 lines") << "10 lines"
+                                          << "map1.dat\": input past end of file (line 11 of 30";
+    QTest::newRow("empty map1.dat") << "empty"
+                                    << "map1.dat\": input past end of file (line 1 of 30";
+    QTest::newRow("map1.dat is a folder") << "folder"
+                                          << "map1.dat\": file not found.";
 }
 
 // A first map that cannot be read stops the program at New Game: the message

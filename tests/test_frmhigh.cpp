@@ -18,10 +18,16 @@ using ModHigh::HighScores;
 namespace {
 
 // A file of one entry only: a table the game saved back would be longer.
-QByteArray OneEntryFile(const QByteArray& name, int score) { return NameRecord(name) + ScoreRecord(score); }
+QByteArray OneEntryFile(const QByteArray& name, int score)
+{
+    return NameRecord(name) + ScoreRecord(score);
+}
 
 // Lets Qt finish deleting a window that closed itself.
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void FlushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // Opens the window and hands it back.
 FrmHigh* Open()
@@ -35,7 +41,7 @@ FrmHigh* Open()
 class TestFrmHigh : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -59,11 +65,14 @@ private slots:
     void typedTextIsNeverReadBack();
     void openWindowKeepsOldRowsDuringTopScore();
 
-private:
+  private:
     std::unique_ptr<ScoreFolder> folder;
 };
 
-void TestFrmHigh::init() { folder = std::make_unique<ScoreFolder>(); }
+void TestFrmHigh::init()
+{
+    folder = std::make_unique<ScoreFolder>();
+}
 
 void TestFrmHigh::cleanup()
 {

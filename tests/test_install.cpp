@@ -24,7 +24,10 @@
 namespace {
 
 // The build tree the tests belong to: the one holding the game folder.
-QString BuildDir() { return QFileInfo(QStringLiteral(SNAKE_GAME_DIR)).absolutePath(); }
+QString BuildDir()
+{
+    return QFileInfo(QStringLiteral(SNAKE_GAME_DIR)).absolutePath();
+}
 
 // stdout and stderr together, a minute at most; without DESTDIR, so that an
 // install lands exactly under the prefix.
@@ -51,7 +54,7 @@ QByteArray Bytes(const QString& path)
 class TestInstall : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void installLaysOutTheGameFolder();
     void launcherIsARelativeSymlinkToTheGame();
@@ -63,7 +66,7 @@ private slots:
     void launcherPlaysAGameAndExitsCleanly();
     void readOnlyInstallKeepsScoresForEachUser();
 
-private:
+  private:
     QTemporaryDir Prefix;
     QString GameDir;
 };
@@ -220,10 +223,14 @@ void TestInstall::helpAndVersionNeedNoWindow_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("printed");
-    QTest::newRow("--help") << "--help" << "snake-game [options]";
-    QTest::newRow("-h") << "-h" << "-v, --version";
-    QTest::newRow("--version") << "--version" << "snake-game 1.0\n";
-    QTest::newRow("-v") << "-v" << "snake-game 1.0\n";
+    QTest::newRow("--help") << "--help"
+                            << "snake-game [options]";
+    QTest::newRow("-h") << "-h"
+                        << "-v, --version";
+    QTest::newRow("--version") << "--version"
+                               << "snake-game 1.0\n";
+    QTest::newRow("-v") << "-v"
+                        << "snake-game 1.0\n";
 }
 
 // With no display at all (a window would fail at once), --help and

@@ -15,11 +15,10 @@
 #include <cstdlib>
 #include <memory>
 
-
 class TestKeyboard : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void keysReachTheRightSnake_data();
     void keysReachTheRightSnake();
     void keysIgnoredWhilePausedOrBetweenGames_data();
@@ -365,8 +364,8 @@ void TestKeyboard::openMenuStopsTheGameUntilItCloses()
 void TestKeyboard::nonLatinLayoutsSteerByKeyPlace_data()
 {
     QTest::addColumn<int>("players");
-    QTest::addColumn<int>("key");       // what Qt reports the layout typed
-    QTest::addColumn<int>("scanCode");  // xkb key code of the key's place
+    QTest::addColumn<int>("key");      // what Qt reports the layout typed
+    QTest::addColumn<int>("scanCode"); // xkb key code of the key's place
     QTest::addColumn<int>("dir1");
     QTest::addColumn<int>("dir2");
     QTest::newRow("ru: Cyrillic_tse in the W place") << 2 << 0x0426 << 25 << 0 << -2;

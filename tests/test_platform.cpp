@@ -5,8 +5,8 @@
 #include "platform/Fatal.h"
 #include "platform/Files.h"
 #include "platform/Int16.h"
-#include "platform/Random.h"
 #include "platform/KeyPlaces.h"
+#include "platform/Random.h"
 #include "platform/Ticks.h"
 #include "platform/WindowSystem.h"
 
@@ -214,12 +214,30 @@ void TestPlatform::waylandDesktopsGetX11WhereOffered_data()
     QTest::addColumn<QString>("display");
     QTest::addColumn<QString>("userChoice");
     QTest::addColumn<QString>("chosen");
-    QTest::newRow("Wayland with XWayland") << "wayland-0" << ":0" << "" << "xcb";
-    QTest::newRow("Wayland without XWayland") << "wayland-0" << "" << "" << "";
-    QTest::newRow("X11 only") << "" << ":0" << "" << "";
-    QTest::newRow("user chose wayland") << "wayland-0" << ":0" << "wayland" << "";
-    QTest::newRow("user chose xcb") << "wayland-0" << ":0" << "xcb" << "";
-    QTest::newRow("nothing") << "" << "" << "" << "";
+    QTest::newRow("Wayland with XWayland") << "wayland-0"
+                                           << ":0"
+                                           << ""
+                                           << "xcb";
+    QTest::newRow("Wayland without XWayland") << "wayland-0"
+                                              << ""
+                                              << ""
+                                              << "";
+    QTest::newRow("X11 only") << ""
+                              << ":0"
+                              << ""
+                              << "";
+    QTest::newRow("user chose wayland") << "wayland-0"
+                                        << ":0"
+                                        << "wayland"
+                                        << "";
+    QTest::newRow("user chose xcb") << "wayland-0"
+                                    << ":0"
+                                    << "xcb"
+                                    << "";
+    QTest::newRow("nothing") << ""
+                             << ""
+                             << ""
+                             << "";
 }
 
 // Under Wayland with XWayland the game asks for X11; otherwise, and always

@@ -2,9 +2,9 @@
 // is missing, short, longer, damaged or cannot be used.
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
-#include "scores/ScoreFile.h"
 #include "scores/Cp1252.h"
 #include "scores/ModHigh.h"
+#include "scores/ScoreFile.h"
 #include "support/ScoreFiles.h"
 
 #include <QDir>
@@ -66,7 +66,7 @@ void FillTable(const std::string& name, int firstScore)
 class TestScoresFile : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     // --- Windows-1252 ---
     void everyByteSurvivesReadAndWrite();
     void charactersAreStoredInWindows1252_data();
@@ -285,17 +285,24 @@ void TestScoresFile::saveKeepsBytesBeyondTheTable()
 void TestScoresFile::tableIsKeptWhereTheGameMayWrite_data()
 {
     QTest::addColumn<bool>("folderWritable");
-    QTest::addColumn<int>("fileMode"); // of the game folder's scores.dat; 0: none
-    QTest::addColumn<bool>("userCopy"); // the player already has a table
+    QTest::addColumn<int>("fileMode");       // of the game folder's scores.dat; 0: none
+    QTest::addColumn<bool>("userCopy");      // the player already has a table
     QTest::addColumn<QString>("loadedFrom"); // game, user or empty
     QTest::addColumn<QString>("savedTo");    // game (replaced), in place, or user
-    QTest::newRow("writable folder, no file: made there") << true << 0 << false << "empty" << "game";
-    QTest::newRow("writable folder and file") << true << 0644 << true << "game" << "game";
-    QTest::newRow("read-only folder, no file: the player's copy") << false << 0 << false << "empty" << "user";
-    QTest::newRow("read-only folder and file: a seed") << false << 0444 << false << "game" << "user";
-    QTest::newRow("read-only file in a writable folder: a seed") << true << 0444 << false << "game" << "user";
-    QTest::newRow("the player's copy wins over the seed") << false << 0444 << true << "user" << "user";
-    QTest::newRow("writable file in a read-only folder: in place") << false << 0666 << true << "game" << "in place";
+    QTest::newRow("writable folder, no file: made there") << true << 0 << false << "empty"
+                                                          << "game";
+    QTest::newRow("writable folder and file") << true << 0644 << true << "game"
+                                              << "game";
+    QTest::newRow("read-only folder, no file: the player's copy") << false << 0 << false << "empty"
+                                                                  << "user";
+    QTest::newRow("read-only folder and file: a seed") << false << 0444 << false << "game"
+                                                       << "user";
+    QTest::newRow("read-only file in a writable folder: a seed") << true << 0444 << false << "game"
+                                                                 << "user";
+    QTest::newRow("the player's copy wins over the seed") << false << 0444 << true << "user"
+                                                          << "user";
+    QTest::newRow("writable file in a read-only folder: in place") << false << 0666 << true << "game"
+                                                                   << "in place";
 }
 
 // Where scores.dat is read and saved: the game folder's when the game may
@@ -330,10 +337,10 @@ void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
     FillTable("old", 50);
     ModHigh::LoadScores();
     const QStringList loaded = loadedFrom == "game" ? TenEntryRows()
-                               : loadedFrom == "user" ? Rows({"user0=500", "user1=499", "user2=498", "user3=497",
-                                                             "user4=496", "user5=495", "user6=494", "user7=493",
-                                                             "user8=492", "user9=491"})
-                                                      : Rows({});
+                               : loadedFrom == "user"
+                                   ? Rows({"user0=500", "user1=499", "user2=498", "user3=497", "user4=496", "user5=495",
+                                           "user6=494", "user7=493", "user8=492", "user9=491"})
+                                   : Rows({});
     QCOMPARE(TableRows(), loaded);
 
     FillTable("new", 200);

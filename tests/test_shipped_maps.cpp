@@ -114,7 +114,7 @@ int CountReachableSquares()
 class TestShippedMaps : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase();
 

@@ -1,6 +1,6 @@
 // The shipped wave files and the real SDL2_mixer player (dummy audio driver).
-#include "support/RecordingSound.h"
 #include "platform/Sound.h"
+#include "support/RecordingSound.h"
 
 #include <SDL_mixer.h>
 
@@ -93,8 +93,14 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-QString SourceSound(const QString& name) { return QStringLiteral(SNAKE_SOURCE_DIR "/data/sounds/") + name; }
-QString GameSound(const QString& name) { return QStringLiteral(SNAKE_GAME_DIR "/sounds/") + name; }
+QString SourceSound(const QString& name)
+{
+    return QStringLiteral(SNAKE_SOURCE_DIR "/data/sounds/") + name;
+}
+QString GameSound(const QString& name)
+{
+    return QStringLiteral(SNAKE_GAME_DIR "/sounds/") + name;
+}
 
 void AddShippedRows()
 {
@@ -127,7 +133,7 @@ class TestSound : public QObject {
 
     std::string tmpPath(const char* name) const { return tmp.filePath(QLatin1String(name)).toStdString(); }
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase() { platform::ShutdownSound(); }
 

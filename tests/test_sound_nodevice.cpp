@@ -12,7 +12,7 @@ class TestSoundNoDevice : public QObject {
 
     const std::string shipped = SNAKE_SOURCE_DIR "/data/sounds/apple.wav";
 
-private slots:
+  private slots:
     // Must run before the first sound of this process: SDL reads the driver
     // name when audio is first opened.
     void initTestCase()

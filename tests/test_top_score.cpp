@@ -39,7 +39,7 @@ void WhenModalDialogOpens(std::function<void(QInputDialog*)> answer)
 class TestTopScore : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -54,7 +54,7 @@ private slots:
     void realPromptAsksForTheName();
     void realPromptCancelledDiscardsTheScore();
 
-private:
+  private:
     std::unique_ptr<ScoreFolder> folder;
 };
 
@@ -65,7 +65,10 @@ void TestTopScore::init()
     ModHigh::LoadScores();
 }
 
-void TestTopScore::cleanup() { folder.reset(); }
+void TestTopScore::cleanup()
+{
+    folder.reset();
+}
 
 void TestTopScore::scoreMustBeatTheTenthEntry_data()
 {
@@ -97,10 +100,9 @@ void TestTopScore::newEntryGoesToItsPlace_data()
     QTest::newRow("beating only entry 9 replaces it")
         << table << 6 << 9 << QList<int>{90, 80, 70, 60, 50, 40, 30, 20, 10, 6};
     QTest::newRow("equal to several goes above them all")
-        << QList<int>{50, 30, 30, 30, 20, 10, 0, 0, 0, 0} << 30 << 1
-        << QList<int>{50, 30, 30, 30, 30, 20, 10, 0, 0, 0};
-    QTest::newRow("negative table")
-        << QList<int>(10, -5) << -4 << 0 << QList<int>{-4, -5, -5, -5, -5, -5, -5, -5, -5, -5};
+        << QList<int>{50, 30, 30, 30, 20, 10, 0, 0, 0, 0} << 30 << 1 << QList<int>{50, 30, 30, 30, 30, 20, 10, 0, 0, 0};
+    QTest::newRow("negative table") << QList<int>(10, -5) << -4 << 0
+                                    << QList<int>{-4, -5, -5, -5, -5, -5, -5, -5, -5, -5};
 }
 
 // The new entry takes the first row it is >= to; the rows below move down.
@@ -118,9 +120,7 @@ void TestTopScore::newEntryGoesToItsPlace()
 
     QCOMPARE(prompt.asked, 1);
     for (int i = 0; i < 10; ++i) {
-        const std::string name = i < row ? "R" + std::to_string(i)
-                                 : i == row ? "New"
-                                            : "R" + std::to_string(i - 1);
+        const std::string name = i < row ? "R" + std::to_string(i) : i == row ? "New" : "R" + std::to_string(i - 1);
         QCOMPARE(HighScores[i].Name, name);
         QCOMPARE(HighScores[i].Score, after[i]);
     }
@@ -159,11 +159,18 @@ void TestTopScore::nameIsKeptAsTypedUpTo126Characters_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("blanks only") << "   " << "   " << QByteArray("   ");
-    QTest::newRow("not trimmed") << "  Ann  " << "  Ann  " << QByteArray("  Ann  ");
-    QTest::newRow("outside the code page") << "Ω" << "?" << QByteArray("?");
-    QTest::newRow("one letter outside") << "Łukasz" << "?ukasz" << QByteArray("?ukasz");
-    QTest::newRow("inside the code page") << "Zoë €5" << "Zoë €5" << QByteArray("Zo\xEB \x80" "5");
+    QTest::newRow("blanks only") << "   "
+                                 << "   " << QByteArray("   ");
+    QTest::newRow("not trimmed") << "  Ann  "
+                                 << "  Ann  " << QByteArray("  Ann  ");
+    QTest::newRow("outside the code page") << "Ω"
+                                           << "?" << QByteArray("?");
+    QTest::newRow("one letter outside") << "Łukasz"
+                                        << "?ukasz" << QByteArray("?ukasz");
+    QTest::newRow("inside the code page") << "Zoë €5"
+                                          << "Zoë €5"
+                                          << QByteArray("Zo\xEB \x80"
+                                                        "5");
     QTest::newRow("126 ascii stays whole") << QString(126, 'a') << QString(126, 'a') << QByteArray(126, 'a');
     QTest::newRow("200 ascii") << QString(200, 'a') << QString(126, 'a') << QByteArray(126, 'a');
     QTest::newRow("200 two-byte characters")

@@ -49,7 +49,7 @@ void LeaveOneApple(int x, int y)
 class TestWindowGame : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void onePlayerGameWritesPlayerOneLabelsOnly();
     void twoPlayerGameShowsBothRowsAt388();
     void fastestTakesEffectFromTheNextPass();
@@ -222,8 +222,7 @@ void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged_data()
     const QRgb red = qRgb(220, 20, 20);
     QTest::newRow("unchanged frame paints nothing") << Fills{} << QRegion();
     QTest::newRow("one pixel repaints its square") << Fills{{{57, 73, 1, 1}, red}} << QRegion(50, 70, 10, 10);
-    QTest::newRow("neighbouring squares form one run") << Fills{{{100, 100, 20, 10}, red}}
-                                                       << QRegion(100, 100, 20, 10);
+    QTest::newRow("neighbouring squares form one run") << Fills{{{100, 100, 20, 10}, red}} << QRegion(100, 100, 20, 10);
     QTest::newRow("a pixel across a square edge") << Fills{{{9, 9, 2, 2}, red}} << QRegion(0, 0, 20, 20);
     QTest::newRow("whole bar with a square beside it")
         << Fills{{{5, 5, 1, 1}, red}, {{300, 0, 30, 300}, qRgb(128, 128, 0)}}
@@ -252,8 +251,8 @@ void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged()
     QCOMPARE(w.Client->LastChange(), painted);
 
     const QPoint origin = w.Client->mapTo(&w, QPoint(0, 0));
-    const QImage shown = w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    const QImage shown =
+        w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.copy(QRect(origin, QSize(330, 300))), frame.image());
 }
 

@@ -40,7 +40,7 @@ QStringList Captions(const QObject* menuObject)
 class TestWindowMenus : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void menusAndStartStateMatchTheDefaultSettings();
     void clientAreaIsFixedAt330By344();
     void controlsSitAtTheirPlaces_data();

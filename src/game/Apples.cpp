@@ -9,7 +9,10 @@
 namespace ModMain {
 namespace {
 
-Int16 randomSquare() { return static_cast<Int16>(std::floor(platform::Rnd() * FieldSize)); }
+Int16 randomSquare()
+{
+    return static_cast<Int16>(std::floor(platform::Rnd() * FieldSize));
+}
 
 void markSnakes(const SnakeList& snakes, std::array<std::array<bool, FieldSize>, FieldSize>& used)
 {

@@ -8,8 +8,14 @@ GameView* current = nullptr;
 
 } // namespace
 
-void SetGameView(GameView* view) { current = view; }
+void SetGameView(GameView* view)
+{
+    current = view;
+}
 
-GameView& View() { return current ? *current : quietView; }
+GameView& View()
+{
+    return current ? *current : quietView;
+}
 
 } // namespace ModMain

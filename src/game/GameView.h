@@ -12,7 +12,7 @@ namespace ModMain {
 enum class StatusLabel { Apple, Score1, Lives1, Score2, Lives2 };
 
 class GameView {
-public:
+  public:
     virtual ~GameView() = default;
     virtual void SetLabelText(StatusLabel label, const std::string& text) = 0;
     // The message label over the playfield ("Paused", "Game Over", ...).
@@ -37,7 +37,7 @@ public:
 
 // A view that ignores everything; a subclass overrides what it watches.
 class QuietView : public GameView {
-public:
+  public:
     void SetLabelText(StatusLabel, const std::string&) override {}
     void SetMessageCaption(const std::string&) override {}
     void SetMessageVisible(bool) override {}

@@ -36,7 +36,8 @@ void AppleTimerTick()
 
 void Wait(Int16 milliseconds, bool pumpMessages)
 {
-    const std::uint32_t end = platform::GetTickCount() + static_cast<std::uint32_t>(static_cast<std::int32_t>(milliseconds));
+    const std::uint32_t end =
+        platform::GetTickCount() + static_cast<std::uint32_t>(static_cast<std::int32_t>(milliseconds));
     if (platform::TickReached(platform::GetTickCount(), end))
         return;
     // Blocks until the end time instead of polling the clock.

@@ -33,7 +33,10 @@ bool readLine(std::istream& in, std::string& line)
     return true;
 }
 
-std::string displayPath(const std::string& name) { return platform::AppPath() + "/" + name; }
+std::string displayPath(const std::string& name)
+{
+    return platform::AppPath() + "/" + name;
+}
 
 } // namespace
 
@@ -68,6 +71,9 @@ int ReadMapRows(std::istream& in)
     return FieldSize;
 }
 
-bool MapFileExists(const std::string& name) { return platform::AppFileExists(name); }
+bool MapFileExists(const std::string& name)
+{
+    return platform::AppFileExists(name);
+}
 
 } // namespace ModMain

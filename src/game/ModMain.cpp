@@ -45,7 +45,10 @@ void SetDefaultSettings()
     SoundOn = true;
 }
 
-bool TwoPlayerGame() { return Snakes.size() == 2; }
+bool TwoPlayerGame()
+{
+    return Snakes.size() == 2;
+}
 
 bool GameIsOver()
 {

@@ -24,8 +24,7 @@ std::uint32_t InternAtom(xcb_connection_t* c, const char* name)
 namespace platform {
 
 CloseRequestFilter::CloseRequestFilter(const QWidget& window, std::function<void()> onClose)
-    : Window(window)
-    , OnClose(std::move(onClose))
+    : Window(window), OnClose(std::move(onClose))
 {
     // Only the xcb platform talks to an X server of its own; others (the
     // offscreen one too) may still offer an X11 interface without one.

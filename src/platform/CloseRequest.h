@@ -12,7 +12,7 @@ class QWidget;
 namespace platform {
 
 class CloseRequestFilter final : public QAbstractNativeEventFilter {
-public:
+  public:
     // Calls `onClose` for a close request to `window` while a modal dialog
     // blocks it. Does nothing on platforms other than X11.
     CloseRequestFilter(const QWidget& window, std::function<void()> onClose);
@@ -22,7 +22,7 @@ public:
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-private:
+  private:
     const QWidget& Window;
     std::function<void()> OnClose;
     std::uint32_t Protocols = 0;

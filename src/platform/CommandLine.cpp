@@ -21,11 +21,11 @@ std::optional<int> HandleCommandLine(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "A classic snake arcade game. F2 starts a game; steer with the arrow keys\n"
-        "(player two: W A S D). The ten best one-player scores are kept in\n"
-        "scores.dat beside the game, or in ~/.local/share/snake-game/ when the\n"
-        "game's folder is read-only."));
+    parser.setApplicationDescription(
+        QStringLiteral("A classic snake arcade game. F2 starts a game; steer with the arrow keys\n"
+                       "(player two: W A S D). The ten best one-player scores are kept in\n"
+                       "scores.dat beside the game, or in ~/.local/share/snake-game/ when the\n"
+                       "game's folder is read-only."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     // Unknown options may be Qt's own (-platform, -style): the application takes them.

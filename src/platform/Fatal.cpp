@@ -17,7 +17,10 @@ FatalHandler& handler()
 
 } // namespace
 
-void SetFatalHandler(FatalHandler h) { handler() = std::move(h); }
+void SetFatalHandler(FatalHandler h)
+{
+    handler() = std::move(h);
+}
 
 void FatalError(const std::string& message)
 {
@@ -30,6 +33,9 @@ void FatalError(const std::string& message)
     std::_Exit(EXIT_FAILURE);
 }
 
-void OverflowError() { FatalError("Overflow: a game number left the range -32768 to 32767."); }
+void OverflowError()
+{
+    FatalError("Overflow: a game number left the range -32768 to 32767.");
+}
 
 } // namespace platform

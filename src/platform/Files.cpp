@@ -24,7 +24,10 @@ std::string executableFolder()
     return dir.toStdString();
 }
 
-bool isOrdinaryFile(const QFileInfo& info) { return info.isFile() && !info.isHidden(); }
+bool isOrdinaryFile(const QFileInfo& info)
+{
+    return info.isFile() && !info.isHidden();
+}
 
 } // namespace
 
@@ -36,7 +39,10 @@ const std::string& AppPath()
     return real;
 }
 
-void SetAppPath(const std::string& folder) { overridePath() = folder; }
+void SetAppPath(const std::string& folder)
+{
+    overridePath() = folder;
+}
 
 std::optional<std::string> FindFile(const std::string& folder, const std::string& name)
 {
@@ -54,8 +60,14 @@ std::optional<std::string> FindFile(const std::string& folder, const std::string
     return std::nullopt;
 }
 
-std::optional<std::string> FindAppFile(const std::string& name) { return FindFile(AppPath(), name); }
+std::optional<std::string> FindAppFile(const std::string& name)
+{
+    return FindFile(AppPath(), name);
+}
 
-bool AppFileExists(const std::string& name) { return FindAppFile(name).has_value(); }
+bool AppFileExists(const std::string& name)
+{
+    return FindAppFile(name).has_value();
+}
 
 } // namespace platform

@@ -16,6 +16,9 @@ constexpr Int16 ToInt16Checked(long long value)
     return static_cast<Int16>(value);
 }
 
-constexpr Int16 Add16(Int16 a, long long b) { return ToInt16Checked(static_cast<long long>(a) + b); }
+constexpr Int16 Add16(Int16 a, long long b)
+{
+    return ToInt16Checked(static_cast<long long>(a) + b);
+}
 
 } // namespace platform

@@ -22,7 +22,10 @@ std::string& overrideUserPath()
     return path;
 }
 
-bool OwnedByUs(const QFileInfo& info) { return info.ownerId() == ::geteuid() && info.groupId() == ::getegid(); }
+bool OwnedByUs(const QFileInfo& info)
+{
+    return info.ownerId() == ::geteuid() && info.groupId() == ::getegid();
+}
 
 // access() says yes to root everywhere; the owner's write bit still counts,
 // so a folder or file the owner protected stays protected.
@@ -41,9 +44,15 @@ std::string UserFile(const std::string& name)
     return FindFile(folder, name).value_or(folder + "/" + name);
 }
 
-std::string Text(const QString& s) { return s.toStdString(); }
+std::string Text(const QString& s)
+{
+    return s.toStdString();
+}
 
-FileError SaveError(const QString& reason) { return {"cannot be saved", Text(reason)}; }
+FileError SaveError(const QString& reason)
+{
+    return {"cannot be saved", Text(reason)};
+}
 
 std::optional<FileError> WriteInPlace(const QString& path, QByteArrayView head)
 {
@@ -54,10 +63,9 @@ std::optional<FileError> WriteInPlace(const QString& path, QByteArrayView head)
         return SaveError(file.errorString());
     const qint64 written = file.write(head.data(), head.size());
     if (written != head.size()) {
-        return SaveError(written < 0 ? file.errorString()
-                                     : QStringLiteral("only %1 of %2 bytes could be written")
-                                           .arg(written)
-                                           .arg(head.size()));
+        return SaveError(written < 0
+                             ? file.errorString()
+                             : QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(head.size()));
     }
     if (::fsync(file.handle()) != 0)
         return SaveError(QString::fromLocal8Bit(std::strerror(errno)));
@@ -89,10 +97,9 @@ std::optional<FileError> Replace(const QString& path, QByteArrayView head)
         return SaveError(file.errorString());
     const qint64 written = file.write(bytes);
     if (written != bytes.size()) {
-        return SaveError(written < 0 ? file.errorString()
-                                     : QStringLiteral("only %1 of %2 bytes could be written")
-                                           .arg(written)
-                                           .arg(bytes.size()));
+        return SaveError(written < 0
+                             ? file.errorString()
+                             : QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(bytes.size()));
     }
     if (!file.commit())
         return SaveError(file.errorString());
@@ -108,7 +115,10 @@ std::string UserDataPath()
     return Text(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
-void SetUserDataPath(const std::string& folder) { overrideUserPath() = folder; }
+void SetUserDataPath(const std::string& folder)
+{
+    overrideUserPath() = folder;
+}
 
 KeptFile LocateKeptFile(const std::string& name)
 {

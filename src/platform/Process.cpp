@@ -14,7 +14,10 @@ EndProgramHandler& handler()
 
 } // namespace
 
-void SetEndProgramHandler(EndProgramHandler h) { handler() = std::move(h); }
+void SetEndProgramHandler(EndProgramHandler h)
+{
+    handler() = std::move(h);
+}
 
 void EndProgram(int status)
 {

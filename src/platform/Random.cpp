@@ -55,7 +55,10 @@ double SecondsSinceMidnight()
     return CurrentTimeSource().secondsSinceMidnight();
 }
 
-void RandomizeFromClock() { Randomize(SecondsSinceMidnight()); }
+void RandomizeFromClock()
+{
+    Randomize(SecondsSinceMidnight());
+}
 
 void SeedRandom(std::uint64_t seed)
 {
@@ -70,6 +73,9 @@ void ScriptRandom(std::vector<double> fractions)
     draws = 0;
 }
 
-std::uint64_t RandomDrawCount() { return draws; }
+std::uint64_t RandomDrawCount()
+{
+    return draws;
+}
 
 } // namespace platform

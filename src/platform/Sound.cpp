@@ -38,7 +38,7 @@ void MuteAlsaErrors()
 // is installed, so a chunk is only ever freed here, after its channel has
 // been halted under the audio lock.
 class MixerPlayer final : public SoundPlayer {
-public:
+  public:
     MixerPlayer() = default;
     MixerPlayer(const MixerPlayer&) = delete;
     MixerPlayer& operator=(const MixerPlayer&) = delete;
@@ -94,7 +94,7 @@ public:
         return d;
     }
 
-private:
+  private:
     enum class State { Untried, Open, Failed };
 
     bool ensureOpen()
@@ -138,7 +138,10 @@ SoundPlayer* installedPlayer = nullptr;
 
 } // namespace
 
-void SetSoundPlayer(SoundPlayer* player) { installedPlayer = player; }
+void SetSoundPlayer(SoundPlayer* player)
+{
+    installedPlayer = player;
+}
 
 void PlayWaveAsync(const std::string& path)
 {
@@ -148,10 +151,19 @@ void PlayWaveAsync(const std::string& path)
         realPlayer().playAsync(path);
 }
 
-void ShutdownSound() { realPlayer().stop(); }
+void ShutdownSound()
+{
+    realPlayer().stop();
+}
 
-void ResetSound() { realPlayer().reset(); }
+void ResetSound()
+{
+    realPlayer().reset();
+}
 
-SoundDiagnostics GetSoundDiagnostics() { return realPlayer().diagnostics(); }
+SoundDiagnostics GetSoundDiagnostics()
+{
+    return realPlayer().diagnostics();
+}
 
 } // namespace platform

@@ -7,7 +7,7 @@ namespace platform {
 // Where PlayWaveAsync sends its paths. Tests install a recorder instead of
 // the real audio output.
 class SoundPlayer {
-public:
+  public:
     virtual ~SoundPlayer() = default;
     virtual void playAsync(const std::string& path) = 0;
 };

@@ -34,9 +34,15 @@ Surface::Surface(Surface&&) noexcept = default;
 Surface& Surface::operator=(Surface&&) noexcept = default;
 Surface::~Surface() = default;
 
-int Surface::width() const { return image_->width(); }
+int Surface::width() const
+{
+    return image_->width();
+}
 
-int Surface::height() const { return image_->height(); }
+int Surface::height() const
+{
+    return image_->height();
+}
 
 Surface Surface::Load(const std::string& file, int width, int height)
 {

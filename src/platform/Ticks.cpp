@@ -17,12 +17,11 @@ namespace {
 // Qt's event loop and a monotonic clock. Waits block in the kernel instead of
 // spinning, so a running game costs next to no CPU.
 class RealTime final : public TimeSource {
-public:
+  public:
     std::uint32_t ticks() override
     {
         const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-        return static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+        return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
     }
 
     void processEvents() override
@@ -68,7 +67,7 @@ public:
 
     double secondsSinceMidnight() override { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
 
-private:
+  private:
     struct Waiter {
         Waiter()
         {
@@ -149,9 +148,15 @@ void WaitOutHold()
 
 } // namespace
 
-void SetTimeSource(TimeSource* source) { current = source; }
+void SetTimeSource(TimeSource* source)
+{
+    current = source;
+}
 
-TimeSource& CurrentTimeSource() { return current ? *current : realTime(); }
+TimeSource& CurrentTimeSource()
+{
+    return current ? *current : realTime();
+}
 
 std::uint32_t GetTickCount()
 {

@@ -10,7 +10,7 @@ namespace platform {
 // What the game needs from time and the window system. The real one runs on
 // a monotonic clock and Qt's event loop; tests install their own.
 class TimeSource {
-public:
+  public:
     virtual ~TimeSource() = default;
     // Milliseconds from a fixed start, 32 bits, wrapping.
     virtual std::uint32_t ticks() = 0;

@@ -36,15 +36,13 @@ platform::Surface& BackBuffer()
 
 const platform::Surface& PicMap()
 {
-    static const platform::Surface surface =
-        platform::Surface::Load(":/assets/tiles.png", StripWidth, StripHeight);
+    static const platform::Surface surface = platform::Surface::Load(":/assets/tiles.png", StripWidth, StripHeight);
     return surface;
 }
 
 const platform::Surface& Picture1()
 {
-    static const platform::Surface surface =
-        platform::Surface::Load(":/assets/sprites.png", SheetWidth, SheetHeight);
+    static const platform::Surface surface = platform::Surface::Load(":/assets/sprites.png", SheetWidth, SheetHeight);
     return surface;
 }
 

@@ -13,10 +13,9 @@ namespace {
 
 // 0x80..0x9F. Zero marks a byte the code page leaves undefined.
 constexpr std::array<char32_t, 32> HighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 } // namespace
@@ -46,8 +45,7 @@ char Cp1252FromCodePoint(char32_t codePoint)
 
 std::string Utf8ToCp1252(std::string_view utf8)
 {
-    const QList<uint> codePoints =
-        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUcs4();
+    const QList<uint> codePoints = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUcs4();
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(codePoints.size()));
     for (const uint codePoint : codePoints)
@@ -61,8 +59,7 @@ std::string Cp1252ToUtf8(std::string_view bytes)
     codePoints.reserve(bytes.size());
     for (const char byte : bytes)
         codePoints.push_back(Cp1252ToCodePoint(static_cast<unsigned char>(byte)));
-    return QString::fromUcs4(codePoints.data(), static_cast<qsizetype>(codePoints.size()))
-        .toStdString();
+    return QString::fromUcs4(codePoints.data(), static_cast<qsizetype>(codePoints.size())).toStdString();
 }
 
 } // namespace ModHigh

@@ -40,11 +40,9 @@ QLabel* HeadingLabel(const char* text, QRect geometry, QWidget* parent)
 } // namespace
 
 FrmHigh::FrmHigh(QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , Label1(HeadingLabel("Name", QRect(16, 8, 137, 17), this))
-    , Label2(HeadingLabel("Score", QRect(232, 8, 81, 17), this))
-    , Label3(new QLabel(this))
-    , CmdOk(new QPushButton(QStringLiteral("Ok"), this))
+    : QWidget(parent, Qt::Window), Label1(HeadingLabel("Name", QRect(16, 8, 137, 17), this)),
+      Label2(HeadingLabel("Score", QRect(232, 8, 81, 17), this)), Label3(new QLabel(this)),
+      CmdOk(new QPushButton(QStringLiteral("Ok"), this))
 {
     setWindowTitle(QStringLiteral("Hall of Fame!"));
     setFixedSize(305, 395);
@@ -66,16 +64,15 @@ FrmHigh::FrmHigh(QWidget* parent)
     Label3->setPalette(Colours(palette(), QColor(0, 128, 0), palette().color(QPalette::HighlightedText)));
     Label3->setAutoFillBackground(true);
     QFont small;
-    small.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                       QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+    small.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                       QStringLiteral("DejaVu Sans")});
     small.setPointSizeF(9);
     Label3->setFont(small);
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label3->setMargin(4);
-    Label3->setText(QStringLiteral(
-        "Enjoyed the game? Pass it on to your friends and see whether any of them "
-        "can knock you off this table.\nThere is always room at the top: have another go!"));
+    Label3->setText(QStringLiteral("Enjoyed the game? Pass it on to your friends and see whether any of them "
+                                   "can knock you off this table.\nThere is always room at the top: have another go!"));
 
     // Names first, then scores, then the button.
     QWidget* previous = TxtName[0];
@@ -104,7 +101,10 @@ void FrmHigh::Form_Load()
     show();
 }
 
-void FrmHigh::CmdOk_Click() { close(); }
+void FrmHigh::CmdOk_Click()
+{
+    close();
+}
 
 void FrmHigh::closeEvent(QCloseEvent* event)
 {
@@ -123,12 +123,15 @@ void OpenHallOfFame()
     form->setAttribute(Qt::WA_QuitOnClose, false);
     Current = form.release(); // Qt deletes it when it closes
     if (QCoreApplication::instance())
-        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
-                         Current.data(), &CloseHallOfFame);
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, Current.data(),
+                         &CloseHallOfFame);
     Current->Form_Load();
 }
 
-FrmHigh* HallOfFame() { return Current.data(); }
+FrmHigh* HallOfFame()
+{
+    return Current.data();
+}
 
 void CloseHallOfFame()
 {

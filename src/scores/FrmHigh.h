@@ -11,7 +11,7 @@ class QPushButton;
 class FrmHigh final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // Builds the window hidden; Form_Load fills and shows it.
     explicit FrmHigh(QWidget* parent = nullptr);
 
@@ -27,7 +27,7 @@ public:
     std::array<QLineEdit*, 10> TxtScore{}; // scores beside them
     QPushButton* const CmdOk;              // closes the window
 
-protected:
+  protected:
     // The close box unloads the window like Ok.
     void closeEvent(QCloseEvent* event) override;
 };

@@ -32,8 +32,8 @@ void ShowError(const std::string& message)
 // One message per failure: what could not be done to which file, and why.
 void Report(const QString& path, const char* failure, const QString& reason)
 {
-    const QString message = QStringLiteral("The high score file \"%1\" %2: %3.")
-                                .arg(path, QString::fromLatin1(failure), reason);
+    const QString message =
+        QStringLiteral("The high score file \"%1\" %2: %3.").arg(path, QString::fromLatin1(failure), reason);
     if (Reporter)
         Reporter(message.toStdString());
     else
@@ -54,11 +54,20 @@ void ResetState()
     Reporter = {};
 }
 
-std::string ScoreFilePath() { return platform::LocateKeptFile(FileName).Path; }
+std::string ScoreFilePath()
+{
+    return platform::LocateKeptFile(FileName).Path;
+}
 
-void SetErrorReporter(ErrorReporter reporter) { Reporter = std::move(reporter); }
+void SetErrorReporter(ErrorReporter reporter)
+{
+    Reporter = std::move(reporter);
+}
 
-bool IsTopScore(platform::Int16 score) { return score > HighScores[9].Score; }
+bool IsTopScore(platform::Int16 score)
+{
+    return score > HighScores[9].Score;
+}
 
 void LoadScores()
 {
@@ -108,8 +117,7 @@ void SaveScores()
 void AddTopScore(platform::Int16 score)
 {
     // Shown from the start as the file will give it back ("?ukasz").
-    const std::string name =
-        Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(ModMain::View().AskTopScoreName())));
+    const std::string name = Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(ModMain::View().AskTopScoreName())));
     if (name.empty())
         return;
 

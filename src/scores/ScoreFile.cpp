@@ -12,8 +12,14 @@ namespace ModHigh {
 
 namespace {
 
-qsizetype NameRecordOffset(std::size_t entry) { return static_cast<qsizetype>(entry) * 2 * RecordBytes; }
-qsizetype ScoreRecordOffset(std::size_t entry) { return NameRecordOffset(entry) + RecordBytes; }
+qsizetype NameRecordOffset(std::size_t entry)
+{
+    return static_cast<qsizetype>(entry) * 2 * RecordBytes;
+}
+qsizetype ScoreRecordOffset(std::size_t entry)
+{
+    return NameRecordOffset(entry) + RecordBytes;
+}
 
 } // namespace
 
@@ -28,8 +34,8 @@ ScoreTable DecodeScoreFile(QByteArrayView fileBytes)
     for (std::size_t i = 0; i < table.size(); ++i) {
         const qsizetype nameAt = NameRecordOffset(i);
         const int length = std::min<int>(qFromLittleEndian<quint16>(data + nameAt), MaxNameLength);
-        table[i].Name = Cp1252ToUtf8(std::string_view(image.constData() + nameAt + 2,
-                                                      static_cast<std::size_t>(length)));
+        table[i].Name =
+            Cp1252ToUtf8(std::string_view(image.constData() + nameAt + 2, static_cast<std::size_t>(length)));
         table[i].Score = qFromLittleEndian<qint16>(data + ScoreRecordOffset(i));
     }
     return table;

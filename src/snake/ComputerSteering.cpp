@@ -7,7 +7,10 @@
 namespace {
 
 // -2 .. 2 with equal chances; 0 keeps the direction.
-platform::Int16 randomDirection() { return static_cast<platform::Int16>(std::floor(platform::Rnd() * 5) - 2); }
+platform::Int16 randomDirection()
+{
+    return static_cast<platform::Int16>(std::floor(platform::Rnd() * 5) - 2);
+}
 
 } // namespace
 

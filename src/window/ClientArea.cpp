@@ -26,14 +26,12 @@ constexpr std::uint64_t BitsBelow(int n)
 // premultiplied values are the same).
 bool OpaqueInto(QImage::Format from, QImage::Format to)
 {
-    return from == QImage::Format_RGB32 &&
-           (to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32);
+    return from == QImage::Format_RGB32 && (to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32);
 }
 
 } // namespace
 
-ClientArea::ClientArea(QWidget* parent)
-    : QWidget(parent)
+ClientArea::ClientArea(QWidget* parent) : QWidget(parent)
 {
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -216,7 +214,8 @@ void ClientArea::CopyRows(QImage& target, const QRect& area, QPoint offset) cons
     uchar* const toBits = target.bits();
     const bool setAlpha = target.format() != Frame.format();
     for (int row = 0; row < to.height(); ++row) {
-        uchar* const d = toBits + (to.y() + row) * target.bytesPerLine() + static_cast<std::size_t>(to.x()) * bytesPerPixel;
+        uchar* const d =
+            toBits + (to.y() + row) * target.bytesPerLine() + static_cast<std::size_t>(to.x()) * bytesPerPixel;
         const uchar* const s = Frame.constScanLine(from.y() + row) + static_cast<std::size_t>(from.x()) * bytesPerPixel;
         if (!setAlpha) {
             std::memcpy(d, s, bytes);

@@ -13,7 +13,7 @@
 class QPainter;
 
 class ClientArea final : public QWidget {
-public:
+  public:
     static constexpr int Width = 330;
     static constexpr int FrameHeight = 300;
     static constexpr int OnePlayerHeight = 344;
@@ -33,10 +33,10 @@ public:
     // The area the last Present painted (empty for an unchanged frame).
     const QRegion& LastChange() const { return Changed; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     // Copies every block of `frame` that differs from Frame into it and
     // collects the blocks, merged into runs, in Changed.
     void CopyChangedBlocks(const QImage& frame, int width, int height);

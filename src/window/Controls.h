@@ -13,8 +13,7 @@ class QWidget;
 namespace Controls {
 
 // Widgets belong to their Qt parent, which deletes them.
-template <typename W, typename... Args>
-W* MakeChild(QWidget& parent, Args&&... args)
+template <typename W, typename... Args> W* MakeChild(QWidget& parent, Args&&... args)
 {
     return std::make_unique<W>(std::forward<Args>(args)..., &parent).release();
 }

@@ -40,23 +40,20 @@ void OnTrigger(QAction* action, std::function<void()> handler)
 } // namespace
 
 FrmMain::FrmMain()
-    : Client(Controls::MakeChild<ClientArea>(*this))
-    , PicStartup(Controls::MakeTitlePicture(*Client))
-    , LblPlayer2(Controls::MakeStatusLabel(*Client, QStringLiteral("Player Two"), {8, 344, 81, 17}))
-    , LblPlayer1(Controls::MakeStatusLabel(*Client, QStringLiteral("Player One"), {8, 304, 81, 17}))
-    , LblLives2(Controls::MakeStatusLabel(*Client, QStringLiteral("Lives : 5"), {160, 368, 105, 17}))
-    , LblLives1(Controls::MakeStatusLabel(*Client, QStringLiteral("Lives : 5"), {160, 328, 105, 17}))
-    , LblScore2(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 368, 129, 17}))
-    , Label1(Controls::MakeMessageLabel(*Client))
-    , LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17}))
-    , LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17}))
-    , Menu(BuildMainMenu(*menuBar()))
-    , MenuKeys(*menuBar())
-    , Pads(std::make_unique<GamepadInput>(Menu))
-    , CloseBox(*this, [this] {
-        Int16 cancel = 0;
-        Form_Unload(cancel);
-    })
+    : Client(Controls::MakeChild<ClientArea>(*this)), PicStartup(Controls::MakeTitlePicture(*Client)),
+      LblPlayer2(Controls::MakeStatusLabel(*Client, QStringLiteral("Player Two"), {8, 344, 81, 17})),
+      LblPlayer1(Controls::MakeStatusLabel(*Client, QStringLiteral("Player One"), {8, 304, 81, 17})),
+      LblLives2(Controls::MakeStatusLabel(*Client, QStringLiteral("Lives : 5"), {160, 368, 105, 17})),
+      LblLives1(Controls::MakeStatusLabel(*Client, QStringLiteral("Lives : 5"), {160, 328, 105, 17})),
+      LblScore2(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 368, 129, 17})),
+      Label1(Controls::MakeMessageLabel(*Client)),
+      LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17})),
+      LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17})),
+      Menu(BuildMainMenu(*menuBar())), MenuKeys(*menuBar()), Pads(std::make_unique<GamepadInput>(Menu)),
+      CloseBox(*this, [this] {
+          Int16 cancel = 0;
+          Form_Unload(cancel);
+      })
 {
     setWindowTitle(QStringLiteral("Snake Game - By Quarvel"));
     setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
@@ -167,7 +164,10 @@ void FrmMain::MenuItemAbort_Click()
     Menu.MenuItemNewGame->setEnabled(true);
 }
 
-void FrmMain::MenuItemHigh_Click() { OpenHallOfFame(); }
+void FrmMain::MenuItemHigh_Click()
+{
+    OpenHallOfFame();
+}
 
 void FrmMain::MenuItemExit_Click()
 {
@@ -241,16 +241,25 @@ void FrmMain::SetLabelText(StatusLabel label, const std::string& text)
     target->setText(QString::fromStdString(text));
 }
 
-void FrmMain::SetMessageCaption(const std::string& caption) { Label1->setText(QString::fromStdString(caption)); }
+void FrmMain::SetMessageCaption(const std::string& caption)
+{
+    Label1->setText(QString::fromStdString(caption));
+}
 
-void FrmMain::SetMessageVisible(bool visible) { Label1->setVisible(visible); }
+void FrmMain::SetMessageVisible(bool visible)
+{
+    Label1->setVisible(visible);
+}
 
 void FrmMain::SetPauseCaption(const std::string& caption)
 {
     Menu.MenuItemPause->setText(QString::fromStdString(caption));
 }
 
-void FrmMain::SetTitleVisible(bool visible) { PicStartup->setVisible(visible); }
+void FrmMain::SetTitleVisible(bool visible)
+{
+    PicStartup->setVisible(visible);
+}
 
 void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
 {
@@ -271,7 +280,10 @@ void FrmMain::SetMenusInGame()
     Menu.MenuItemAbort->setEnabled(true);
 }
 
-void FrmMain::PresentFrame(const platform::Surface& backBuffer) { Client->Present(backBuffer.image()); }
+void FrmMain::PresentFrame(const platform::Surface& backBuffer)
+{
+    Client->Present(backBuffer.image());
+}
 
 void FrmMain::ShowAllLevelsCompleted()
 {
@@ -280,6 +292,12 @@ void FrmMain::ShowAllLevelsCompleted()
     box.exec();
 }
 
-std::string FrmMain::AskTopScoreName() { return ModHigh::AskForTopScoreName(); }
+std::string FrmMain::AskTopScoreName()
+{
+    return ModHigh::AskForTopScoreName();
+}
 
-void FrmMain::ShowHallOfFame() { OpenHallOfFame(); }
+void FrmMain::ShowHallOfFame()
+{
+    OpenHallOfFame();
+}

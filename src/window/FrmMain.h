@@ -16,7 +16,7 @@ class GamepadInput;
 class QLabel;
 
 class FrmMain final : public QMainWindow, public ModMain::GameView {
-public:
+  public:
     using Int16 = platform::Int16;
 
     // Builds the window and installs it as the game's view.
@@ -77,16 +77,16 @@ public:
     // Game controllers beside the keyboard.
     const std::unique_ptr<GamepadInput> Pads;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // New Game disabled, Abort Game enabled.
     void SetMenusInGame();
 
     // The close box still ends the game while a modal box is up.
     const platform::CloseRequestFilter CloseBox;
-    int NewGameDepth = 0;       // New Game handlers active on the stack
+    int NewGameDepth = 0;        // New Game handlers active on the stack
     bool NewGamePending = false; // asked for while an aborted game unwinds
 };

@@ -6,7 +6,7 @@
 #include <functional>
 
 class FakeTime final : public platform::TimeSource {
-public:
+  public:
     FakeTime() { platform::SetTimeSource(this); }
     ~FakeTime() override { platform::SetTimeSource(nullptr); }
     FakeTime(const FakeTime&) = delete;

@@ -1,6 +1,9 @@
 #include "RecordingSound.h"
 
-void RecordingSound::playAsync(const std::string& path) { played.push_back(path); }
+void RecordingSound::playAsync(const std::string& path)
+{
+    played.push_back(path);
+}
 
 std::vector<std::string> RecordingSound::names() const
 {

@@ -7,7 +7,7 @@
 #include <vector>
 
 class RecordingSound final : public platform::SoundPlayer {
-public:
+  public:
     RecordingSound() { platform::SetSoundPlayer(this); }
     ~RecordingSound() override { platform::SetSoundPlayer(nullptr); }
     RecordingSound(const RecordingSound&) = delete;

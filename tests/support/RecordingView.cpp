@@ -104,7 +104,10 @@ void RecordingView::ShowAllLevelsCompleted()
         onAllLevelsCompleted();
 }
 
-std::string RecordingView::AskTopScoreName() { return onAskTopScoreName ? onAskTopScoreName() : std::string(); }
+std::string RecordingView::AskTopScoreName()
+{
+    return onAskTopScoreName ? onAskTopScoreName() : std::string();
+}
 
 void RecordingView::ShowHallOfFame()
 {

@@ -44,13 +44,25 @@ ScoreFolder::~ScoreFolder()
     ResetAll();
 }
 
-QString ScoreFolder::path() const { return dir.path(); }
+QString ScoreFolder::path() const
+{
+    return dir.path();
+}
 
-QString ScoreFolder::userPath() const { return home.filePath(QStringLiteral("share/snake-game")); }
+QString ScoreFolder::userPath() const
+{
+    return home.filePath(QStringLiteral("share/snake-game"));
+}
 
-QString ScoreFolder::userFile() const { return userPath() + QStringLiteral("/scores.dat"); }
+QString ScoreFolder::userFile() const
+{
+    return userPath() + QStringLiteral("/scores.dat");
+}
 
-QString ScoreFolder::file(const QString& name) const { return dir.filePath(name); }
+QString ScoreFolder::file(const QString& name) const
+{
+    return dir.filePath(name);
+}
 
 void ScoreFolder::write(const QByteArray& bytes, const QString& name) const
 {
@@ -72,8 +84,8 @@ QByteArray ScoreFolder::read(const QString& name) const
 
 QStringList ScoreFolder::entries() const
 {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                      QDir::Name);
+    return QDir(dir.path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QByteArray NameRecord(const QByteArray& bytes, int length, char filler)
@@ -126,12 +138,13 @@ QByteArray NegativeTable()
 
 CapturedErrors::CapturedErrors()
 {
-    ModHigh::SetErrorReporter([this](const std::string& message) {
-        messages.append(QString::fromStdString(message));
-    });
+    ModHigh::SetErrorReporter([this](const std::string& message) { messages.append(QString::fromStdString(message)); });
 }
 
-CapturedErrors::~CapturedErrors() { ModHigh::SetErrorReporter(PrintUnexpected); }
+CapturedErrors::~CapturedErrors()
+{
+    ModHigh::SetErrorReporter(PrintUnexpected);
+}
 
 bool IgnoresReadOnlyFolders(const QString& scratchFolder)
 {
@@ -153,4 +166,7 @@ std::string TopScoreView::AskTopScoreName()
     return answer ? answer() : ModHigh::AskForTopScoreName();
 }
 
-void TopScoreView::ShowHallOfFame() { OpenHallOfFame(); }
+void TopScoreView::ShowHallOfFame()
+{
+    OpenHallOfFame();
+}

@@ -19,7 +19,7 @@
 // Also resets the score module and its seams on entry and exit; a message of
 // a failed load or save that no CapturedErrors takes is printed as a warning.
 class ScoreFolder {
-public:
+  public:
     ScoreFolder();
     ~ScoreFolder();
     ScoreFolder(const ScoreFolder&) = delete;
@@ -38,7 +38,7 @@ public:
     QString userPath() const;
     QString userFile() const;
 
-private:
+  private:
     QTemporaryDir dir;
     QTemporaryDir home;
 };
@@ -59,7 +59,7 @@ QByteArray NegativeTable();
 
 // Records every message of a failed load or save while it lives.
 class CapturedErrors {
-public:
+  public:
     CapturedErrors();
     ~CapturedErrors();
     CapturedErrors(const CapturedErrors&) = delete;
@@ -76,9 +76,12 @@ bool IgnoresReadOnlyFolders(const QString& scratchFolder);
 // name comes from `answer` (or from the real prompt while `answer` is empty),
 // and the real Hall of Fame opens.
 class TopScoreView final : public ModMain::QuietView {
-public:
+  public:
     TopScoreView() { ModMain::SetGameView(this); }
-    explicit TopScoreView(std::string name) : TopScoreView() { answer = [name] { return name; }; }
+    explicit TopScoreView(std::string name) : TopScoreView()
+    {
+        answer = [name] { return name; };
+    }
     ~TopScoreView() override { ModMain::SetGameView(nullptr); }
     TopScoreView(const TopScoreView&) = delete;
     TopScoreView& operator=(const TopScoreView&) = delete;

@@ -77,7 +77,10 @@ void WindowFixture::playGame(const std::function<void()>& step, int limit)
     time.onProcessEvents = nullptr;
 }
 
-int WindowFixture::frames() const { return Window->Client->FramesPresented(); }
+int WindowFixture::frames() const
+{
+    return Window->Client->FramesPresented();
+}
 
 void WindowFixture::answerModal()
 {
@@ -115,9 +118,9 @@ void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers)
 void PressKeys(FrmMain& window, const QString& keys)
 {
     static const std::map<QString, Qt::Key> named{
-        {QStringLiteral("F10"), Qt::Key_F10},     {QStringLiteral("F2"), Qt::Key_F2},
-        {QStringLiteral("Left"), Qt::Key_Left},   {QStringLiteral("Right"), Qt::Key_Right},
-        {QStringLiteral("Up"), Qt::Key_Up},       {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("F10"), Qt::Key_F10},       {QStringLiteral("F2"), Qt::Key_F2},
+        {QStringLiteral("Left"), Qt::Key_Left},     {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},         {QStringLiteral("Down"), Qt::Key_Down},
         {QStringLiteral("Return"), Qt::Key_Return}, {QStringLiteral("Esc"), Qt::Key_Escape},
     };
     for (const QString& name : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {

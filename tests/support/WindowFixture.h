@@ -21,7 +21,7 @@ struct AnsweredDialog {
 };
 
 class WindowFixture {
-public:
+  public:
     WindowFixture();
     ~WindowFixture();
     WindowFixture(const WindowFixture&) = delete;
@@ -46,7 +46,7 @@ public:
     RecordingSound sound;
     std::vector<AnsweredDialog> dialogs;
 
-private:
+  private:
     void answerModal();
 
     QTemporaryDir Folder;

@@ -20,7 +20,10 @@
 namespace {
 
 // Built beside the tests by tests/tools.
-QString CloseHelper() { return QCoreApplication::applicationDirPath() + QStringLiteral("/tools/wm_close"); }
+QString CloseHelper()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tools/wm_close");
+}
 
 // xdotool's --name takes a POSIX extended regular expression.
 QString WholeTitlePattern(const QString& title)
@@ -130,7 +133,10 @@ QProcessEnvironment X11Session::environment() const
     return env;
 }
 
-QString X11Session::userScoreFile() const { return DataHome.path() + QStringLiteral("/snake-game/scores.dat"); }
+QString X11Session::userScoreFile() const
+{
+    return DataHome.path() + QStringLiteral("/snake-game/scores.dat");
+}
 
 std::optional<QString> X11Session::xdotool(const QStringList& args, int timeoutMs) const
 {
@@ -159,14 +165,20 @@ bool X11Session::hasWindow(const QString& title) const
     return xdotool({"search", "--onlyvisible", "--name", WholeTitlePattern(title)}).has_value();
 }
 
-bool X11Session::focus(const QString& id) const { return xdotool({"windowfocus", "--sync", id}, 5000).has_value(); }
+bool X11Session::focus(const QString& id) const
+{
+    return xdotool({"windowfocus", "--sync", id}, 5000).has_value();
+}
 
 bool X11Session::key(const QString& keys) const
 {
     return xdotool(QStringList{QStringLiteral("key")} + keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)).has_value();
 }
 
-bool X11Session::type(const QString& text) const { return xdotool({"type", "--delay", "20", text}).has_value(); }
+bool X11Session::type(const QString& text) const
+{
+    return xdotool({"type", "--delay", "20", text}).has_value();
+}
 
 bool X11Session::requestClose(const QString& id) const
 {
@@ -178,13 +190,18 @@ GameFolder::GameFolder(const QString& playableFolder)
     // Readable by everyone: some cases run the game as another user.
     QFile::setPermissions(Root.path(), QFile::permissions(Root.path()) | QFileDevice::ReadGroup |
                                            QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    Ready = Root.isValid() && CopyTree(playableFolder, path()) &&
-            QFileInfo(executable()).isExecutable();
+    Ready = Root.isValid() && CopyTree(playableFolder, path()) && QFileInfo(executable()).isExecutable();
 }
 
-QString GameFolder::path() const { return Root.path() + QStringLiteral("/game"); }
+QString GameFolder::path() const
+{
+    return Root.path() + QStringLiteral("/game");
+}
 
-QString GameFolder::file(const QString& name) const { return path() + QLatin1Char('/') + name; }
+QString GameFolder::file(const QString& name) const
+{
+    return path() + QLatin1Char('/') + name;
+}
 
 bool GameFolder::writeMap(const QString& name, const QStringList& rows) const
 {
@@ -203,7 +220,10 @@ QByteArray GameFolder::read(const QString& name) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool GameFolder::remove(const QString& name) const { return QFile::remove(file(name)); }
+bool GameFolder::remove(const QString& name) const
+{
+    return QFile::remove(file(name));
+}
 
 bool GameFolder::removeMaps() const
 {
@@ -214,9 +234,7 @@ bool GameFolder::removeMaps() const
 }
 
 GameProcess::GameProcess(const X11Session& x, const QString& executable, const QStringList& wrapper)
-    : X(x)
-    , Executable(executable)
-    , Wrapper(wrapper)
+    : X(x), Executable(executable), Wrapper(wrapper)
 {
 }
 
@@ -251,7 +269,10 @@ bool GameProcess::start()
     return focusMain();
 }
 
-bool GameProcess::focusMain() const { return X.focus(Window); }
+bool GameProcess::focusMain() const
+{
+    return X.focus(Window);
+}
 
 bool GameProcess::waitForExit(int timeoutMs)
 {
@@ -305,7 +326,10 @@ bool GameProcess::waitUntil(const std::function<bool()>& condition, int timeoutM
     return true;
 }
 
-bool RunningAsRoot() { return ::geteuid() == 0; }
+bool RunningAsRoot()
+{
+    return ::geteuid() == 0;
+}
 
 std::optional<QStringList> OrdinaryUserWrapper()
 {

@@ -17,7 +17,7 @@
 QString MissingX11Tools();
 
 class X11Session {
-public:
+  public:
     // Starts Xvfb; ready() tells whether it came up.
     X11Session();
     ~X11Session();
@@ -46,7 +46,7 @@ public:
     // The close box: a WM_DELETE_WINDOW request to the window.
     bool requestClose(const QString& id) const;
 
-private:
+  private:
     QProcess Server;
     QString Display;
     QTemporaryDir DataHome;
@@ -58,7 +58,7 @@ QString StartX11(std::unique_ptr<X11Session>& session);
 
 // A private copy of the build's playable folder (executable, maps, sounds).
 class GameFolder {
-public:
+  public:
     // Copies `playableFolder` (the build's game/ folder).
     explicit GameFolder(const QString& playableFolder);
     bool ready() const { return Ready; }
@@ -74,14 +74,14 @@ public:
     // The executable of the copy.
     QString executable() const { return file(QStringLiteral("snake")); }
 
-private:
+  private:
     QTemporaryDir Root; // the game folder lies one level down, in game/
     bool Ready = false;
 };
 
 // The real game, started in its folder under the session's display.
 class GameProcess {
-public:
+  public:
     // `wrapper` runs before the executable (for instance setpriv and its
     // arguments); empty runs the executable itself.
     GameProcess(const X11Session& x, const QString& executable, const QStringList& wrapper = {});
@@ -114,7 +114,7 @@ public:
     // Polls every few milliseconds until `condition` holds; false on timeout.
     static bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
 
-private:
+  private:
     const X11Session& X;
     QString Executable;
     QStringList Wrapper;

@@ -18,8 +18,7 @@ namespace {
 struct Free {
     void operator()(void* p) const { std::free(p); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, Free>;
+template <typename T> using Reply = std::unique_ptr<T, Free>;
 
 struct Disconnect {
     void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
@@ -35,8 +34,8 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 // Whether the window lists `protocol` in its WM_PROTOCOLS property.
 bool Takes(xcb_connection_t* c, xcb_window_t window, xcb_atom_t protocols, xcb_atom_t protocol)
 {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, protocols, XCB_ATOM_ATOM, 0, 32), nullptr));
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, protocols, XCB_ATOM_ATOM, 0, 32), nullptr));
     if (!reply || reply->format != 32)
         return false;
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
@@ -86,6 +85,7 @@ int main(int argc, char* argv[])
     // No event mask: the message goes to the window's owner only (ICCCM 4.2.8).
     xcb_send_event(c.get(), 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     // Round trip: the server has delivered the message when we leave.
-    const Reply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(c.get(), xcb_get_input_focus(c.get()), nullptr));
+    const Reply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(c.get(), xcb_get_input_focus(c.get()), nullptr));
     return sync ? 0 : 1;
 }
