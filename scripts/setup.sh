@@ -14,7 +14,7 @@ snake_play_packages=(
 # and lintian.
 snake_test_packages=(
     libbenchmark-dev xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
-    dpkg-dev file appstream lintian
+    dpkg-dev file appstream lintian clang-format
 )
 
 # snake_install_missing PACKAGE...

@@ -30,6 +30,19 @@ run_ctest() {
     failed=$((failed + bad))
 }
 
+echo "== Formatting"
+# Every C++ file as the repository's .clang-format lays it out.
+unformatted="$(cd "$SNAKE_ROOT" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 |
+    sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: warning:.*/\1/p' | sort -u)"
+if [ -z "$unformatted" ]; then
+    echo "all files formatted"
+    passed=$((passed + 1))
+else
+    echo "not formatted (run clang-format -i on them):"
+    echo "$unformatted"
+    failed=$((failed + 1))
+fi
+
 echo "== Build and tests"
 snake_build "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_ctest --test-dir "$SNAKE_BUILD"

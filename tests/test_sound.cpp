@@ -2,6 +2,7 @@
 #include "platform/Sound.h"
 #include "support/RecordingSound.h"
 
+#include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <QDir>
@@ -156,6 +157,7 @@ class TestSound : public QObject {
     void unplayableFileIsSilentAndStopsTheOldSound();
     void changedFileIsReloadedAtTheNextCall();
     void shutdownStopsTheSoundAndTheNextCallPlays();
+    void idleDeviceClosesAndTheNextSoundReopensIt();
 
     // --- replacing the player ---
     void installedPlayerGetsThePathsInsteadOfAudio();
@@ -358,6 +360,26 @@ void TestSound::shutdownStopsTheSoundAndTheNextCallPlays()
     d = platform::GetSoundDiagnostics();
     QCOMPARE(d.deviceOpenAttempts, attempts);
     QCOMPARE(d.nowPlaying, longB);
+}
+
+// A silent device is closed (no audio thread left awake); a playing one
+// stays open, and the next sound opens the device again.
+void TestSound::idleDeviceClosesAndTheNextSoundReopensIt()
+{
+    platform::PlayWaveAsync(longA);
+    const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
+    platform::CloseIdleSound();
+    QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
+    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+
+    platform::ShutdownSound();
+    platform::CloseIdleSound();
+    QVERIFY(!platform::GetSoundDiagnostics().deviceOpen);
+    QCOMPARE(SDL_WasInit(SDL_INIT_AUDIO), Uint32{0});
+
+    platform::PlayWaveAsync(longB);
+    QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts + 1);
+    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
 }
 
 // An installed player receives every path; the audio output hears nothing.

@@ -1,5 +1,8 @@
 #include "platform/Sound.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
@@ -15,6 +18,11 @@ struct ChunkDeleter {
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
 constexpr int kChannel = 0;
+
+// An open device keeps SDL's audio thread waking some 40 times a second even
+// in silence, so it is closed once nothing has played for this long. Long
+// enough that a running game rarely pays for the reopening.
+constexpr int kIdleCloseMs = 10000;
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -61,6 +69,18 @@ class MixerPlayer final : public SoundPlayer {
         playingPath_ = path;
         diagnostics_.soundsStarted++;
         diagnostics_.lastStarted = path;
+        scheduleIdleClose();
+    }
+
+    // Closes the device if nothing plays; the next sound opens it again.
+    void closeIfIdle()
+    {
+        if (state_ != State::Open || Mix_Playing(kChannel))
+            return;
+        stop();
+        Mix_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        state_ = State::Untried;
     }
 
     // Halting takes the audio lock, so once it returns the mixer no longer
@@ -97,6 +117,18 @@ class MixerPlayer final : public SoundPlayer {
   private:
     enum class State { Untried, Open, Failed };
 
+    // One check per sound, kIdleCloseMs after it started; only the check of
+    // the last sound may close. Without an event loop the device stays open.
+    void scheduleIdleClose()
+    {
+        const unsigned generation = ++soundGeneration_;
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QTimer::singleShot(kIdleCloseMs, app, [this, generation] {
+                if (generation == soundGeneration_)
+                    closeIfIdle();
+            });
+    }
+
     bool ensureOpen()
     {
         if (state_ == State::Untried)
@@ -123,6 +155,7 @@ class MixerPlayer final : public SoundPlayer {
     }
 
     State state_ = State::Untried;
+    unsigned soundGeneration_ = 0;
     ChunkPtr chunk_;
     std::string playingPath_;
     SoundDiagnostics diagnostics_;
@@ -154,6 +187,11 @@ void PlayWaveAsync(const std::string& path)
 void ShutdownSound()
 {
     realPlayer().stop();
+}
+
+void CloseIdleSound()
+{
+    realPlayer().closeIfIdle();
 }
 
 void ResetSound()

@@ -27,6 +27,11 @@ void PlayWaveAsync(const std::string& path);
 // just end without it.
 void ShutdownSound();
 
+// Closes the real player's audio device unless a sound is playing; the next
+// sound opens it again. The player does this by itself ten seconds after the
+// last sound started, so that a silent game keeps no audio thread awake.
+void CloseIdleSound();
+
 // The real player back to program start: its sound stopped, its audio device
 // closed (the next sound opens it afresh), nothing counted. An installed
 // player stays installed.

@@ -10,7 +10,8 @@ namespace platform {
 
 // The Qt platform to use under `environment`, or empty for Qt's own choice.
 QByteArray ChosenQtPlatform(const QProcessEnvironment& environment);
-// Applies the choice to this process; call before the application exists.
+// Applies the choice to this process, and on X11 sends frames without shared
+// memory (fewer wake-ups); call before the application exists.
 void ChooseQtPlatform();
 
 } // namespace platform
