@@ -29,6 +29,7 @@
 #include "game/GameView.h"
 #include "game/ModMain.h"
 #include "platform/Files.h"
+#include "platform/WindowSystem.h"
 #include "snake/Snake.h"
 #include "window/FrmMain.h"
 
@@ -410,6 +411,7 @@ int main(int argc, char* argv[])
         return Usage();
 
     // As in the game's main().
+    platform::ChooseQtPlatform();
     QApplication app(argc, argv);
     FrmMain window;
     FirstPaint firstPaint(*window.PicStartup);
