@@ -31,6 +31,7 @@
 #include "platform/Files.h"
 #include "platform/WindowSystem.h"
 #include "snake/Snake.h"
+#include "support/AppleCells.h"
 #include "window/FrmMain.h"
 
 #include <QApplication>

@@ -82,13 +82,4 @@ void ClearApples()
     ApplesLeft = 0;
 }
 
-int CountAppleCells()
-{
-    int apples = 0;
-    for (int x = 0; x < FieldSize; ++x)
-        for (int y = 0; y < FieldSize; ++y)
-            apples += Map[x][y] > Wall ? 1 : 0;
-    return apples;
-}
-
 } // namespace ModMain

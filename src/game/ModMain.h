@@ -110,8 +110,6 @@ void PlaceApples(Int16 kind, Int16 count);
 void PlaceAppleBatch();
 // Removes every apple from Map and zeroes ApplesLeft.
 void ClearApples();
-// Apples lying on Map (ApplesLeft should equal it).
-int CountAppleCells();
 
 // New game and abort.
 // Sets up a game from the settings and runs it; returns when it has ended.

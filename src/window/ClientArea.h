@@ -28,7 +28,6 @@ class ClientArea final : public QWidget {
     // differ from the last frame before returning, so the screen shows it
     // even if no events follow. An unchanged frame costs no painting at all.
     void Present(const QImage& frame);
-    const QImage& LastFrame() const { return Frame; }
     int FramesPresented() const { return Presented; }
     // The area the last Present painted (empty for an unchanged frame).
     const QRegion& LastChange() const { return Changed; }

@@ -3,6 +3,7 @@
 // default settings, an empty score table, a recording view and sound, a clock
 // the test drives, a seeded generator, and a temporary program folder holding
 // the map files, the sounds folder and (when wanted) scores.dat.
+#include "AppleCells.h"
 #include "FakeTime.h"
 #include "RecordingSound.h"
 #include "RecordingView.h"
