@@ -4,7 +4,8 @@
 # thread and SDL's audio thread apart) and of the X server in the busiest
 # game (two players, four computer snakes) at Medium, as medians and ratios;
 # instructions per pass under callgrind; wake-ups of the title screen and of
-# a paused game; and the pass period against SpeedDelay at every timed speed.
+# a paused game; the pass period against SpeedDelay at every timed speed;
+# and the start-up time to the first paint.
 # Not a test: nothing here passes or fails. Needs Xvfb, and valgrind for the
 # instruction counts.
 #
@@ -44,12 +45,12 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -n "${SNAKE_COMPARE_DISPLAY:-}" ]; then
-    Xvfb ":$SNAKE_COMPARE_DISPLAY" -screen 0 640x480x24 -nolisten tcp 2>/dev/null &
+    Xvfb ":$SNAKE_COMPARE_DISPLAY" -screen 0 640x480x24 -nolisten tcp -noreset 2>/dev/null &
     xvfb_pid=$!
     echo "$SNAKE_COMPARE_DISPLAY" >"$work/display"
     sleep 1
 else
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 fi
@@ -118,4 +119,17 @@ for speed in 0 1 2 3; do
         line="$("$build/bench/pace_driver" --speed "$speed" --busy --seconds "$seconds" 2>/dev/null)"
         echo "$which: $(cut -d' ' -f1-8 <<<"$line") cpu=$(field cpu "$line")%"
     done
+done
+
+echo "== Start-up: process start to the first paint (9 runs each, alternating)"
+for _ in $(seq 9); do
+    for which in base new; do
+        build="$base"
+        [ "$which" = new ] && build="$new"
+        line="$(SNAKE_PACE_T0_NS="$(date +%s%N)" "$build/bench/pace_driver" --startup 2>/dev/null)"
+        echo "${line#startup_ms=}" >>"$work/startup_$which"
+    done
+done
+for which in base new; do
+    echo "$which: startup_median_ms=$(median <"$work/startup_$which") runs_ms: $(tr '\n' ' ' <"$work/startup_$which")"
 done

@@ -34,7 +34,8 @@ platform::Int16 DirectionOf(PadButton button)
 
 bool MenuOrDialogOpen()
 {
-    return platform::ClockHeld() || QApplication::activePopupWidget() || QApplication::activeModalWidget();
+    // The clock is held while the bar has the keyboard or any of its menus is open.
+    return platform::ClockHeld() || QApplication::activeModalWidget();
 }
 
 } // namespace
@@ -124,8 +125,8 @@ void GamepadInput::UpdateIdleTimer()
 
 void GamepadInput::Steer(const platform::PadPress& press) const
 {
-    // The bar holding the keyboard counts as open: its arrows are the menus'.
-    if (ModMain::Paused || !ModMain::GameRunning || platform::ClockHeld() || QApplication::activePopupWidget())
+    // A held clock means the menus have the keyboard, bar or open menu alike.
+    if (ModMain::Paused || !ModMain::GameRunning || platform::ClockHeld())
         return;
     const int player = Gamepad::PlayerForPad(press.pad, press.padCount, ModMain::TwoPlayerGame());
     // Bounds re-checked: the arrays may be empty while a game unwinds.
