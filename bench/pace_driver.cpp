@@ -23,12 +23,15 @@
 //
 // CPU is read from /proc/PID/task/*/schedstat (nanoseconds on a CPU, and the
 // number of times a thread was put on a CPU, that is its wake-ups), for this
-// process and, given SNAKE_PACE_XSERVER_PID, for the X server. Run under
+// process and, given SNAKE_PACE_XSERVER_PID, for the X server; this process's
+// own totals come from getrusage, which keeps the threads that have ended
+// (the sound device's thread comes and goes). Run under
 // `valgrind --tool=callgrind --collect-atstart=no`, only the measured window
 // is collected.
 #include "game/GameView.h"
 #include "game/ModMain.h"
 #include "platform/Files.h"
+#include "platform/Sound.h"
 #include "platform/WindowSystem.h"
 #include "snake/Snake.h"
 #include "support/AppleCells.h"
@@ -86,6 +89,7 @@ CpuUse ReadCpu(long pid)
     DIR* dir = opendir(tasks.c_str());
     if (!dir)
         return use;
+    double otherSeconds = 0;
     while (const dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
@@ -104,8 +108,21 @@ CpuUse ReadCpu(long pid)
             use.mainSeconds += onCpuNs / 1e9;
         else if (name.rfind("SDLAudio", 0) == 0)
             use.audioSeconds += onCpuNs / 1e9;
+        else
+            otherSeconds += onCpuNs / 1e9;
     }
     closedir(dir);
+    if (pid == getpid()) {
+        // Threads that have ended (the sound device's, once it closes) are
+        // gone from /proc, but not from the process's own totals, which the
+        // kernel keeps in nanoseconds.
+        rusage self{};
+        getrusage(RUSAGE_SELF, &self);
+        const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+        use.seconds = seconds(self.ru_utime) + seconds(self.ru_stime);
+        use.wakeups = self.ru_nvcsw + self.ru_nivcsw;
+        use.audioSeconds = std::max(0.0, use.seconds - use.mainSeconds - otherSeconds);
+    }
     return use;
 }
 
@@ -205,6 +222,7 @@ class PaceView final : public ModMain::GameView {
             Measuring = true;
             WindowStart = now;
             CpuAtStart = ReadCpuPair();
+            SoundsAtStart = platform::GetSoundDiagnostics().soundsStarted;
             CALLGRIND_TOGGLE_COLLECT;
             if (OnMeasuringStarted)
                 OnMeasuringStarted();
@@ -233,6 +251,7 @@ class PaceView final : public ModMain::GameView {
         Measuring = false;
         WindowEnd = Clock::now();
         CpuAtEnd = ReadCpuPair();
+        SoundsAtEnd = platform::GetSoundDiagnostics().soundsStarted;
     }
 
     ModMain::GameView& Window;
@@ -242,6 +261,7 @@ class PaceView final : public ModMain::GameView {
     int Excluded = 0;
     Clock::time_point WindowStart, WindowEnd;
     CpuPair CpuAtStart, CpuAtEnd;
+    int SoundsAtStart = 0, SoundsAtEnd = 0;
 
   private:
     static void SteerRound(Snake& snake, const Square& sq)
@@ -351,11 +371,11 @@ void PrintFigures(const PaceView& view, int speedIndex)
     const long long wakeups = view.CpuAtEnd.game.wakeups - view.CpuAtStart.game.wakeups;
     std::printf("speed=%s delay_ms=%d passes=%zu seconds=%.1f mean_ms=%.3f worst_ms=%.3f p99_ms=%.3f "
                 "off_by=%+.2f%% cpu=%.3f%% cpu_main=%.3f%% cpu_audio=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f "
-                "passes_per_s=%.0f excluded=%d\n",
+                "passes_per_s=%.0f excluded=%d sounds=%d\n",
                 names[speedIndex], delay, p.size(), seconds, mean, sorted.back(), p99,
                 delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, mainCpu, audioCpu, xcpu,
                 static_cast<double>(wakeups) / static_cast<double>(p.size()), static_cast<double>(p.size()) / seconds,
-                view.Excluded);
+                view.Excluded, view.SoundsAtEnd - view.SoundsAtStart);
     std::fflush(stdout);
 }
 

@@ -380,6 +380,18 @@ void TestSound::idleDeviceClosesAndTheNextSoundReopensIt()
     platform::PlayWaveAsync(longB);
     QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts + 1);
     QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
+
+    // By itself, once a sound has ended, and never while it sounds.
+    const QString blip = tmp.filePath("blip.wav");
+    QVERIFY(WriteFile(blip, MakeTone(0.3, 300.0)));
+    platform::PlayWaveAsync(blip.toStdString());
+    QTest::qWait(200);
+    QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
+    QTRY_VERIFY_WITH_TIMEOUT(!platform::GetSoundDiagnostics().deviceOpen, 5000);
+    platform::CloseIdleSound(); // waits for the closing thread
+    QCOMPARE(SDL_WasInit(SDL_INIT_AUDIO), Uint32{0});
+    platform::PlayWaveAsync(longA);
+    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
 }
 
 // An installed player receives every path; the audio output hears nothing.

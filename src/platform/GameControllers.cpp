@@ -1,5 +1,7 @@
 #include "platform/GameControllers.h"
 
+#include "platform/SdlSubsystems.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -175,7 +177,7 @@ bool StartGameControllers()
     if (c.state == State::Untried) {
         // SDL would otherwise take over SIGINT/SIGTERM.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        c.state = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0 ? State::Running : State::Failed;
+        c.state = StartSdlSubsystems(SDL_INIT_GAMECONTROLLER) ? State::Running : State::Failed;
     }
     return c.state == State::Running;
 }
@@ -185,7 +187,7 @@ void StopGameControllers()
     Controllers& c = controllers();
     c.pads.clear();
     if (c.state == State::Running) {
-        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+        StopSdlSubsystems(SDL_INIT_GAMECONTROLLER);
         // The event queue outlives the layer while sound keeps SDL running.
         SDL_FlushEvents(SDL_JOYAXISMOTION, SDL_CONTROLLERSENSORUPDATE);
     }

@@ -1,5 +1,7 @@
 #include "platform/Sound.h"
 
+#include "platform/SdlSubsystems.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -7,7 +9,9 @@
 #include <SDL_mixer.h>
 #include <dlfcn.h>
 
+#include <future>
 #include <memory>
+#include <system_error>
 
 namespace platform {
 namespace {
@@ -20,9 +24,24 @@ using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 constexpr int kChannel = 0;
 
 // An open device keeps SDL's audio thread waking some 40 times a second even
-// in silence, so it is closed once nothing has played for this long. Long
-// enough that a running game rarely pays for the reopening.
-constexpr int kIdleCloseMs = 10000;
+// in silence, so it is closed once a sound has ended and nothing followed
+// for this long. Reopening costs about what the open device costs in a
+// tenth of a second; the pause lets a quick run of sounds share one opening.
+constexpr int kIdleCloseMs = 500;
+
+// How long `chunk` plays on the open device, rounded up.
+int LengthMs(const Mix_Chunk& chunk)
+{
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0 || channels <= 0)
+        return 0;
+    const auto frameBytes = static_cast<Uint32>(SDL_AUDIO_BITSIZE(format) / 8 * channels);
+    if (frameBytes == 0)
+        return 0;
+    return static_cast<int>(static_cast<Uint64>(chunk.alen / frameBytes) * 1000 / static_cast<Uint64>(frequency)) + 1;
+}
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -52,7 +71,11 @@ class MixerPlayer final : public SoundPlayer {
     MixerPlayer& operator=(const MixerPlayer&) = delete;
     // Closing the device would wait for the audio thread; the process is
     // ending anyway, so only the sound is stopped.
-    ~MixerPlayer() override { stop(); }
+    ~MixerPlayer() override
+    {
+        finishClosing();
+        stop();
+    }
 
     void playAsync(const std::string& path) override
     {
@@ -69,18 +92,31 @@ class MixerPlayer final : public SoundPlayer {
         playingPath_ = path;
         diagnostics_.soundsStarted++;
         diagnostics_.lastStarted = path;
-        scheduleIdleClose();
+        ++soundGeneration_;
+        scheduleIdleClose(LengthMs(*chunk_) + kIdleCloseMs);
     }
 
     // Closes the device if nothing plays; the next sound opens it again.
+    // The close runs on a thread of its own: it waits for SDL's audio
+    // thread, up to one buffer, and the game's wait must not.
     void closeIfIdle()
     {
         if (state_ != State::Open || Mix_Playing(kChannel))
             return;
         stop();
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         state_ = State::Untried;
+        try {
+            closing_ = std::async(std::launch::async, closeDevice);
+        } catch (const std::system_error&) {
+            closeDevice(); // no thread to be had: wait here instead
+        }
+    }
+
+    // Every use of the mixer first waits for a close still under way.
+    void finishClosing()
+    {
+        if (closing_.valid())
+            closing_.get();
     }
 
     // Halting takes the audio lock, so once it returns the mixer no longer
@@ -96,11 +132,10 @@ class MixerPlayer final : public SoundPlayer {
 
     void reset()
     {
+        finishClosing();
         stop();
-        if (state_ == State::Open) {
-            Mix_CloseAudio();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        }
+        if (state_ == State::Open)
+            closeDevice();
         state_ = State::Untried;
         diagnostics_ = {};
     }
@@ -117,20 +152,32 @@ class MixerPlayer final : public SoundPlayer {
   private:
     enum class State { Untried, Open, Failed };
 
-    // One check per sound, kIdleCloseMs after it started; only the check of
-    // the last sound may close. Without an event loop the device stays open.
-    void scheduleIdleClose()
+    static void closeDevice()
     {
-        const unsigned generation = ++soundGeneration_;
+        Mix_CloseAudio();
+        StopSdlSubsystems(SDL_INIT_AUDIO);
+    }
+
+    // A check after the sound should have ended; only the last sound's check
+    // may close, and one that finds it still sounding looks again later.
+    // Without an event loop the device stays open.
+    void scheduleIdleClose(int afterMs)
+    {
+        const unsigned generation = soundGeneration_;
         if (QCoreApplication* app = QCoreApplication::instance())
-            QTimer::singleShot(kIdleCloseMs, app, [this, generation] {
-                if (generation == soundGeneration_)
+            QTimer::singleShot(afterMs, app, [this, generation] {
+                if (generation != soundGeneration_)
+                    return;
+                if (state_ == State::Open && Mix_Playing(kChannel))
+                    scheduleIdleClose(kIdleCloseMs);
+                else
                     closeIfIdle();
             });
     }
 
     bool ensureOpen()
     {
+        finishClosing();
         if (state_ == State::Untried)
             state_ = open() ? State::Open : State::Failed;
         return state_ == State::Open;
@@ -143,11 +190,11 @@ class MixerPlayer final : public SoundPlayer {
         // longer be stopped from outside.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         MuteAlsaErrors();
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        if (!StartSdlSubsystems(SDL_INIT_AUDIO))
             return false;
         // 1024 frames keep the delay of an apple blip near 20 ms.
         if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            StopSdlSubsystems(SDL_INIT_AUDIO);
             return false;
         }
         Mix_AllocateChannels(1);
@@ -156,6 +203,7 @@ class MixerPlayer final : public SoundPlayer {
 
     State state_ = State::Untried;
     unsigned soundGeneration_ = 0;
+    std::future<void> closing_;
     ChunkPtr chunk_;
     std::string playingPath_;
     SoundDiagnostics diagnostics_;
@@ -192,6 +240,7 @@ void ShutdownSound()
 void CloseIdleSound()
 {
     realPlayer().closeIfIdle();
+    realPlayer().finishClosing();
 }
 
 void ResetSound()

@@ -28,8 +28,9 @@ void PlayWaveAsync(const std::string& path);
 void ShutdownSound();
 
 // Closes the real player's audio device unless a sound is playing; the next
-// sound opens it again. The player does this by itself ten seconds after the
-// last sound started, so that a silent game keeps no audio thread awake.
+// sound opens it again. The player does this by itself half a second after
+// the last sound ended, without waiting for the audio thread to finish, so
+// that a silent game keeps no audio thread awake.
 void CloseIdleSound();
 
 // The real player back to program start: its sound stopped, its audio device
