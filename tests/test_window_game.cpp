@@ -215,20 +215,28 @@ void TestWindowGame::presentedFrameIsOnScreenWithoutEventProcessing()
 
 using Fills = std::vector<std::pair<QRect, QRgb>>;
 
+// How the test draws its two frames.
+enum class FrameDrawing { Plain, AsFrames, ChangesOutsideAFrame };
+
 void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged_data()
 {
     QTest::addColumn<Fills>("changes");
     QTest::addColumn<QRegion>("painted");
+    QTest::addColumn<int>("drawing");
     const QRgb red = qRgb(220, 20, 20);
-    QTest::newRow("unchanged frame paints nothing") << Fills{} << QRegion();
-    QTest::newRow("one pixel repaints its square") << Fills{{{57, 73, 1, 1}, red}} << QRegion(50, 70, 10, 10);
-    QTest::newRow("neighbouring squares form one run") << Fills{{{100, 100, 20, 10}, red}} << QRegion(100, 100, 20, 10);
-    QTest::newRow("a pixel across a square edge") << Fills{{{9, 9, 2, 2}, red}} << QRegion(0, 0, 20, 20);
-    QTest::newRow("whole bar with a square beside it")
-        << Fills{{{5, 5, 1, 1}, red}, {{300, 0, 30, 300}, qRgb(128, 128, 0)}}
-        << (QRegion(0, 0, 10, 10) + QRegion(300, 0, 30, 300));
-    QTest::newRow("last pixel of the frame") << Fills{{{329, 299, 1, 1}, red}} << QRegion(320, 290, 10, 10);
-    QTest::newRow("whole frame") << Fills{{{0, 0, 330, 300}, red}} << QRegion(0, 0, 330, 300);
+    const auto rows = [&](const char* name, const Fills& changes, const QRegion& painted) {
+        QTest::newRow(name) << changes << painted << int(FrameDrawing::Plain);
+        QTest::addRow("%s, as frames", name) << changes << painted << int(FrameDrawing::AsFrames);
+        QTest::addRow("%s, outside a frame", name) << changes << painted << int(FrameDrawing::ChangesOutsideAFrame);
+    };
+    rows("unchanged frame paints nothing", Fills{}, QRegion());
+    rows("one pixel repaints its square", Fills{{{57, 73, 1, 1}, red}}, QRegion(50, 70, 10, 10));
+    rows("neighbouring squares form one run", Fills{{{100, 100, 20, 10}, red}}, QRegion(100, 100, 20, 10));
+    rows("a pixel across a square edge", Fills{{{9, 9, 2, 2}, red}}, QRegion(0, 0, 20, 20));
+    rows("whole bar with a square beside it", Fills{{{5, 5, 1, 1}, red}, {{300, 0, 30, 300}, qRgb(128, 128, 0)}},
+         QRegion(0, 0, 10, 10) + QRegion(300, 0, 30, 300));
+    rows("last pixel of the frame", Fills{{{329, 299, 1, 1}, red}}, QRegion(320, 290, 10, 10));
+    rows("whole frame", Fills{{{0, 0, 330, 300}, red}}, QRegion(0, 0, 330, 300));
 }
 
 // A frame reaches the screen through the blocks that differ from the last
@@ -237,16 +245,41 @@ void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged()
 {
     QFETCH(Fills, changes);
     QFETCH(QRegion, painted);
+    QFETCH(int, drawing);
     WindowFixture f;
     FrmMain& w = f.window();
     w.SetTitleVisible(false);
     QCoreApplication::processEvents();
 
     platform::Surface frame(330, 300);
-    frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
-    w.PresentFrame(frame);
-    for (const auto& [rect, colour] : changes)
-        frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
+    const auto drawFirst = [&] {
+        frame.Clear();
+        frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
+    };
+    const auto drawChanges = [&] {
+        for (const auto& [rect, colour] : changes)
+            frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
+    };
+    const auto how = static_cast<FrameDrawing>(drawing);
+    if (how == FrameDrawing::Plain) {
+        drawFirst();
+        w.PresentFrame(frame);
+    } else {
+        // The second time the frame draws no block at all.
+        frame.DrawFrame(drawFirst);
+        w.PresentFrame(frame);
+        frame.DrawFrame(drawFirst);
+        w.PresentFrame(frame);
+        QCOMPARE(w.Client->LastChange(), QRegion());
+    }
+    if (how == FrameDrawing::AsFrames) {
+        frame.DrawFrame([&] {
+            drawFirst();
+            drawChanges();
+        });
+    } else {
+        drawChanges();
+    }
     w.PresentFrame(frame);
     QCOMPARE(w.Client->LastChange(), painted);
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -16,6 +17,7 @@ constexpr QRgb White = 0xffffffff;
 constexpr int BytesPerPixel = 4;
 
 std::uint64_t bitBltCalls = 0;
+std::uint32_t surfacesMade = 0;
 
 QImage WhiteImage(int width, int height)
 {
@@ -26,9 +28,12 @@ QImage WhiteImage(int width, int height)
 
 } // namespace
 
-Surface::Surface(int width, int height) : image_(std::make_unique<QImage>(WhiteImage(width, height))) {}
+Surface::Surface(int width, int height)
+    : image_(std::make_unique<QImage>(WhiteImage(width, height))), id_(++surfacesMade)
+{
+}
 
-Surface::Surface(QImage image) : image_(std::make_unique<QImage>(std::move(image))) {}
+Surface::Surface(QImage image) : image_(std::make_unique<QImage>(std::move(image))), id_(++surfacesMade) {}
 
 Surface::Surface(Surface&&) noexcept = default;
 Surface& Surface::operator=(Surface&&) noexcept = default;
@@ -65,7 +70,7 @@ Surface Surface::Load(const std::string& file, int width, int height)
 
 void Surface::Clear(Rgb colour)
 {
-    image_->fill(colour | 0xff000000u);
+    Fill(0, 0, image_->width(), image_->height(), colour);
 }
 
 void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
@@ -75,14 +80,80 @@ void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
     // 64-bit ends: a huge width or height must not wrap around.
     const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(left) + width, image_->width()));
     const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(top) + height, image_->height()));
-    if (x0 >= x1 || y0 >= y1)
-        return;
+    if (x0 < x1 && y0 < y1)
+        Fill(x0, y0, x1, y1, colour);
+}
+
+void Surface::Fill(int x0, int y0, int x1, int y1, Rgb colour)
+{
     const QRgb value = colour | 0xff000000u;
+    switch (mode_) {
+    case Mode::Record: frames_->RecordFill(x0, y0, x1, y1, value); return;
+    case Mode::DrawChanges:
+        ForChangedParts(x0, y0, x1, y1, [&](int a, int b, int c, int d) { FillPixels(a, b, c, d, value); });
+        return;
+    case Mode::Draw:
+        if (frames_)
+            frames_->Invalidate(x0, y0, x1, y1);
+        FillPixels(x0, y0, x1, y1, value);
+        return;
+    }
+}
+
+void Surface::FillPixels(int x0, int y0, int x1, int y1, std::uint32_t value)
+{
+    ++version_;
+    if (x0 == 0 && y0 == 0 && x1 == image_->width() && y1 == image_->height()) {
+        image_->fill(value);
+        return;
+    }
     uchar* const bits = image_->bits();
     const qsizetype stride = image_->bytesPerLine();
     for (int y = y0; y < y1; ++y) {
         auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(row + x0, row + x1, value);
+    }
+}
+
+bool Surface::BeginRecording()
+{
+    constexpr int block = FrameBlocks::Block;
+    // One bit per column of blocks in a word.
+    if (mode_ != Mode::Draw || image_->width() > 64 * block)
+        return false;
+    if (!frames_)
+        frames_ = std::make_unique<FrameBlocks>(image_->width(), image_->height());
+    frames_->BeginRecording();
+    mode_ = Mode::Record;
+    return true;
+}
+
+bool Surface::DrawRecordedChanges()
+{
+    frames_->FinishRecording();
+    mode_ = Mode::Draw;
+    return frames_->Replay(
+        [this](int x0, int y0, int x1, int y1, std::uint32_t colour) { FillPixels(x0, y0, x1, y1, colour); },
+        [this](int x0, int y0, int x1, int y1, const void* picture, int sx, int sy) {
+            CopyPixels(x0, y0, x1 - x0, y1 - y0, *static_cast<const Surface*>(picture), sx, sy);
+        });
+}
+
+template <typename F> void Surface::ForChangedParts(int x0, int y0, int x1, int y1, F&& f) const
+{
+    constexpr int block = FrameBlocks::Block;
+    const std::vector<std::uint64_t>& changed = frames_->Changed();
+    const int firstColumn = x0 / block, lastColumn = (x1 - 1) / block;
+    const std::uint64_t columns = (lastColumn >= 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << lastColumn) - 1) &
+                                  ~((std::uint64_t{1} << firstColumn) - 1);
+    for (int by = y0 / block; by <= (y1 - 1) / block; ++by) {
+        for (std::uint64_t runs = changed[static_cast<std::size_t>(by)] & columns; runs != 0;) {
+            const int first = std::countr_zero(runs);
+            const int last = first + std::countr_one(runs >> first);
+            runs &= last >= 64 ? 0 : ~((std::uint64_t{1} << last) - 1);
+            f(std::max(x0, first * block), std::max(y0, by * block), std::min(x1, last * block),
+              std::min(y1, (by + 1) * block));
+        }
     }
 }
 
@@ -95,7 +166,8 @@ Rgb Surface::Pixel(int x, int y) const
 
 void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy)
 {
-    ++bitBltCalls;
+    if (dest.mode_ != Surface::Mode::DrawChanges)
+        ++bitBltCalls;
     // Clip against the top-left edges of both surfaces, moving both corners.
     if (sx < 0) {
         x -= sx;
@@ -119,20 +191,46 @@ void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int s
     }
     w = std::min({w, src.width() - sx, dest.width() - x});
     h = std::min({h, src.height() - sy, dest.height() - y});
-    if (w <= 0 || h <= 0)
-        return;
+    if (w > 0 && h > 0)
+        dest.Copy(x, y, w, h, src, sx, sy);
+}
 
+void Surface::Copy(int x, int y, int w, int h, const Surface& src, int sx, int sy)
+{
+    switch (mode_) {
+    case Mode::Record:
+        if (&src == this)
+            frames_->RecordUnknown(x, y, x + w, y + h);
+        else
+            frames_->RecordCopy(x, y, x + w, y + h, src.id_, src.version_, &src, sx, sy);
+        return;
+    case Mode::DrawChanges:
+        ForChangedParts(x, y, x + w, y + h, [&](int a, int b, int c, int d) {
+            CopyPixels(a, b, c - a, d - b, src, sx + (a - x), sy + (b - y));
+        });
+        return;
+    case Mode::Draw:
+        if (frames_)
+            frames_->Invalidate(x, y, x + w, y + h);
+        CopyPixels(x, y, w, h, src, sx, sy);
+        return;
+    }
+}
+
+void Surface::CopyPixels(int x, int y, int w, int h, const Surface& src, int sx, int sy)
+{
+    ++version_;
     // bits() on the destination first: if it ever had to detach, the source
     // pointer taken afterwards still matches when both are the same surface.
-    uchar* const destBits = dest.image_->bits();
+    uchar* const destBits = image_->bits();
     const uchar* const srcBits = src.image_->constBits();
-    const qsizetype destStride = dest.image_->bytesPerLine();
+    const qsizetype destStride = image_->bytesPerLine();
     const qsizetype srcStride = src.image_->bytesPerLine();
     const std::size_t rowBytes = static_cast<std::size_t>(w) * BytesPerPixel;
 
     uchar* d = destBits + y * destStride + x * BytesPerPixel;
     const uchar* s = srcBits + sy * srcStride + sx * BytesPerPixel;
-    if (&dest != &src) {
+    if (this != &src) {
         // Tile copies are 10 pixels wide: a fixed size lets the compiler copy
         // each row inline.
         constexpr std::size_t tileRow = 10 * BytesPerPixel;

@@ -76,9 +76,8 @@ void DrawAppleTimerBar(platform::Surface& dest, double v)
     dest.FillRect(BarLeft, bar.top, BarWidth, FrameHeight - bar.top, bar.colour);
 }
 
-void RenderFrame()
+void ComposeFrame(platform::Surface& back)
 {
-    platform::Surface& back = BackBuffer();
     const platform::Surface& sheet = Picture1();
     back.Clear(White);
     DrawMap(back, PicMap());
@@ -93,6 +92,13 @@ void RenderFrame()
     }
 
     DrawAppleTimerBar(back, ModMain::AppleTimer);
+}
+
+void RenderFrame()
+{
+    platform::Surface& back = BackBuffer();
+    // Only the squares that differ from the last frame are drawn again.
+    back.DrawFrame([&back] { ComposeFrame(back); });
     ModMain::View().PresentFrame(back);
 }
 

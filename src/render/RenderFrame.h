@@ -1,6 +1,6 @@
 #pragma once
 // Frame composition: the map tiles, the snakes and the apple-timer bar are
-// drawn into the off-screen back buffer, which then goes to the window whole.
+// drawn into the off-screen back buffer, which then goes to the window.
 #include "platform/Surface.h"
 
 namespace Render {
@@ -15,6 +15,8 @@ constexpr int SheetWidth = 142, SheetHeight = 50;
 
 // Composes one frame from the game state and hands it to the game view.
 void RenderFrame();
+// The whole frame drawn into `back`: white, the map, the snakes, the bar.
+void ComposeFrame(platform::Surface& back);
 
 // Copies the tile of every wall or apple cell of the map into dest.
 void DrawMap(platform::Surface& dest, const platform::Surface& tiles);

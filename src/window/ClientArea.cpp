@@ -1,5 +1,7 @@
 #include "window/ClientArea.h"
 
+#include "platform/FrameBlocks.h"
+
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
@@ -43,25 +45,29 @@ ClientArea::ClientArea(QWidget* parent) : QWidget(parent)
     ChangedRuns.reserve(static_cast<std::size_t>(Columns) * Bands);
 }
 
-void ClientArea::Present(const QImage& frame)
+void ClientArea::Present(const QImage& frame, const platform::FrameBlocks* drawn)
 {
+    static_assert(platform::FrameBlocks::Block == Block);
     const int w = std::min(frame.width(), Width);
     const int h = std::min(frame.height(), FrameHeight);
     if (w <= 0 || h <= 0)
         return;
     ++Presented;
+    const std::uint64_t serial = drawn ? drawn->Serial() : 0;
+    const bool follows = drawn && LastSerial != 0 && serial == LastSerial + 1;
+    LastSerial = serial;
     if (frame.depth() % 8 != 0 || Frame.width() != w || Frame.height() != h || Frame.format() != frame.format()) {
         // The first frame, or a new size or pixel format: all of it, once.
         Frame = frame.copy(0, 0, w, h);
         Changed = QRegion(0, 0, Width, FrameHeight);
     } else {
-        CopyChangedBlocks(frame, w, h);
+        CopyChangedBlocks(frame, w, h, follows ? &drawn->Changed() : nullptr);
     }
     if (!Changed.isEmpty())
         repaint(Changed);
 }
 
-void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height)
+void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn)
 {
     static_assert(Columns <= 64, "one bit per column of blocks");
     const auto bytesPerPixel = static_cast<std::size_t>(frame.depth() / 8);
@@ -102,13 +108,16 @@ void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height)
     ChangedRuns.clear();
     for (int top = 0; top < height; top += Block) {
         const int bottom = std::min(top + Block, height);
+        // Blocks the renderer did not draw again are as they were.
+        const std::size_t band = static_cast<std::size_t>(top / Block);
+        const std::uint64_t candidates = drawn ? (band < drawn->size() ? (*drawn)[band] : 0) & allColumns : allColumns;
         dirty = 0;
-        for (int y = top; y < bottom && dirty != allColumns; ++y) {
+        for (int y = top; y < bottom && dirty != candidates; ++y) {
             const uchar* const from = fromBits + y * fromStride;
             const uchar* const to = toBits + y * toStride;
             // One compare per stretch of blocks not yet known to differ: most
             // rows differ at most in the bar, which the band's first row finds.
-            for (std::uint64_t clean = allColumns & ~dirty; clean != 0;) {
+            for (std::uint64_t clean = candidates & ~dirty; clean != 0;) {
                 const int first = std::countr_zero(clean);
                 const int last = first + std::countr_one(clean >> first);
                 clean &= ~BitsBelow(last);

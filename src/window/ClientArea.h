@@ -8,9 +8,13 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class QPainter;
+namespace platform {
+class FrameBlocks;
+}
 
 class ClientArea final : public QWidget {
   public:
@@ -27,7 +31,9 @@ class ClientArea final : public QWidget {
     // Takes the frame's 330 x 300 top-left corner and paints the blocks that
     // differ from the last frame before returning, so the screen shows it
     // even if no events follow. An unchanged frame costs no painting at all.
-    void Present(const QImage& frame);
+    // Given the frame's drawn blocks, and this frame follows the last one
+    // presented, only those are compared.
+    void Present(const QImage& frame, const platform::FrameBlocks* drawn = nullptr);
     int FramesPresented() const { return Presented; }
     // The area the last Present painted (empty for an unchanged frame).
     const QRegion& LastChange() const { return Changed; }
@@ -38,7 +44,7 @@ class ClientArea final : public QWidget {
   private:
     // Copies every block of `frame` that differs from Frame into it and
     // collects the blocks, merged into runs, in Changed.
-    void CopyChangedBlocks(const QImage& frame, int width, int height);
+    void CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn);
     // Joins the runs from bandStart on to the band right above them when
     // both have the same runs, keeping ChangedRuns a coalesced region.
     void MergeWithBandAbove(std::size_t bandStart);
@@ -52,4 +58,5 @@ class ClientArea final : public QWidget {
     QRegion Changed;
     std::vector<QRect> ChangedRuns; // room for every block, reserved once
     int Presented = 0;
+    std::uint64_t LastSerial = 0; // of the drawn blocks last presented; 0: none
 };

@@ -282,7 +282,7 @@ void FrmMain::SetMenusInGame()
 
 void FrmMain::PresentFrame(const platform::Surface& backBuffer)
 {
-    Client->Present(backBuffer.image());
+    Client->Present(backBuffer.image(), backBuffer.Frames());
 }
 
 void FrmMain::ShowAllLevelsCompleted()
