@@ -3,6 +3,7 @@
 // file. Each gets a clear message or the documented silent default, and the
 // program never crashes.
 #include "scores/ScoreFile.h"
+#include "support/DataRows.h"
 #include "support/MapFiles.h"
 #include "support/ScoreFiles.h"
 #include "support/TestMaps.h"
@@ -87,14 +88,10 @@ void TestFaults::unreadableFirstMapEndsWithAClearMessage_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no map1.dat") << "missing"
-                                 << "map1.dat\": file not found.";
-    QTest::newRow("map1.dat of 10 lines") << "10 lines"
-                                          << "map1.dat\": input past end of file (line 11 of 30";
-    QTest::newRow("empty map1.dat") << "empty"
-                                    << "map1.dat\": input past end of file (line 1 of 30";
-    QTest::newRow("map1.dat is a folder") << "folder"
-                                          << "map1.dat\": file not found.";
+    AddRow("no map1.dat", "missing", "map1.dat\": file not found.");
+    AddRow("map1.dat of 10 lines", "10 lines", "map1.dat\": input past end of file (line 11 of 30");
+    AddRow("empty map1.dat", "empty", "map1.dat\": input past end of file (line 1 of 30");
+    AddRow("map1.dat is a folder", "folder", "map1.dat\": file not found.");
 }
 
 // A first map that cannot be read stops the program at New Game: the message

@@ -4,6 +4,7 @@
 // the real executable, wherever it is started from, and an ordinary user of
 // the read-only install keeps top scores in their own data folder.
 #include "scores/ScoreFile.h"
+#include "support/DataRows.h"
 #include "support/MapFiles.h"
 #include "support/Processes.h"
 #include "support/ScoreFiles.h"
@@ -223,14 +224,10 @@ void TestInstall::helpAndVersionNeedNoWindow_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("printed");
-    QTest::newRow("--help") << "--help"
-                            << "snake-game [options]";
-    QTest::newRow("-h") << "-h"
-                        << "-v, --version";
-    QTest::newRow("--version") << "--version"
-                               << "snake-game 1.0\n";
-    QTest::newRow("-v") << "-v"
-                        << "snake-game 1.0\n";
+    AddRow("--help", "--help", "snake-game [options]");
+    AddRow("-h", "-h", "-v, --version");
+    AddRow("--version", "--version", "snake-game 1.0\n");
+    AddRow("-v", "-v", "snake-game 1.0\n");
 }
 
 // With no display at all (a window would fail at once), --help and

@@ -1,5 +1,6 @@
 // Steering from the keyboard: keys delivered to the main window as the
 // window system delivers them, checked on the snakes they should reach.
+#include "support/DataRows.h"
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
@@ -153,57 +154,23 @@ void TestKeyboard::menuBarFromTheKeyboard_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("highlighted"); // title highlighted on the bar
     QTest::addColumn<QString>("open");        // title of the innermost open menu
-    QTest::newRow("Alt") << "Alt"
-                         << "Game"
-                         << "";
-    QTest::newRow("F10") << "F10"
-                         << "Game"
-                         << "";
-    QTest::newRow("Alt Alt leaves") << "Alt Alt"
-                                    << ""
-                                    << "";
-    QTest::newRow("F10 F10 leaves") << "F10 F10"
-                                    << ""
-                                    << "";
-    QTest::newRow("Alt Right") << "Alt Right"
-                               << "Options"
-                               << "";
-    QTest::newRow("Alt Left wraps") << "Alt Left"
-                                    << "Options"
-                                    << "";
-    QTest::newRow("Alt Right Down opens") << "Alt Right Down"
-                                          << "Options"
-                                          << "Options";
-    QTest::newRow("Alt Return opens") << "Alt Return"
-                                      << "Game"
-                                      << "Game";
-    QTest::newRow("F10 Down opens") << "F10 Down"
-                                    << "Game"
-                                    << "Game";
-    QTest::newRow("Right in an open menu moves on") << "Alt Down Right"
-                                                    << "Options"
-                                                    << "Options";
-    QTest::newRow("Right opens Computer Players") << "Alt Right Down Down Down Right"
-                                                  << "Options"
-                                                  << "Computer Players";
-    QTest::newRow("Right opens Speed") << "Alt Right Down Down Down Down Right"
-                                       << "Options"
-                                       << "Speed";
-    QTest::newRow("Esc closes the submenu only") << "Alt Right Down Down Down Right Esc"
-                                                 << "Options"
-                                                 << "Options";
-    QTest::newRow("Esc closes the menu, bar stays") << "Alt Down Esc"
-                                                    << "Game"
-                                                    << "";
-    QTest::newRow("second Esc leaves the bar") << "Alt Down Esc Esc"
-                                               << ""
-                                               << "";
-    QTest::newRow("Esc leaves an active bar") << "Alt Right Esc"
-                                              << ""
-                                              << "";
-    QTest::newRow("a click on the field leaves the bar") << "Alt Right Click"
-                                                         << ""
-                                                         << "";
+    AddRow("Alt", "Alt", "Game", "");
+    AddRow("F10", "F10", "Game", "");
+    AddRow("Alt Alt leaves", "Alt Alt", "", "");
+    AddRow("F10 F10 leaves", "F10 F10", "", "");
+    AddRow("Alt Right", "Alt Right", "Options", "");
+    AddRow("Alt Left wraps", "Alt Left", "Options", "");
+    AddRow("Alt Right Down opens", "Alt Right Down", "Options", "Options");
+    AddRow("Alt Return opens", "Alt Return", "Game", "Game");
+    AddRow("F10 Down opens", "F10 Down", "Game", "Game");
+    AddRow("Right in an open menu moves on", "Alt Down Right", "Options", "Options");
+    AddRow("Right opens Computer Players", "Alt Right Down Down Down Right", "Options", "Computer Players");
+    AddRow("Right opens Speed", "Alt Right Down Down Down Down Right", "Options", "Speed");
+    AddRow("Esc closes the submenu only", "Alt Right Down Down Down Right Esc", "Options", "Options");
+    AddRow("Esc closes the menu, bar stays", "Alt Down Esc", "Game", "");
+    AddRow("second Esc leaves the bar", "Alt Down Esc Esc", "", "");
+    AddRow("Esc leaves an active bar", "Alt Right Esc", "", "");
+    AddRow("a click on the field leaves the bar", "Alt Right Click", "", "");
 }
 
 // Alt alone and F10 activate the bar with "Game" highlighted; Left/Right

@@ -1,4 +1,5 @@
 // Level map files: 30 lines of 30 single-byte characters, "X" a wall.
+#include "support/DataRows.h"
 #include "support/GameFixture.h"
 #include "support/MapFiles.h"
 
@@ -130,12 +131,9 @@ void TestMapFile::nameMatchesInAnyCase_data()
 {
     QTest::addColumn<QString>("onDisk");
     QTest::addColumn<QString>("asked");
-    QTest::newRow("Map1.dat finds map1.dat") << "map1.dat"
-                                             << "Map1.dat";
-    QTest::newRow("map1.dat finds MAP1.DAT") << "MAP1.DAT"
-                                             << "map1.dat";
-    QTest::newRow("Map10.dat finds map10.dat") << "map10.dat"
-                                               << "Map10.dat";
+    AddRow("Map1.dat finds map1.dat", "map1.dat", "Map1.dat");
+    AddRow("map1.dat finds MAP1.DAT", "MAP1.DAT", "map1.dat");
+    AddRow("Map10.dat finds map10.dat", "map10.dat", "Map10.dat");
 }
 
 void TestMapFile::nameMatchesInAnyCase()

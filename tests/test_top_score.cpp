@@ -1,6 +1,7 @@
 // The top-score rule, the name prompt and where a new entry goes.
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "support/DataRows.h"
 #include "support/ScoreFiles.h"
 #include "support/TopScoreRows.h"
 
@@ -159,18 +160,13 @@ void TestTopScore::nameIsKeptAsTypedUpTo126Characters_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("blanks only") << "   "
-                                 << "   " << QByteArray("   ");
-    QTest::newRow("not trimmed") << "  Ann  "
-                                 << "  Ann  " << QByteArray("  Ann  ");
-    QTest::newRow("outside the code page") << "Ω"
-                                           << "?" << QByteArray("?");
-    QTest::newRow("one letter outside") << "Łukasz"
-                                        << "?ukasz" << QByteArray("?ukasz");
-    QTest::newRow("inside the code page") << "Zoë €5"
-                                          << "Zoë €5"
-                                          << QByteArray("Zo\xEB \x80"
-                                                        "5");
+    AddRow("blanks only", "   ", "   ", QByteArray("   "));
+    AddRow("not trimmed", "  Ann  ", "  Ann  ", QByteArray("  Ann  "));
+    AddRow("outside the code page", "Ω", "?", QByteArray("?"));
+    AddRow("one letter outside", "Łukasz", "?ukasz", QByteArray("?ukasz"));
+    AddRow("inside the code page", "Zoë €5", "Zoë €5",
+           QByteArray("Zo\xEB \x80"
+                      "5"));
     QTest::newRow("126 ascii stays whole") << QString(126, 'a') << QString(126, 'a') << QByteArray(126, 'a');
     QTest::newRow("200 ascii") << QString(200, 'a') << QString(126, 'a') << QByteArray(126, 'a');
     QTest::newRow("200 two-byte characters")
