@@ -30,7 +30,7 @@ class TestLevels : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
+    void init() { ResetForLevels(fx); }
     void cleanup() { fx.tearDown(); }
 
     // Level completed
@@ -78,14 +78,6 @@ class TestLevels : public QObject {
     GameFixture fx;
 };
 
-void TestLevels::init()
-{
-    fx.reset(GameFixture::FirstMap::None);
-    fx.writeMap(1, MarkedMap(1));
-    // The all-levels box is closed by the player at once.
-    fx.view().onAllLevelsCompleted = [] {};
-}
-
 void TestLevels::completingALevelLoadsTheNext()
 {
     for (int level = 1; level <= 4; ++level)
@@ -93,13 +85,7 @@ void TestLevels::completingALevelLoadsTheNext()
     BeginLevel(3);
     auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
     LeaveOneApple(10, 9);
-    // The new level's apples go to row 15, out of the snake's way.
-    std::vector<double> draws;
-    for (int i = 0; i < 15; ++i) {
-        draws.push_back(at(2 + i));
-        draws.push_back(at(15));
-    }
-    platform::ScriptRandom(draws);
+    ScriptAppleRow(15); // out of the snake's way
     bool messageUpDuringWait = false;
     fx.time().onProcessEvents = [&] {
         if (fx.view().messageVisible && fx.view().messageCaption == "Level 3 Completed!")
@@ -351,13 +337,7 @@ void TestLevels::levelSequenceRunsInsideTheEatersMove()
     auto eater = fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
     auto other = twoPlayers ? fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp) : nullptr;
     LeaveOneApple(appleX, appleY);
-    // The new level's 15 apples go to (2..16, 15), away from everyone.
-    std::vector<double> draws;
-    for (int i = 0; i < 15; ++i) {
-        draws.push_back(at(2 + i));
-        draws.push_back(at(15));
-    }
-    platform::ScriptRandom(draws);
+    ScriptAppleRow(15); // away from everyone
 
     int scoreAtCaption = -1;
     Seg eaterAtCaption{}, otherAtCaption{};
@@ -431,12 +411,7 @@ void TestLevels::resumedStepNeverEntersAWall()
     auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
     fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
     LeaveOneApple(6, 10);
-    std::vector<double> draws;
-    for (int i = 0; i < 15; ++i) {
-        draws.push_back(at(2 + i));
-        draws.push_back(at(15));
-    }
-    platform::ScriptRandom(draws);
+    ScriptAppleRow(15);
     ModMain::MoveAll();
     QCOMPARE(ModMain::Level, platform::Int16{2});
     // (6,10) is free on level 2, but from (10,27) the way up is a wall.

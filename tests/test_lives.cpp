@@ -25,7 +25,7 @@ class TestLives : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
+    void init() { ResetForLevels(fx); }
     void cleanup() { fx.tearDown(); }
 
     // Lives
@@ -50,14 +50,6 @@ class TestLives : public QObject {
   private:
     GameFixture fx;
 };
-
-void TestLives::init()
-{
-    fx.reset(GameFixture::FirstMap::None);
-    fx.writeMap(1, MarkedMap(1));
-    // The all-levels box is closed by the player at once.
-    fx.view().onAllLevelsCompleted = [] {};
-}
 
 void TestLives::lastLifeEndsTheGame()
 {
