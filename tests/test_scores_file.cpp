@@ -6,6 +6,7 @@
 #include "scores/ModHigh.h"
 #include "scores/ScoreFile.h"
 #include "support/DataRows.h"
+#include "support/FileBytes.h"
 #include "support/ScoreFiles.h"
 
 #include <QDir>
@@ -320,8 +321,7 @@ void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
     const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores, {});
     if (userCopy) {
         QVERIFY(QDir().mkpath(folder.userPath()));
-        QFile out(folder.userFile());
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(userTable) == userTable.size());
+        QVERIFY(WriteFileBytes(folder.userFile(), userTable));
     }
     if (!folderWritable)
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -341,10 +341,7 @@ void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
     ModHigh::SaveScores();
     QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
     const QByteArray table = ModHigh::EncodeScoreFile(HighScores, {});
-    const QByteArray userBytes = [&] {
-        QFile in(folder.userFile());
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-    }();
+    const QByteArray userBytes = ReadFileBytes(folder.userFile());
     struct stat after {};
     ::stat(QFile::encodeName(folder.file()).constData(), &after);
     if (savedTo == "user") {

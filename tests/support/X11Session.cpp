@@ -1,5 +1,6 @@
 #include "support/X11Session.h"
 
+#include "support/FileBytes.h"
 #include "support/MapFiles.h"
 #include "support/Processes.h"
 
@@ -220,14 +221,12 @@ bool GameFolder::writeMap(const QString& name, const QStringList& rows) const
 
 bool GameFolder::write(const QString& name, const QByteArray& bytes) const
 {
-    QFile f(file(name));
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    return WriteFileBytes(file(name), bytes);
 }
 
 QByteArray GameFolder::read(const QString& name) const
 {
-    QFile f(file(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return ReadFileBytes(file(name));
 }
 
 bool GameFolder::remove(const QString& name) const
