@@ -49,7 +49,6 @@ class TestPlatform : public QObject {
     void waitPumpsEventsOnlyWhenAsked_data();
     void waitPumpsEventsOnlyWhenAsked();
 
-    // File names match without regard to case; folders and hidden files never.
     // The real clock under a held hold: the wait blocks in the event loop,
     // without polling, until the hold lets go; the game's clock skips it.
     void realClockBlocksWhileHeld();
@@ -59,10 +58,10 @@ class TestPlatform : public QObject {
     void waylandDesktopsGetX11WhereOffered_data();
     void waylandDesktopsGetX11WhereOffered();
 
+    // File names match without regard to case, an exact match first; folders
+    // and hidden files never.
     void findFileMatchesOrdinaryFilesCaseInsensitively_data();
     void findFileMatchesOrdinaryFilesCaseInsensitively();
-    // An exact match wins over a match in another case.
-    void findFilePrefersExactName();
     // The program folder can be redirected and restored.
     void appFileExistsLooksInTheProgramFolder();
 
@@ -251,6 +250,7 @@ void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively_data()
     AddRow("hidden file", ".secret.dat", "");
     AddRow("missing", "map4.dat", "");
     AddRow("no partial match", "map2.da", "");
+    AddRow("exact name wins over another case", "scores.dat", "scores.dat");
 }
 
 void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
@@ -259,6 +259,8 @@ void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
     QFETCH(QString, found);
     fx.writeFile("Map2.dat", "x");
     fx.writeFile(".secret.dat", "x");
+    fx.writeFile("SCORES.DAT", "upper");
+    fx.writeFile("scores.dat", "lower");
     QVERIFY(QDir(fx.appDir()).mkdir("map3.dat"));
 
     const auto result = platform::FindFile(fx.appDir().toStdString(), wanted.toStdString());
@@ -268,15 +270,6 @@ void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
         QVERIFY(result);
         QCOMPARE(QFileInfo(QString::fromStdString(*result)).fileName(), found);
     }
-}
-
-void TestPlatform::findFilePrefersExactName()
-{
-    fx.writeFile("SCORES.DAT", "upper");
-    fx.writeFile("scores.dat", "lower");
-    const auto result = platform::FindFile(fx.appDir().toStdString(), "scores.dat");
-    QVERIFY(result);
-    QCOMPARE(QFileInfo(QString::fromStdString(*result)).fileName(), QString("scores.dat"));
 }
 
 void TestPlatform::appFileExistsLooksInTheProgramFolder()
