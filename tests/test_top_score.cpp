@@ -18,9 +18,6 @@ using ModHigh::HighScores;
 
 namespace {
 
-// Answers the prompt with `name` and counts how often it was asked.
-using FakePrompt = TopScoreView;
-
 // Runs `answer` on the modal dialog once it is up, inside its exec().
 void WhenModalDialogOpens(std::function<void(QInputDialog*)> answer)
 {
@@ -115,7 +112,7 @@ void TestTopScore::newEntryGoesToItsPlace()
     QFETCH(QList<int>, after);
     for (int i = 0; i < 10; ++i)
         HighScores[i] = {"R" + std::to_string(i), static_cast<platform::Int16>(before[i])};
-    FakePrompt prompt("New");
+    TopScoreView prompt("New");
 
     ModHigh::AddTopScore(static_cast<platform::Int16>(score));
 
@@ -132,7 +129,7 @@ void TestTopScore::newEntryIsSavedAndShown()
 {
     folder->write(ScoreFileBytes({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
     ModHigh::LoadScores();
-    FakePrompt prompt("Zoë");
+    TopScoreView prompt("Zoë");
     ModHigh::AddTopScore(25);
     QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
     QVERIFY(HallOfFame() && HallOfFame()->isVisible());
@@ -146,7 +143,7 @@ void TestTopScore::cancelOrEmptyNameChangesNothing()
     const QByteArray before = ScoreFileBytes({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
     folder->write(before);
     ModHigh::LoadScores();
-    FakePrompt prompt("");
+    TopScoreView prompt("");
     ModHigh::AddTopScore(25);
     QCOMPARE(prompt.asked, 1);
     QCOMPARE(HighScores[1].Name, std::string("Bob"));
@@ -182,7 +179,7 @@ void TestTopScore::nameIsKeptAsTypedUpTo126Characters()
     QFETCH(QString, typed);
     QFETCH(QString, kept);
     QFETCH(QByteArray, stored);
-    FakePrompt prompt(typed.toStdString());
+    TopScoreView prompt(typed.toStdString());
     ModHigh::AddTopScore(1);
     QCOMPARE(QString::fromStdString(HighScores[0].Name), kept);
     const QByteArray bytes = folder->read();

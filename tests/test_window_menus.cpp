@@ -26,6 +26,12 @@ QStringList Checked(const std::array<QAction*, 5>& items)
     return marks;
 }
 
+// The labels and the title picture, as the rows below index them.
+std::array<QLabel*, 8> Controls(const FrmMain& w)
+{
+    return {w.LblPlayer1, w.LblApple, w.LblScore1, w.LblLives1, w.LblPlayer2, w.LblScore2, w.LblLives2, w.PicStartup};
+}
+
 // Captions of a menu's entries: "-" for a separator, submenus in brackets.
 QStringList Captions(const QObject* menuObject)
 {
@@ -129,9 +135,7 @@ void TestWindowMenus::controlsSitAtTheirPlaces()
     QFETCH(QString, text);
     WindowFixture f;
     FrmMain& w = f.window();
-    const std::array<QLabel*, 8> controls{w.LblPlayer1, w.LblApple,  w.LblScore1, w.LblLives1,
-                                          w.LblPlayer2, w.LblScore2, w.LblLives2, w.PicStartup};
-    const QLabel* label = controls[index];
+    const QLabel* label = Controls(w)[index];
     QCOMPARE(label->parentWidget(), w.Client);
     QCOMPARE(label->geometry(), geometry);
     QCOMPARE(label->text(), text);
@@ -161,10 +165,7 @@ void TestWindowMenus::statusLabelsFitTheirLongestTexts()
     QFETCH(int, index);
     QFETCH(QString, text);
     WindowFixture f;
-    FrmMain& w = f.window();
-    const std::array<QLabel*, 7> labels{w.LblPlayer1, w.LblApple,  w.LblScore1, w.LblLives1,
-                                        w.LblPlayer2, w.LblScore2, w.LblLives2};
-    QLabel* label = labels[index];
+    QLabel* label = Controls(f.window())[index];
     QCOMPARE(label->font().pixelSize(), 11);
     label->setText(text);
     const QSize needed = label->sizeHint();
