@@ -9,11 +9,9 @@ class TestCheckAhead : public QObject {
     void cleanup() { fx.tearDown(); }
 
     // Off-field steps are blocked before the grid is read (row and column 30
-    // hold apples here that must stay untouched).
+    // hold apples here that must stay untouched); a wall blocks as silently.
     void edgeBlocksWithoutReadingTheGrid_data();
     void edgeBlocksWithoutReadingTheGrid();
-    // A wall blocks; no sound, no score, no label.
-    void wallBlocksSilently();
 
     // Eating: sound, growth, cell cleared, count lowered, points, labels.
     void appleAheadIsEaten_data();
@@ -46,14 +44,16 @@ void TestCheckAhead::edgeBlocksWithoutReadingTheGrid_data()
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
     QTest::addColumn<int>("dir");
-    QTest::newRow("column 29 right") << 29 << 5 << 1;
-    QTest::newRow("row 29 down") << 5 << 29 << 2;
-    QTest::newRow("row 0 up") << 5 << 0 << -2;
-    QTest::newRow("column 0 left") << 0 << 5 << -1;
-    QTest::newRow("corner 29,29 right") << 29 << 29 << 1;
-    QTest::newRow("corner 29,29 down") << 29 << 29 << 2;
-    QTest::newRow("corner 0,0 up") << 0 << 0 << -2;
-    QTest::newRow("corner 29,0 up") << 29 << 0 << -2;
+    QTest::addColumn<bool>("wall"); // a wall on the square ahead
+    QTest::newRow("column 29 right") << 29 << 5 << 1 << false;
+    QTest::newRow("row 29 down") << 5 << 29 << 2 << false;
+    QTest::newRow("row 0 up") << 5 << 0 << -2 << false;
+    QTest::newRow("column 0 left") << 0 << 5 << -1 << false;
+    QTest::newRow("corner 29,29 right") << 29 << 29 << 1 << false;
+    QTest::newRow("corner 29,29 down") << 29 << 29 << 2 << false;
+    QTest::newRow("corner 0,0 up") << 0 << 0 << -2 << false;
+    QTest::newRow("corner 29,0 up") << 29 << 0 << -2 << false;
+    QTest::newRow("wall ahead blocks silently") << 5 << 5 << 1 << true;
 }
 
 void TestCheckAhead::edgeBlocksWithoutReadingTheGrid()
@@ -61,6 +61,7 @@ void TestCheckAhead::edgeBlocksWithoutReadingTheGrid()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(int, dir);
+    QFETCH(bool, wall);
     // Row 30 and column 30 are outside the field; an apple there must never
     // be seen (the cell behind row 0 of column x is, in memory, (x-1, 30)).
     for (int i = 0; i <= ModMain::FieldSize; ++i) {
@@ -68,6 +69,8 @@ void TestCheckAhead::edgeBlocksWithoutReadingTheGrid()
         Map[i][ModMain::FieldSize] = ModMain::RedApple;
     }
     ModMain::ApplesLeft = 3;
+    if (wall)
+        Map[6][5] = ModMain::Wall;
     const auto before = Map;
     // The trailing body points back into the field; two players so no life is at stake.
     const int bx = dir == 1 ? -1 : dir == -1 ? 1 : 0;
@@ -81,21 +84,6 @@ void TestCheckAhead::edgeBlocksWithoutReadingTheGrid()
     QVERIFY(Map == before);
     QCOMPARE(ModMain::ApplesLeft, platform::Int16{3});
     QCOMPARE(snake->score, platform::Int16{0});
-    QVERIFY(fx.sound().played.empty());
-    QCOMPARE(fx.view().count("label"), 0);
-}
-
-void TestCheckAhead::wallBlocksSilently()
-{
-    Map[6][5] = ModMain::Wall;
-    ModMain::ApplesLeft = 4;
-    auto snake = fx.addHuman(GameFixture::line(5, 5, -1, 0, 5), DirRight);
-    fx.addHuman(Body{{15, 15}, {15, 16}}, DirUp);
-    snake->Move();
-    QCOMPARE(snake->body()[0], (Seg{5, 5}));
-    QCOMPARE(Map[6][5], std::uint8_t{ModMain::Wall});
-    QCOMPARE(snake->score, platform::Int16{0});
-    QCOMPARE(ModMain::ApplesLeft, platform::Int16{4});
     QVERIFY(fx.sound().played.empty());
     QCOMPARE(fx.view().count("label"), 0);
 }

@@ -120,10 +120,8 @@ void TestExit::realProgramEndsOnCtrlQ()
         QTest::qWait(key == QStringLiteral("F2") ? 1500 : 300);
     }
     QVERIFY(game.running());
-    QVERIFY(x->key(QStringLiteral("ctrl+q")));
-    QVERIFY2(game.waitForExit(5000), "the game was still running 5 s after Ctrl+Q");
-    QVERIFY(!game.crashed());
-    QCOMPARE(game.exitCode(), 0);
+    const QString quit = game.quit();
+    QVERIFY2(quit.isEmpty(), qPrintable(quit));
 }
 
 // A close request (the window's close box) ends the program like Exit.

@@ -3,6 +3,7 @@
 // file. Each gets a clear message or the documented silent default, and the
 // program never crashes.
 #include "scores/ScoreFile.h"
+#include "support/DataRows.h"
 #include "support/MapFiles.h"
 #include "support/ScoreFiles.h"
 #include "support/TestMaps.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -87,14 +87,10 @@ void TestFaults::unreadableFirstMapEndsWithAClearMessage_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no map1.dat") << "missing"
-                                 << "map1.dat\": file not found.";
-    QTest::newRow("map1.dat of 10 lines") << "10 lines"
-                                          << "map1.dat\": input past end of file (line 11 of 30";
-    QTest::newRow("empty map1.dat") << "empty"
-                                    << "map1.dat\": input past end of file (line 1 of 30";
-    QTest::newRow("map1.dat is a folder") << "folder"
-                                          << "map1.dat\": file not found.";
+    AddRow("no map1.dat", "missing", "map1.dat\": file not found.");
+    AddRow("map1.dat of 10 lines", "10 lines", "map1.dat\": input past end of file (line 11 of 30");
+    AddRow("empty map1.dat", "empty", "map1.dat\": input past end of file (line 1 of 30");
+    AddRow("map1.dat is a folder", "folder", "map1.dat\": file not found.");
 }
 
 // A first map that cannot be read stops the program at New Game: the message
@@ -153,16 +149,13 @@ void TestFaults::readOnlyFolderTakesATopScoreWhereItCan()
     const QByteArray table = NegativeTable() + QByteArray("kept beyond the table");
     QVERIFY(folder.write(QStringLiteral("scores.dat"), table));
 
-    QStringList wrapper;
-    if (RunningAsRoot()) {
-        // Root writes anywhere; the game runs as a user whose own folder and
-        // file these are, so only the missing write bits stop it.
-        const passwd* nobody = ::getpwnam("nobody");
-        if (!nobody || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
-            QSKIP("running as root without the user nobody or setpriv to drop privileges");
-        QVERIFY(GiveTo(*nobody, folder.path()));
-        wrapper = QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
-    }
+    // Root writes anywhere; the game runs as a user whose own folder and
+    // file these are, so only the missing write bits stop it.
+    const auto wrapper = OrdinaryUserWrapper();
+    if (!wrapper)
+        QSKIP("running as root without the user nobody or setpriv to drop privileges");
+    if (RunningAsRoot())
+        QVERIFY(GiveTo(*::getpwnam("nobody"), folder.path()));
     const QString scores = folder.file(QStringLiteral("scores.dat"));
     QVERIFY(::chmod(QFile::encodeName(scores).constData(), fileWritable ? 0664 : 0444) == 0);
     QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
@@ -177,26 +170,18 @@ void TestFaults::readOnlyFolderTakesATopScoreWhereItCan()
     struct stat before {};
     QVERIFY(::stat(QFile::encodeName(scores).constData(), &before) == 0);
 
-    GameProcess game(*X, folder.executable(), wrapper);
+    GameProcess game(*X, folder.executable(), *wrapper);
     // A data folder below an ordinary file can never be made.
     game.setEnvironment(QStringLiteral("XDG_DATA_HOME"),
                         folder.file(QStringLiteral("map1.dat")) + QStringLiteral("/data"));
     QVERIFY2(game.start(), "the game window did not come up");
     QVERIFY(X->key(QStringLiteral("F2")));
     // Five lives of about a second each, then two seconds of "Game Over".
-    const auto prompt = X->waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
-    QVERIFY2(prompt, qPrintable(QStringLiteral("no top-score prompt; stderr: ") + game.standardError()));
-    QVERIFY(!X->hasWindow(QStringLiteral("High Scores")));
-    QVERIFY(X->focus(*prompt));
-    QVERIFY(X->type(QStringLiteral("Reader")));
-    QVERIFY(X->key(QStringLiteral("Return")));
-
-    if (!fileWritable) {
-        const auto error = X->waitForWindow(QStringLiteral("High Scores"), 5000);
-        QVERIFY2(error, "the failed save was not reported");
-        QVERIFY(X->focus(*error));
-        QVERIFY(X->key(QStringLiteral("Return")));
-    }
+    const QString entered = game.enterTopScore(QStringLiteral("Reader"));
+    QVERIFY2(entered.isEmpty(), qPrintable(entered));
+    // The failed save is reported.
+    const QString answered = fileWritable ? QString() : X->answerBox(QStringLiteral("High Scores"));
+    QVERIFY2(answered.isEmpty(), qPrintable(answered));
     // The entry is shown either way.
     QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
     QVERIFY(!X->hasWindow(QStringLiteral("High Scores")));
@@ -217,11 +202,8 @@ void TestFaults::readOnlyFolderTakesATopScoreWhereItCan()
     QCOMPARE(now.st_gid, before.st_gid);
     QCOMPARE(now.st_mode, before.st_mode);
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), entriesBefore);
-    QVERIFY(game.focusMain());
-    QVERIFY(X->key(QStringLiteral("ctrl+q")));
-    QVERIFY(game.waitForExit(ExitTimeoutMs));
-    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
-    QCOMPARE(game.exitCode(), 0);
+    const QString quit = game.quit();
+    QVERIFY2(quit.isEmpty(), qPrintable(quit));
 }
 
 // Sound files that are not sounds (random bytes, a header that lies, an
@@ -248,11 +230,8 @@ void TestFaults::junkSoundFilesAreSkippedSilently()
     // New game, three apples, level completed (2 s), level 2, a few passes.
     QTest::qWait(5500);
     QVERIFY2(game.running(), qPrintable(game.standardError()));
-    QVERIFY(game.focusMain());
-    QVERIFY(X->key(QStringLiteral("ctrl+q")));
-    QVERIFY(game.waitForExit(ExitTimeoutMs));
-    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
-    QCOMPARE(game.exitCode(), 0);
+    const QString quit = game.quit();
+    QVERIFY2(quit.isEmpty(), qPrintable(quit));
 }
 
 void TestFaults::damagedScoreFileStillOpensTheHallOfFame_data()
@@ -288,21 +267,14 @@ void TestFaults::damagedScoreFileStillOpensTheHallOfFame()
     QVERIFY(X->xdotool({"mousemove", "--window", game.windowId(), "20", "10", "click", "1"}));
     QTest::qWait(300);
     QVERIFY(X->key(QStringLiteral("Down Down Down Down Return")));
-    if (reported) {
-        const auto error = X->waitForWindow(QStringLiteral("High Scores"), 5000);
-        QVERIFY2(error, "the unreadable score file was not reported");
-        QVERIFY(X->focus(*error));
-        QVERIFY(X->key(QStringLiteral("Return")));
-    }
+    const QString answered = reported ? X->answerBox(QStringLiteral("High Scores")) : QString();
+    QVERIFY2(answered.isEmpty(), qPrintable(answered));
     QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame");
     QVERIFY(!X->hasWindow(QStringLiteral("High Scores")) || reported);
     QCOMPARE(folder.read(QStringLiteral("scores.dat")), before);
 
-    QVERIFY(game.focusMain());
-    QVERIFY(X->key(QStringLiteral("ctrl+q")));
-    QVERIFY(game.waitForExit(ExitTimeoutMs));
-    QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
-    QCOMPARE(game.exitCode(), 0);
+    const QString quit = game.quit();
+    QVERIFY2(quit.isEmpty(), qPrintable(quit));
 }
 
 QTEST_MAIN(TestFaults)

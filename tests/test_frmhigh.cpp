@@ -29,7 +29,6 @@ void FlushDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Opens the window and hands it back.
 FrmHigh* Open()
 {
     OpenHallOfFame();

@@ -4,6 +4,8 @@
 // the real executable, wherever it is started from, and an ordinary user of
 // the read-only install keeps top scores in their own data folder.
 #include "scores/ScoreFile.h"
+#include "support/DataRows.h"
+#include "support/FileBytes.h"
 #include "support/MapFiles.h"
 #include "support/Processes.h"
 #include "support/ScoreFiles.h"
@@ -41,12 +43,6 @@ ProgramRun Run(const QString& program, const QStringList& args,
 QStringList FileNames(const QString& folder, const QString& pattern)
 {
     return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
-}
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -95,9 +91,10 @@ void TestInstall::installLaysOutTheGameFolder()
     QCOMPARE(sounds, (QStringList{"apple.wav", "die.wav", "gameover.wav", "level.wav", "newgame.wav"}));
     QCOMPARE(FileNames(GameDir + QStringLiteral("/sounds"), QStringLiteral("*.wav")), sounds);
     for (const QString& map : maps)
-        QCOMPARE(Bytes(GameDir + QLatin1Char('/') + map), Bytes(data + QLatin1Char('/') + map));
+        QCOMPARE(ReadFileBytes(GameDir + QLatin1Char('/') + map), ReadFileBytes(data + QLatin1Char('/') + map));
     for (const QString& sound : sounds)
-        QCOMPARE(Bytes(GameDir + QStringLiteral("/sounds/") + sound), Bytes(data + QStringLiteral("/sounds/") + sound));
+        QCOMPARE(ReadFileBytes(GameDir + QStringLiteral("/sounds/") + sound),
+                 ReadFileBytes(data + QStringLiteral("/sounds/") + sound));
     // Scores are made by the game at its first game over, not shipped.
     QVERIFY(!QFileInfo::exists(GameDir + QStringLiteral("/scores.dat")));
 }
@@ -123,7 +120,7 @@ void TestInstall::desktopEntryAndIconAreValid()
 {
     const QString entry = Prefix.filePath(QStringLiteral("share/applications/snake-game.desktop"));
     QVERIFY(QFileInfo::exists(entry));
-    const QString text = QString::fromUtf8(Bytes(entry));
+    const QString text = QString::fromUtf8(ReadFileBytes(entry));
     QVERIFY2(text.contains(QStringLiteral("\nExec=%1/games/snake-game\n").arg(Prefix.path())), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("\nIcon=snake-game\n")));
     for (const int size : {64, 128, 256}) {
@@ -163,10 +160,8 @@ void TestInstall::launcherFindsTheMapsBesideTheRealExecutable()
     QVERIFY(x.key(QStringLiteral("F2")));
     const QString expected = QStringLiteral("\"%1/map1.dat\": file not found.").arg(gameDir);
     QVERIFY2(game.waitForStandardError(expected, 5000), qPrintable(game.standardError()));
-    const auto box = x.waitForWindow(QStringLiteral("Snake Game"), 5000);
-    QVERIFY(box);
-    QVERIFY(x.focus(*box));
-    QVERIFY(x.key(QStringLiteral("Return")));
+    const QString answered = x.answerBox(QStringLiteral("Snake Game"));
+    QVERIFY2(answered.isEmpty(), qPrintable(answered));
     QVERIFY(game.waitForExit(5000));
     QVERIFY(!game.crashed());
 }
@@ -186,11 +181,8 @@ void TestInstall::launcherPlaysAGameAndExitsCleanly()
     QTest::qWait(1500);
     QVERIFY2(game.running(), qPrintable(game.standardError()));
     QVERIFY2(!game.standardError().contains(QStringLiteral("snake:")), qPrintable(game.standardError()));
-    QVERIFY(game.focusMain());
-    QVERIFY(x.key(QStringLiteral("ctrl+q")));
-    QVERIFY(game.waitForExit(5000));
-    QVERIFY(!game.crashed());
-    QCOMPARE(game.exitCode(), 0);
+    const QString quit = game.quit();
+    QVERIFY2(quit.isEmpty(), qPrintable(quit));
 }
 
 // The software-centre metadata passes appstreamcli and speaks of the
@@ -199,7 +191,7 @@ void TestInstall::launcherPlaysAGameAndExitsCleanly()
 void TestInstall::metainfoAndManPageAreInstalled()
 {
     const QString metainfo = Prefix.filePath(QStringLiteral("share/metainfo/io.github.snake_game.snake.metainfo.xml"));
-    const QString text = QString::fromUtf8(Bytes(metainfo));
+    const QString text = QString::fromUtf8(ReadFileBytes(metainfo));
     QVERIFY(text.contains(QStringLiteral("<id>io.github.snake_game.snake</id>")));
     QVERIFY(text.contains(QStringLiteral("<binary>snake-game</binary>")));
     QVERIFY(text.contains(QStringLiteral("<launchable type=\"desktop-id\">snake-game.desktop</launchable>")));
@@ -223,14 +215,10 @@ void TestInstall::helpAndVersionNeedNoWindow_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("printed");
-    QTest::newRow("--help") << "--help"
-                            << "snake-game [options]";
-    QTest::newRow("-h") << "-h"
-                        << "-v, --version";
-    QTest::newRow("--version") << "--version"
-                               << "snake-game 1.0\n";
-    QTest::newRow("-v") << "-v"
-                        << "snake-game 1.0\n";
+    AddRow("--help", "--help", "snake-game [options]");
+    AddRow("-h", "-h", "-v, --version");
+    AddRow("--version", "--version", "snake-game 1.0\n");
+    AddRow("-v", "-v", "snake-game 1.0\n");
 }
 
 // With no display at all (a window would fail at once), --help and
@@ -270,48 +258,36 @@ void TestInstall::readOnlyInstallKeepsScoresForEachUser()
     const QString gameDir = copy.filePath(QStringLiteral("lib/games/snake-game"));
     // A first level that ends a life at every step, and a shipped table that
     // any score beats.
-    QFile map(gameDir + QStringLiteral("/map1.dat"));
-    QVERIFY(map.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    map.write(MapFileBytes(TestMaps::WallAboveStartMap()));
-    map.close();
-    QFile seed(gameDir + QStringLiteral("/scores.dat"));
-    QVERIFY(seed.open(QIODevice::WriteOnly) && seed.write(NegativeTable()) == 2560);
-    seed.close();
+    QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/map1.dat"), MapFileBytes(TestMaps::WallAboveStartMap())));
+    QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/scores.dat"), NegativeTable()));
     // Read-only for everyone but root, which the game does not run as.
     const ProgramRun lock = Run(QStringLiteral("chmod"), {"-R", "a+rX,a-w", copy.path()});
     QVERIFY2(lock.ok, qPrintable(lock.output));
     const auto unlock = qScopeGuard([&] { Run(QStringLiteral("chmod"), {"-R", "u+w", copy.path()}); });
     QMap<QString, QByteArray> before;
     for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
-        before[name] = Bytes(gameDir + QLatin1Char('/') + name);
+        before[name] = ReadFileBytes(gameDir + QLatin1Char('/') + name);
 
     const QStringList names{"First", "Second"};
     for (const QString& name : names) {
         GameProcess game(x, copy.filePath(QStringLiteral("games/snake-game")), *wrapper);
         QVERIFY2(game.start(), "the installed game did not come up");
         QVERIFY(x.key(QStringLiteral("F2")));
-        const auto prompt = x.waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
-        QVERIFY2(prompt, qPrintable(QStringLiteral("no top-score prompt; stderr: ") + game.standardError()));
-        QVERIFY(!x.hasWindow(QStringLiteral("High Scores")));
-        QVERIFY(x.focus(*prompt));
-        QVERIFY(x.type(name));
-        QVERIFY(x.key(QStringLiteral("Return")));
+        const QString entered = game.enterTopScore(name);
+        QVERIFY2(entered.isEmpty(), qPrintable(entered));
         QVERIFY2(x.waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
         QVERIFY(!x.hasWindow(QStringLiteral("High Scores")));
-        QVERIFY(game.focusMain());
-        QVERIFY(x.key(QStringLiteral("ctrl+q")));
-        QVERIFY(game.waitForExit(5000));
-        QVERIFY2(!game.crashed(), qPrintable(game.standardError()));
-        QCOMPARE(game.exitCode(), 0);
+        const QString quit = game.quit();
+        QVERIFY2(quit.isEmpty(), qPrintable(quit));
     }
 
-    const ModHigh::ScoreTable kept = ModHigh::DecodeScoreFile(Bytes(x.userScoreFile()));
+    const ModHigh::ScoreTable kept = ModHigh::DecodeScoreFile(ReadFileBytes(x.userScoreFile()));
     QCOMPARE(kept[0].Name, std::string("Second"));
     QCOMPARE(kept[1].Name, std::string("First"));
     QCOMPARE(kept[2].Name, std::string("Loser 0"));
     QMap<QString, QByteArray> after;
     for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
-        after[name] = Bytes(gameDir + QLatin1Char('/') + name);
+        after[name] = ReadFileBytes(gameDir + QLatin1Char('/') + name);
     QCOMPARE(after, before);
 }
 

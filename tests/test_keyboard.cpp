@@ -1,5 +1,6 @@
 // Steering from the keyboard: keys delivered to the main window as the
 // window system delivers them, checked on the snakes they should reach.
+#include "support/DataRows.h"
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
@@ -31,8 +32,6 @@ class TestKeyboard : public QObject {
     void keyboardChoicesDoWhatClicksDo();
     void openMenuStopsTheGameUntilItCloses_data();
     void openMenuStopsTheGameUntilItCloses();
-    void nonLatinLayoutsSteerByKeyPlace_data();
-    void nonLatinLayoutsSteerByKeyPlace();
     void keyQueuedBeforeTheLoopStartsIsAppliedOnceItRuns();
 };
 
@@ -41,27 +40,45 @@ void TestKeyboard::keysReachTheRightSnake_data()
     QTest::addColumn<int>("players");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("dir1"); // expected request of player one
-    QTest::addColumn<int>("dir2"); // and of player two
+    QTest::addColumn<int>("scanCode"); // xkb key code of the key's place; -1: as the window system sends it
+    QTest::addColumn<int>("dir1");     // expected request of player one
+    QTest::addColumn<int>("dir2");     // and of player two
     const int none = Qt::NoModifier, shift = Qt::ShiftModifier;
-    QTest::newRow("1p Left") << 1 << int(Qt::Key_Left) << none << -1 << 0;
-    QTest::newRow("1p Up") << 1 << int(Qt::Key_Up) << none << -2 << 0;
-    QTest::newRow("1p keypad Left") << 1 << int(Qt::Key_Left) << int(Qt::KeypadModifier) << -1 << 0;
-    QTest::newRow("1p W ignored") << 1 << int(Qt::Key_W) << none << 0 << 0;
-    QTest::newRow("1p A ignored") << 1 << int(Qt::Key_A) << none << 0 << 0;
-    QTest::newRow("1p S ignored") << 1 << int(Qt::Key_S) << none << 0 << 0;
-    QTest::newRow("1p D ignored") << 1 << int(Qt::Key_D) << none << 0 << 0;
-    QTest::newRow("2p Left") << 2 << int(Qt::Key_Left) << none << -1 << 0;
-    QTest::newRow("2p A") << 2 << int(Qt::Key_A) << none << 0 << -1;
-    QTest::newRow("2p S") << 2 << int(Qt::Key_S) << none << 0 << 2;
-    QTest::newRow("2p D") << 2 << int(Qt::Key_D) << none << 0 << 1;
-    QTest::newRow("2p Down") << 2 << int(Qt::Key_Down) << none << 2 << 0;
-    QTest::newRow("2p W") << 2 << int(Qt::Key_W) << none << 0 << -2;
-    QTest::newRow("2p Shift+W") << 2 << int(Qt::Key_W) << shift << 0 << -2;
-    QTest::newRow("2p Ctrl+Right") << 2 << int(Qt::Key_Right) << int(Qt::ControlModifier) << 1 << 0;
-    QTest::newRow("2p Q ignored") << 2 << int(Qt::Key_Q) << none << 0 << 0;
-    QTest::newRow("2p Space ignored") << 2 << int(Qt::Key_Space) << none << 0 << 0;
-    QTest::newRow("2p digit 8 ignored") << 2 << int(Qt::Key_8) << none << 0 << 0;
+    QTest::newRow("1p Left") << 1 << int(Qt::Key_Left) << none << -1 << -1 << 0;
+    QTest::newRow("1p Up") << 1 << int(Qt::Key_Up) << none << -1 << -2 << 0;
+    QTest::newRow("1p keypad Left") << 1 << int(Qt::Key_Left) << int(Qt::KeypadModifier) << -1 << -1 << 0;
+    QTest::newRow("1p W ignored") << 1 << int(Qt::Key_W) << none << -1 << 0 << 0;
+    QTest::newRow("1p A ignored") << 1 << int(Qt::Key_A) << none << -1 << 0 << 0;
+    QTest::newRow("1p S ignored") << 1 << int(Qt::Key_S) << none << -1 << 0 << 0;
+    QTest::newRow("1p D ignored") << 1 << int(Qt::Key_D) << none << -1 << 0 << 0;
+    QTest::newRow("2p Left") << 2 << int(Qt::Key_Left) << none << -1 << -1 << 0;
+    QTest::newRow("2p A") << 2 << int(Qt::Key_A) << none << -1 << 0 << -1;
+    QTest::newRow("2p S") << 2 << int(Qt::Key_S) << none << -1 << 0 << 2;
+    QTest::newRow("2p D") << 2 << int(Qt::Key_D) << none << -1 << 0 << 1;
+    QTest::newRow("2p Down") << 2 << int(Qt::Key_Down) << none << -1 << 2 << 0;
+    QTest::newRow("2p W") << 2 << int(Qt::Key_W) << none << -1 << 0 << -2;
+    QTest::newRow("2p Shift+W") << 2 << int(Qt::Key_W) << shift << -1 << 0 << -2;
+    QTest::newRow("2p Ctrl+Right") << 2 << int(Qt::Key_Right) << int(Qt::ControlModifier) << -1 << 1 << 0;
+    QTest::newRow("2p Q ignored") << 2 << int(Qt::Key_Q) << none << -1 << 0 << 0;
+    QTest::newRow("2p Space ignored") << 2 << int(Qt::Key_Space) << none << -1 << 0 << 0;
+    QTest::newRow("2p digit 8 ignored") << 2 << int(Qt::Key_8) << none << -1 << 0 << 0;
+    // A layout that types Latin letters steers with W A S D wherever they lie;
+    // one that types none (Cyrillic, Greek) steers with the keys in the W A S D
+    // places of a US keyboard, as X11 and Wayland report them.
+    QTest::newRow("ru: Cyrillic_tse in the W place") << 2 << 0x0426 << none << 25 << 0 << -2;
+    QTest::newRow("ru: Cyrillic_ef in the A place") << 2 << 0x0424 << none << 38 << 0 << -1;
+    QTest::newRow("ru: Cyrillic_yeru in the S place") << 2 << 0x042B << none << 39 << 0 << 2;
+    QTest::newRow("ru: Cyrillic_ve in the D place") << 2 << 0x0412 << none << 40 << 0 << 1;
+    QTest::newRow("gr: final sigma in the W place") << 2 << 0x03A3 << none << 25 << 0 << -2;
+    QTest::newRow("gr: alpha in the A place") << 2 << 0x0391 << none << 38 << 0 << -1;
+    QTest::newRow("ru: Cyrillic_shorti in the Q place") << 2 << 0x0419 << none << 24 << 0 << 0;
+    QTest::newRow("ru, one player: A place ignored") << 1 << 0x0424 << none << 38 << 0 << 0;
+    QTest::newRow("ru: arrow keys") << 2 << int(Qt::Key_Left) << none << 113 << -1 << 0;
+    QTest::newRow("fr: Z in the W place") << 2 << int(Qt::Key_Z) << none << 25 << 0 << 0;
+    QTest::newRow("fr: Q in the A place") << 2 << int(Qt::Key_Q) << none << 38 << 0 << 0;
+    QTest::newRow("fr: A in the Q place") << 2 << int(Qt::Key_A) << none << 24 << 0 << -1;
+    QTest::newRow("dvorak: comma in the W place") << 2 << int(Qt::Key_Comma) << none << 25 << 0 << 0;
+    QTest::newRow("no scan code") << 2 << 0x0424 << none << 0 << 0 << 0;
 }
 
 // Arrow keys steer player one; W A S D steer player two only in a two-player
@@ -71,12 +88,19 @@ void TestKeyboard::keysReachTheRightSnake()
     QFETCH(int, players);
     QFETCH(int, key);
     QFETCH(int, modifiers);
+    QFETCH(int, scanCode);
     QFETCH(int, dir1);
     QFETCH(int, dir2);
     WindowFixture f;
     SetUpStackedSnakes(players);
     ModMain::GameRunning = true;
-    PressKey(f.window(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    if (scanCode < 0) {
+        PressKey(f.window(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    } else {
+        const QString text = key > 0xff ? QString(QChar(static_cast<char16_t>(key))).toLower() : QString();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(scanCode), 0, 0, text);
+        QCoreApplication::sendEvent(&f.window(), &press);
+    }
     QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
     if (players == 2)
         QCOMPARE(int(ModMain::Snakes[1]->dir), dir2);
@@ -153,57 +177,23 @@ void TestKeyboard::menuBarFromTheKeyboard_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("highlighted"); // title highlighted on the bar
     QTest::addColumn<QString>("open");        // title of the innermost open menu
-    QTest::newRow("Alt") << "Alt"
-                         << "Game"
-                         << "";
-    QTest::newRow("F10") << "F10"
-                         << "Game"
-                         << "";
-    QTest::newRow("Alt Alt leaves") << "Alt Alt"
-                                    << ""
-                                    << "";
-    QTest::newRow("F10 F10 leaves") << "F10 F10"
-                                    << ""
-                                    << "";
-    QTest::newRow("Alt Right") << "Alt Right"
-                               << "Options"
-                               << "";
-    QTest::newRow("Alt Left wraps") << "Alt Left"
-                                    << "Options"
-                                    << "";
-    QTest::newRow("Alt Right Down opens") << "Alt Right Down"
-                                          << "Options"
-                                          << "Options";
-    QTest::newRow("Alt Return opens") << "Alt Return"
-                                      << "Game"
-                                      << "Game";
-    QTest::newRow("F10 Down opens") << "F10 Down"
-                                    << "Game"
-                                    << "Game";
-    QTest::newRow("Right in an open menu moves on") << "Alt Down Right"
-                                                    << "Options"
-                                                    << "Options";
-    QTest::newRow("Right opens Computer Players") << "Alt Right Down Down Down Right"
-                                                  << "Options"
-                                                  << "Computer Players";
-    QTest::newRow("Right opens Speed") << "Alt Right Down Down Down Down Right"
-                                       << "Options"
-                                       << "Speed";
-    QTest::newRow("Esc closes the submenu only") << "Alt Right Down Down Down Right Esc"
-                                                 << "Options"
-                                                 << "Options";
-    QTest::newRow("Esc closes the menu, bar stays") << "Alt Down Esc"
-                                                    << "Game"
-                                                    << "";
-    QTest::newRow("second Esc leaves the bar") << "Alt Down Esc Esc"
-                                               << ""
-                                               << "";
-    QTest::newRow("Esc leaves an active bar") << "Alt Right Esc"
-                                              << ""
-                                              << "";
-    QTest::newRow("a click on the field leaves the bar") << "Alt Right Click"
-                                                         << ""
-                                                         << "";
+    AddRow("Alt", "Alt", "Game", "");
+    AddRow("F10", "F10", "Game", "");
+    AddRow("Alt Alt leaves", "Alt Alt", "", "");
+    AddRow("F10 F10 leaves", "F10 F10", "", "");
+    AddRow("Alt Right", "Alt Right", "Options", "");
+    AddRow("Alt Left wraps", "Alt Left", "Options", "");
+    AddRow("Alt Right Down opens", "Alt Right Down", "Options", "Options");
+    AddRow("Alt Return opens", "Alt Return", "Game", "Game");
+    AddRow("F10 Down opens", "F10 Down", "Game", "Game");
+    AddRow("Right in an open menu moves on", "Alt Down Right", "Options", "Options");
+    AddRow("Right opens Computer Players", "Alt Right Down Down Down Right", "Options", "Computer Players");
+    AddRow("Right opens Speed", "Alt Right Down Down Down Down Right", "Options", "Speed");
+    AddRow("Esc closes the submenu only", "Alt Right Down Down Down Right Esc", "Options", "Options");
+    AddRow("Esc closes the menu, bar stays", "Alt Down Esc", "Game", "");
+    AddRow("second Esc leaves the bar", "Alt Down Esc Esc", "", "");
+    AddRow("Esc leaves an active bar", "Alt Right Esc", "", "");
+    AddRow("a click on the field leaves the bar", "Alt Right Click", "", "");
 }
 
 // Alt alone and F10 activate the bar with "Game" highlighted; Left/Right
@@ -359,50 +349,6 @@ void TestKeyboard::openMenuStopsTheGameUntilItCloses()
     QVERIFY(f.time.heldWaits >= 30);
     // Two processing points per pass: its wait and the end of the pass.
     QVERIFY2(std::abs(f.frames() - framesAtClose - 10) <= 1, qPrintable(QString::number(f.frames() - framesAtClose)));
-}
-
-void TestKeyboard::nonLatinLayoutsSteerByKeyPlace_data()
-{
-    QTest::addColumn<int>("players");
-    QTest::addColumn<int>("key");      // what Qt reports the layout typed
-    QTest::addColumn<int>("scanCode"); // xkb key code of the key's place
-    QTest::addColumn<int>("dir1");
-    QTest::addColumn<int>("dir2");
-    QTest::newRow("ru: Cyrillic_tse in the W place") << 2 << 0x0426 << 25 << 0 << -2;
-    QTest::newRow("ru: Cyrillic_ef in the A place") << 2 << 0x0424 << 38 << 0 << -1;
-    QTest::newRow("ru: Cyrillic_yeru in the S place") << 2 << 0x042B << 39 << 0 << 2;
-    QTest::newRow("ru: Cyrillic_ve in the D place") << 2 << 0x0412 << 40 << 0 << 1;
-    QTest::newRow("gr: final sigma in the W place") << 2 << 0x03A3 << 25 << 0 << -2;
-    QTest::newRow("gr: alpha in the A place") << 2 << 0x0391 << 38 << 0 << -1;
-    QTest::newRow("ru: Cyrillic_shorti in the Q place") << 2 << 0x0419 << 24 << 0 << 0;
-    QTest::newRow("ru, one player: A place ignored") << 1 << 0x0424 << 38 << 0 << 0;
-    QTest::newRow("ru: arrow keys") << 2 << int(Qt::Key_Left) << 113 << -1 << 0;
-    QTest::newRow("fr: Z in the W place") << 2 << int(Qt::Key_Z) << 25 << 0 << 0;
-    QTest::newRow("fr: Q in the A place") << 2 << int(Qt::Key_Q) << 38 << 0 << 0;
-    QTest::newRow("fr: A in the Q place") << 2 << int(Qt::Key_A) << 24 << 0 << -1;
-    QTest::newRow("dvorak: comma in the W place") << 2 << int(Qt::Key_Comma) << 25 << 0 << 0;
-    QTest::newRow("no scan code") << 2 << 0x0424 << 0 << 0 << 0;
-}
-
-// A layout that types Latin letters steers with W A S D wherever they lie;
-// one that types none (Cyrillic, Greek) steers with the keys in the W A S D
-// places of a US keyboard, as X11 and Wayland report them.
-void TestKeyboard::nonLatinLayoutsSteerByKeyPlace()
-{
-    QFETCH(int, players);
-    QFETCH(int, key);
-    QFETCH(int, scanCode);
-    QFETCH(int, dir1);
-    QFETCH(int, dir2);
-    WindowFixture f;
-    SetUpStackedSnakes(players);
-    ModMain::GameRunning = true;
-    const QString text = key > 0xff ? QString(QChar(static_cast<char16_t>(key))).toLower() : QString();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(scanCode), 0, 0, text);
-    QCoreApplication::sendEvent(&f.window(), &press);
-    QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
-    if (players == 2)
-        QCOMPARE(int(ModMain::Snakes[1]->dir), dir2);
 }
 
 // A key that arrives while the setup is still running (no game yet) stays

@@ -30,14 +30,14 @@ class TestLevels : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
+    void init() { ResetForLevels(fx); }
     void cleanup() { fx.tearDown(); }
 
     // Level completed
-    // The caption names the level just completed; the next one is loaded.
+    // The caption names the level just completed; the next one is loaded
+    // (level 10 from map10.dat).
+    void completingALevelLoadsTheNext_data();
     void completingALevelLoadsTheNext();
-    // Level 10 is played from map10.dat.
-    void levelTenUsesMap10();
     // After a level change every snake is back, 10 long, on its start square,
     // keeping score and lives, with exactly 15 apples on the field.
     void levelChangeResetsBodiesAndApplesOnly();
@@ -78,45 +78,41 @@ class TestLevels : public QObject {
     GameFixture fx;
 };
 
-void TestLevels::init()
+void TestLevels::completingALevelLoadsTheNext_data()
 {
-    fx.reset(GameFixture::FirstMap::None);
-    fx.writeMap(1, MarkedMap(1));
-    // The all-levels box is closed by the player at once.
-    fx.view().onAllLevelsCompleted = [] {};
+    QTest::addColumn<int>("level");
+    QTest::newRow("level 3 to 4") << 3;
+    QTest::newRow("level 9 to 10 uses map10.dat, not map010.dat") << 9;
 }
 
 void TestLevels::completingALevelLoadsTheNext()
 {
-    for (int level = 1; level <= 4; ++level)
-        fx.writeMap(level, MarkedMap(level));
-    BeginLevel(3);
+    QFETCH(int, level);
+    fx.writeMap(level, MarkedMap(level));
+    fx.writeMap(level + 1, MarkedMap(level + 1));
+    fx.writeFile("map010.dat", MarkedMap(1));
+    BeginLevel(level);
+    const std::string completed = "Level " + std::to_string(level) + " Completed!";
     auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
     LeaveOneApple(10, 9);
-    // The new level's apples go to row 15, out of the snake's way.
-    std::vector<double> draws;
-    for (int i = 0; i < 15; ++i) {
-        draws.push_back(at(2 + i));
-        draws.push_back(at(15));
-    }
-    platform::ScriptRandom(draws);
+    ScriptAppleRow(15); // out of the snake's way
     bool messageUpDuringWait = false;
     fx.time().onProcessEvents = [&] {
-        if (fx.view().messageVisible && fx.view().messageCaption == "Level 3 Completed!")
+        if (fx.view().messageVisible && fx.view().messageCaption == completed)
             messageUpDuringWait = true;
     };
 
     ModMain::MoveAll();
-    QCOMPARE(ModMain::Level, platform::Int16{4});
-    QCOMPARE(markedLevel(), 4);
+    QCOMPARE(int(ModMain::Level), level + 1);
+    QCOMPARE(markedLevel(), level + 1);
     QVERIFY(messageUpDuringWait);
     QVERIFY(!fx.view().messageVisible);
     QCOMPARE(fx.view().count("caption"), 1);
     // "Apples Left : 0" is shown before the sequence runs.
     QVERIFY(fx.view().find("label Apple: Apples Left : 0") >= 0);
-    QVERIFY(fx.view().find("label Apple: Apples Left : 0") < fx.view().find("caption Level 3 Completed!"));
+    QVERIFY(fx.view().find("label Apple: Apples Left : 0") < fx.view().find("caption " + completed));
     for (const std::string& e : fx.view().events)
-        QVERIFY2(e.find("Level 4") == std::string::npos, e.c_str());
+        QVERIFY2(e.find("Level " + std::to_string(level + 1)) == std::string::npos, e.c_str());
     QCOMPARE(fx.sound().names(), (std::vector<std::string>{"apple.wav", "level.wav"}));
     QCOMPARE(snake->score, platform::Int16{1});
     // Placed at (15,28), one step in the level's move, one in the interrupted one.
@@ -128,20 +124,6 @@ void TestLevels::completingALevelLoadsTheNext()
     QCOMPARE(fx.time().sleptMs, 1000u);
     // Frames: after the extra move, after the message, after the new level's move.
     QCOMPARE(fx.view().frames, 3);
-}
-
-void TestLevels::levelTenUsesMap10()
-{
-    fx.writeMap(9, MarkedMap(9));
-    fx.writeMap(10, MarkedMap(10));
-    fx.writeFile("map010.dat", MarkedMap(1));
-    BeginLevel(9);
-    fx.addHuman(GameFixture::line(20, 10, 0, 1, 5), DirUp);
-    LeaveOneApple(20, 9);
-    ModMain::MoveAll();
-    QCOMPARE(ModMain::Level, platform::Int16{10});
-    QCOMPARE(markedLevel(), 10);
-    QVERIFY(fx.view().find("caption Level 9 Completed!") >= 0);
 }
 
 void TestLevels::levelChangeResetsBodiesAndApplesOnly()
@@ -351,13 +333,7 @@ void TestLevels::levelSequenceRunsInsideTheEatersMove()
     auto eater = fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
     auto other = twoPlayers ? fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp) : nullptr;
     LeaveOneApple(appleX, appleY);
-    // The new level's 15 apples go to (2..16, 15), away from everyone.
-    std::vector<double> draws;
-    for (int i = 0; i < 15; ++i) {
-        draws.push_back(at(2 + i));
-        draws.push_back(at(15));
-    }
-    platform::ScriptRandom(draws);
+    ScriptAppleRow(15); // away from everyone
 
     int scoreAtCaption = -1;
     Seg eaterAtCaption{}, otherAtCaption{};
@@ -431,12 +407,7 @@ void TestLevels::resumedStepNeverEntersAWall()
     auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
     fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
     LeaveOneApple(6, 10);
-    std::vector<double> draws;
-    for (int i = 0; i < 15; ++i) {
-        draws.push_back(at(2 + i));
-        draws.push_back(at(15));
-    }
-    platform::ScriptRandom(draws);
+    ScriptAppleRow(15);
     ModMain::MoveAll();
     QCOMPARE(ModMain::Level, platform::Int16{2});
     // (6,10) is free on level 2, but from (10,27) the way up is a wall.

@@ -1,5 +1,6 @@
 // Lives and game over: a lost life restarts the round, the last one ends the
 // game, and a one-player game over checks the score.
+#include "support/FileBytes.h"
 #include "support/GameTest.h"
 #include "support/TopScoreRows.h"
 
@@ -25,7 +26,7 @@ class TestLives : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
+    void init() { ResetForLevels(fx); }
     void cleanup() { fx.tearDown(); }
 
     // Lives
@@ -50,14 +51,6 @@ class TestLives : public QObject {
   private:
     GameFixture fx;
 };
-
-void TestLives::init()
-{
-    fx.reset(GameFixture::FirstMap::None);
-    fx.writeMap(1, MarkedMap(1));
-    // The all-levels box is closed by the player at once.
-    fx.view().onAllLevelsCompleted = [] {};
-}
 
 void TestLives::lastLifeEndsTheGame()
 {
@@ -176,9 +169,7 @@ void TestLives::topScoreNeedsMoreThanTheLowestEntry()
         QVERIFY(entry != ModHigh::HighScores.end());
         QCOMPARE(entry->Score, platform::Int16(score));
         QVERIFY(HallOfFame() != nullptr);
-        QFile file(fx.appDir() + "/scores.dat");
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = ReadFileBytes(fx.appDir() + "/scores.dat");
         QCOMPARE(bytes.size(), 2560);
         const auto index = entry - ModHigh::HighScores.begin();
         QCOMPARE(bytes.mid(128 * 2 * index, 8), QByteArray("\x06\x00Tester", 8));

@@ -1,5 +1,6 @@
 // The main loop: pacing by the tick counter, pause, the order of moves, and
 // how a pass ends when the game ends inside it.
+#include "support/DataRows.h"
 #include "support/GameTest.h"
 
 #include "platform/Ticks.h"
@@ -155,12 +156,9 @@ void TestMainLoop::snakesMoveInFixedOrder_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
-    QTest::newRow("player one before player two") << "human"
-                                                  << "human";
-    QTest::newRow("player two before computer 0") << "human"
-                                                  << "computer";
-    QTest::newRow("computer 0 before computer 1") << "computer"
-                                                  << "computer";
+    AddRow("player one before player two", "human", "human");
+    AddRow("player two before computer 0", "human", "computer");
+    AddRow("computer 0 before computer 1", "computer", "computer");
 }
 
 void TestMainLoop::snakesMoveInFixedOrder()

@@ -1,4 +1,5 @@
 // Level map files: 30 lines of 30 single-byte characters, "X" a wall.
+#include "support/DataRows.h"
 #include "support/GameFixture.h"
 #include "support/MapFiles.h"
 
@@ -46,12 +47,10 @@ class TestMapFile : public QObject {
     void nameMatchesInAnyCase_data();
     void nameMatchesInAnyCase();
 
-    // A missing file (or a folder of that name) is fatal, naming the file.
-    void missingFileIsFatal_data();
-    void missingFileIsFatal();
-    // Fewer than 30 lines is fatal after the rows before the gap are written.
-    void shortFileIsFatalAfterEarlierRows_data();
-    void shortFileIsFatalAfterEarlierRows();
+    // A missing file (or a folder of that name) is fatal, naming the file;
+    // fewer than 30 lines is fatal after the rows before the gap are written.
+    void unreadableFileIsFatal_data();
+    void unreadableFileIsFatal();
 
   private:
     GameFixture fx;
@@ -130,12 +129,9 @@ void TestMapFile::nameMatchesInAnyCase_data()
 {
     QTest::addColumn<QString>("onDisk");
     QTest::addColumn<QString>("asked");
-    QTest::newRow("Map1.dat finds map1.dat") << "map1.dat"
-                                             << "Map1.dat";
-    QTest::newRow("map1.dat finds MAP1.DAT") << "MAP1.DAT"
-                                             << "map1.dat";
-    QTest::newRow("Map10.dat finds map10.dat") << "map10.dat"
-                                               << "Map10.dat";
+    AddRow("Map1.dat finds map1.dat", "map1.dat", "Map1.dat");
+    AddRow("map1.dat finds MAP1.DAT", "MAP1.DAT", "map1.dat");
+    AddRow("Map10.dat finds map10.dat", "map10.dat", "Map10.dat");
 }
 
 void TestMapFile::nameMatchesInAnyCase()
@@ -148,56 +144,45 @@ void TestMapFile::nameMatchesInAnyCase()
     QCOMPARE(Map[0][0], std::uint8_t{ModMain::Wall});
 }
 
-void TestMapFile::missingFileIsFatal_data()
+void TestMapFile::unreadableFileIsFatal_data()
 {
-    QTest::addColumn<bool>("folderOfThatName");
-    QTest::newRow("no file") << false;
-    QTest::newRow("a folder named map1.dat") << true;
-}
-
-void TestMapFile::missingFileIsFatal()
-{
-    QFETCH(bool, folderOfThatName);
-    if (folderOfThatName)
-        QVERIFY(QDir(fx.appDir()).mkdir("map1.dat"));
-    fx.writeFile("map2.dat", MapLines({}));
-    QVERIFY(!ModMain::MapFileExists("map1.dat"));
-    try {
-        ModMain::LoadMap("map1.dat");
-        QFAIL("a missing map must be fatal");
-    } catch (const FatalMessage& e) {
-        const QString message = e.what();
-        QVERIFY2(message.contains("map1.dat"), e.what());
-        QVERIFY2(message.contains("file not found"), e.what());
-    }
-}
-
-void TestMapFile::shortFileIsFatalAfterEarlierRows_data()
-{
+    QTest::addColumn<QString>("onDisk"); // "file" (the bytes), "none" or "folder"
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("missingLine"); // counted from 1
-    QTest::newRow("empty file") << QByteArray() << 1;
-    QTest::newRow("10 lines") << MapLines(QList<QByteArray>(10, QByteArray(30, 'X')), "\r\n", 10) << 11;
-    QTest::newRow("29 lines, last one ended") << MapLines(QList<QByteArray>(29, "X"), "\r\n", 29) << 30;
-    QTest::newRow("29 lines, lone LF") << MapLines(QList<QByteArray>(29, "X"), "\n", 29) << 30;
+    QTest::addColumn<int>("missingLine"); // counted from 1; 0: no file to read
+    QTest::newRow("no file") << "none" << QByteArray() << 0;
+    QTest::newRow("a folder named map1.dat") << "folder" << QByteArray() << 0;
+    QTest::newRow("empty file") << "file" << QByteArray() << 1;
+    QTest::newRow("10 lines") << "file" << MapLines(QList<QByteArray>(10, QByteArray(30, 'X')), "\r\n", 10) << 11;
+    QTest::newRow("29 lines, last one ended") << "file" << MapLines(QList<QByteArray>(29, "X"), "\r\n", 29) << 30;
+    QTest::newRow("29 lines, lone LF") << "file" << MapLines(QList<QByteArray>(29, "X"), "\n", 29) << 30;
 }
 
-void TestMapFile::shortFileIsFatalAfterEarlierRows()
+void TestMapFile::unreadableFileIsFatal()
 {
+    QFETCH(QString, onDisk);
     QFETCH(QByteArray, bytes);
     QFETCH(int, missingLine);
-    fx.writeFile("map1.dat", bytes);
+    if (onDisk == "folder")
+        QVERIFY(QDir(fx.appDir()).mkdir("map1.dat"));
+    else if (onDisk == "file")
+        fx.writeFile("map1.dat", bytes);
+    fx.writeFile("map2.dat", MapLines({}));
+    QCOMPARE(ModMain::MapFileExists("map1.dat"), onDisk == "file");
     scribbleOverMap();
     try {
         ModMain::LoadMap("map1.dat");
-        QFAIL("a short map must be fatal");
+        QFAIL("an unreadable map must be fatal");
     } catch (const FatalMessage& e) {
         const QString message = e.what();
-        QVERIFY2(message.contains("input past end of file"), e.what());
-        QVERIFY2(message.contains(QStringLiteral("line %1 ").arg(missingLine)), e.what());
         QVERIFY2(message.contains("map1.dat"), e.what());
+        if (missingLine == 0) {
+            QVERIFY2(message.contains("file not found"), e.what());
+        } else {
+            QVERIFY2(message.contains("input past end of file"), e.what());
+            QVERIFY2(message.contains(QStringLiteral("line %1 ").arg(missingLine)), e.what());
+        }
     }
-    const int rowsRead = missingLine - 1;
+    const int rowsRead = std::max(missingLine - 1, 0);
     for (int y = 0; y < ModMain::FieldSize; ++y) {
         for (int x = 0; x < ModMain::FieldSize; ++x) {
             if (y < rowsRead)

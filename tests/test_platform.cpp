@@ -1,5 +1,6 @@
 // The platform layer the engine stands on: tick arithmetic, waits, file
 // lookup, the random generator and 16-bit overflow.
+#include "support/DataRows.h"
 #include "support/GameFixture.h"
 
 #include "platform/Fatal.h"
@@ -17,6 +18,18 @@
 
 #include <set>
 
+namespace {
+
+std::vector<double> Draws(int count)
+{
+    std::vector<double> draws;
+    for (int i = 0; i < count; ++i)
+        draws.push_back(platform::Rnd());
+    return draws;
+}
+
+} // namespace
+
 class TestPlatform : public QObject {
     Q_OBJECT
 
@@ -31,14 +44,11 @@ class TestPlatform : public QObject {
     // A wait across the wrap of the counter lasts exactly its length.
     void waitAcrossCounterWrapLastsItsLength();
 
-    // Wait(0) and negative waits return at once without handling events.
-    void zeroOrNegativeWaitReturnsAtOnce_data();
-    void zeroOrNegativeWaitReturnsAtOnce();
     // Wait(n, true) handles events while it waits; Wait(n, false) never does.
+    // Wait(0) and negative waits return at once without handling events.
     void waitPumpsEventsOnlyWhenAsked_data();
     void waitPumpsEventsOnlyWhenAsked();
 
-    // File names match without regard to case; folders and hidden files never.
     // The real clock under a held hold: the wait blocks in the event loop,
     // without polling, until the hold lets go; the game's clock skips it.
     void realClockBlocksWhileHeld();
@@ -48,10 +58,10 @@ class TestPlatform : public QObject {
     void waylandDesktopsGetX11WhereOffered_data();
     void waylandDesktopsGetX11WhereOffered();
 
+    // File names match without regard to case, an exact match first; folders
+    // and hidden files never.
     void findFileMatchesOrdinaryFilesCaseInsensitively_data();
     void findFileMatchesOrdinaryFilesCaseInsensitively();
-    // An exact match wins over a match in another case.
-    void findFilePrefersExactName();
     // The program folder can be redirected and restored.
     void appFileExistsLooksInTheProgramFolder();
 
@@ -103,7 +113,7 @@ void TestPlatform::waitAcrossCounterWrapLastsItsLength()
     QCOMPARE(fx.time().pumpedMs, 90u);
 }
 
-void TestPlatform::zeroOrNegativeWaitReturnsAtOnce_data()
+void TestPlatform::waitPumpsEventsOnlyWhenAsked_data()
 {
     QTest::addColumn<int>("ms");
     QTest::addColumn<bool>("pump");
@@ -112,24 +122,6 @@ void TestPlatform::zeroOrNegativeWaitReturnsAtOnce_data()
     QTest::newRow("-5 pumping") << -5 << true;
     QTest::newRow("-110 pumping") << -110 << true;
     QTest::newRow("-32768 pumping") << -32768 << true;
-}
-
-void TestPlatform::zeroOrNegativeWaitReturnsAtOnce()
-{
-    QFETCH(int, ms);
-    QFETCH(bool, pump);
-    const auto before = fx.time().now;
-    ModMain::Wait(static_cast<platform::Int16>(ms), pump);
-    QCOMPARE(fx.time().now, before);
-    QCOMPARE(fx.time().processEventsCalls, 0);
-    QCOMPARE(fx.time().pumpedWaits, 0);
-    QCOMPARE(fx.time().sleeps, 0);
-}
-
-void TestPlatform::waitPumpsEventsOnlyWhenAsked_data()
-{
-    QTest::addColumn<int>("ms");
-    QTest::addColumn<bool>("pump");
     QTest::newRow("1 ms pumping") << 1 << true;
     QTest::newRow("2000 ms pumping") << 2000 << true;
     QTest::newRow("1 ms silent") << 1 << false;
@@ -144,8 +136,13 @@ void TestPlatform::waitPumpsEventsOnlyWhenAsked()
     fx.time().onProcessEvents = [&] { ++seen; };
     const auto before = fx.time().now;
     ModMain::Wait(static_cast<platform::Int16>(ms), pump);
-    QCOMPARE(fx.time().now - before, static_cast<quint32>(ms));
-    if (pump)
+    QCOMPARE(fx.time().now - before, static_cast<quint32>(std::max(ms, 0)));
+    if (ms <= 0) {
+        QCOMPARE(fx.time().processEventsCalls, 0);
+        QCOMPARE(fx.time().pumpedWaits, 0);
+        QCOMPARE(fx.time().sleeps, 0);
+    }
+    if (pump && ms > 0)
         QVERIFY(seen >= 1);
     else
         QCOMPARE(seen, 0);
@@ -214,30 +211,12 @@ void TestPlatform::waylandDesktopsGetX11WhereOffered_data()
     QTest::addColumn<QString>("display");
     QTest::addColumn<QString>("userChoice");
     QTest::addColumn<QString>("chosen");
-    QTest::newRow("Wayland with XWayland") << "wayland-0"
-                                           << ":0"
-                                           << ""
-                                           << "xcb";
-    QTest::newRow("Wayland without XWayland") << "wayland-0"
-                                              << ""
-                                              << ""
-                                              << "";
-    QTest::newRow("X11 only") << ""
-                              << ":0"
-                              << ""
-                              << "";
-    QTest::newRow("user chose wayland") << "wayland-0"
-                                        << ":0"
-                                        << "wayland"
-                                        << "";
-    QTest::newRow("user chose xcb") << "wayland-0"
-                                    << ":0"
-                                    << "xcb"
-                                    << "";
-    QTest::newRow("nothing") << ""
-                             << ""
-                             << ""
-                             << "";
+    AddRow("Wayland with XWayland", "wayland-0", ":0", "", "xcb");
+    AddRow("Wayland without XWayland", "wayland-0", "", "", "");
+    AddRow("X11 only", "", ":0", "", "");
+    AddRow("user chose wayland", "wayland-0", ":0", "wayland", "");
+    AddRow("user chose xcb", "wayland-0", ":0", "xcb", "");
+    AddRow("nothing", "", "", "", "");
 }
 
 // Under Wayland with XWayland the game asks for X11; otherwise, and always
@@ -263,22 +242,15 @@ void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively_data()
 {
     QTest::addColumn<QString>("wanted");
     QTest::addColumn<QString>("found"); // file name found, "" for none
-    QTest::newRow("lower finds mixed") << "map2.dat"
-                                       << "Map2.dat";
-    QTest::newRow("upper finds mixed") << "MAP2.DAT"
-                                       << "Map2.dat";
-    QTest::newRow("exact") << "Map2.dat"
-                           << "Map2.dat";
-    QTest::newRow("folder is not a file") << "map3.dat"
-                                          << "";
-    QTest::newRow("folder in other case") << "MAP3.DAT"
-                                          << "";
-    QTest::newRow("hidden file") << ".secret.dat"
-                                 << "";
-    QTest::newRow("missing") << "map4.dat"
-                             << "";
-    QTest::newRow("no partial match") << "map2.da"
-                                      << "";
+    AddRow("lower finds mixed", "map2.dat", "Map2.dat");
+    AddRow("upper finds mixed", "MAP2.DAT", "Map2.dat");
+    AddRow("exact", "Map2.dat", "Map2.dat");
+    AddRow("folder is not a file", "map3.dat", "");
+    AddRow("folder in other case", "MAP3.DAT", "");
+    AddRow("hidden file", ".secret.dat", "");
+    AddRow("missing", "map4.dat", "");
+    AddRow("no partial match", "map2.da", "");
+    AddRow("exact name wins over another case", "scores.dat", "scores.dat");
 }
 
 void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
@@ -287,6 +259,8 @@ void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
     QFETCH(QString, found);
     fx.writeFile("Map2.dat", "x");
     fx.writeFile(".secret.dat", "x");
+    fx.writeFile("SCORES.DAT", "upper");
+    fx.writeFile("scores.dat", "lower");
     QVERIFY(QDir(fx.appDir()).mkdir("map3.dat"));
 
     const auto result = platform::FindFile(fx.appDir().toStdString(), wanted.toStdString());
@@ -296,15 +270,6 @@ void TestPlatform::findFileMatchesOrdinaryFilesCaseInsensitively()
         QVERIFY(result);
         QCOMPARE(QFileInfo(QString::fromStdString(*result)).fileName(), found);
     }
-}
-
-void TestPlatform::findFilePrefersExactName()
-{
-    fx.writeFile("SCORES.DAT", "upper");
-    fx.writeFile("scores.dat", "lower");
-    const auto result = platform::FindFile(fx.appDir().toStdString(), "scores.dat");
-    QVERIFY(result);
-    QCOMPARE(QFileInfo(QString::fromStdString(*result)).fileName(), QString("scores.dat"));
 }
 
 void TestPlatform::appFileExistsLooksInTheProgramFolder()
@@ -322,14 +287,10 @@ void TestPlatform::appFileExistsLooksInTheProgramFolder()
 void TestPlatform::randomizeWithSameTimeDoesNotRepeat()
 {
     platform::SeedRandom(42);
-    std::vector<double> first, second;
     platform::Randomize(3600.5);
-    for (int i = 0; i < 5; ++i)
-        first.push_back(platform::Rnd());
+    const std::vector<double> first = Draws(5);
     platform::Randomize(3600.5);
-    for (int i = 0; i < 5; ++i)
-        second.push_back(platform::Rnd());
-    QVERIFY(first != second);
+    QVERIFY(Draws(5) != first);
 }
 
 void TestPlatform::snakesCreatedTogetherGetDifferentSequences()
@@ -385,13 +346,9 @@ void TestPlatform::scriptedFractionsComeFirstAndAreCounted()
 void TestPlatform::sameSeedGivesSameSequence()
 {
     platform::SeedRandom(99);
-    std::vector<double> a, b;
-    for (int i = 0; i < 10; ++i)
-        a.push_back(platform::Rnd());
+    const std::vector<double> first = Draws(10);
     platform::SeedRandom(99);
-    for (int i = 0; i < 10; ++i)
-        b.push_back(platform::Rnd());
-    QCOMPARE(a, b);
+    QCOMPARE(Draws(10), first);
 }
 
 void TestPlatform::int16OverflowIsFatal_data()

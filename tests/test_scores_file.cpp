@@ -5,6 +5,8 @@
 #include "scores/Cp1252.h"
 #include "scores/ModHigh.h"
 #include "scores/ScoreFile.h"
+#include "support/DataRows.h"
+#include "support/FileBytes.h"
 #include "support/ScoreFiles.h"
 
 #include <QDir>
@@ -289,20 +291,13 @@ void TestScoresFile::tableIsKeptWhereTheGameMayWrite_data()
     QTest::addColumn<bool>("userCopy");      // the player already has a table
     QTest::addColumn<QString>("loadedFrom"); // game, user or empty
     QTest::addColumn<QString>("savedTo");    // game (replaced), in place, or user
-    QTest::newRow("writable folder, no file: made there") << true << 0 << false << "empty"
-                                                          << "game";
-    QTest::newRow("writable folder and file") << true << 0644 << true << "game"
-                                              << "game";
-    QTest::newRow("read-only folder, no file: the player's copy") << false << 0 << false << "empty"
-                                                                  << "user";
-    QTest::newRow("read-only folder and file: a seed") << false << 0444 << false << "game"
-                                                       << "user";
-    QTest::newRow("read-only file in a writable folder: a seed") << true << 0444 << false << "game"
-                                                                 << "user";
-    QTest::newRow("the player's copy wins over the seed") << false << 0444 << true << "user"
-                                                          << "user";
-    QTest::newRow("writable file in a read-only folder: in place") << false << 0666 << true << "game"
-                                                                   << "in place";
+    AddRow("writable folder, no file: made there", true, 0, false, "empty", "game");
+    AddRow("writable folder and file", true, 0644, true, "game", "game");
+    AddRow("read-only folder, no file: the player's copy", false, 0, false, "empty", "user");
+    AddRow("read-only folder and file: a seed", false, 0444, false, "game", "user");
+    AddRow("read-only file in a writable folder: a seed", true, 0444, false, "game", "user");
+    AddRow("the player's copy wins over the seed", false, 0444, true, "user", "user");
+    AddRow("writable file in a read-only folder: in place", false, 0666, true, "game", "in place");
 }
 
 // Where scores.dat is read and saved: the game folder's when the game may
@@ -326,8 +321,7 @@ void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
     const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores, {});
     if (userCopy) {
         QVERIFY(QDir().mkpath(folder.userPath()));
-        QFile out(folder.userFile());
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(userTable) == userTable.size());
+        QVERIFY(WriteFileBytes(folder.userFile(), userTable));
     }
     if (!folderWritable)
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -347,10 +341,7 @@ void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
     ModHigh::SaveScores();
     QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
     const QByteArray table = ModHigh::EncodeScoreFile(HighScores, {});
-    const QByteArray userBytes = [&] {
-        QFile in(folder.userFile());
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-    }();
+    const QByteArray userBytes = ReadFileBytes(folder.userFile());
     struct stat after {};
     ::stat(QFile::encodeName(folder.file()).constData(), &after);
     if (savedTo == "user") {

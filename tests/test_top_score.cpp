@@ -1,6 +1,7 @@
 // The top-score rule, the name prompt and where a new entry goes.
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "support/DataRows.h"
 #include "support/ScoreFiles.h"
 #include "support/TopScoreRows.h"
 
@@ -16,9 +17,6 @@
 using ModHigh::HighScores;
 
 namespace {
-
-// Answers the prompt with `name` and counts how often it was asked.
-using FakePrompt = TopScoreView;
 
 // Runs `answer` on the modal dialog once it is up, inside its exec().
 void WhenModalDialogOpens(std::function<void(QInputDialog*)> answer)
@@ -114,7 +112,7 @@ void TestTopScore::newEntryGoesToItsPlace()
     QFETCH(QList<int>, after);
     for (int i = 0; i < 10; ++i)
         HighScores[i] = {"R" + std::to_string(i), static_cast<platform::Int16>(before[i])};
-    FakePrompt prompt("New");
+    TopScoreView prompt("New");
 
     ModHigh::AddTopScore(static_cast<platform::Int16>(score));
 
@@ -131,7 +129,7 @@ void TestTopScore::newEntryIsSavedAndShown()
 {
     folder->write(ScoreFileBytes({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
     ModHigh::LoadScores();
-    FakePrompt prompt("Zoë");
+    TopScoreView prompt("Zoë");
     ModHigh::AddTopScore(25);
     QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
     QVERIFY(HallOfFame() && HallOfFame()->isVisible());
@@ -145,7 +143,7 @@ void TestTopScore::cancelOrEmptyNameChangesNothing()
     const QByteArray before = ScoreFileBytes({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
     folder->write(before);
     ModHigh::LoadScores();
-    FakePrompt prompt("");
+    TopScoreView prompt("");
     ModHigh::AddTopScore(25);
     QCOMPARE(prompt.asked, 1);
     QCOMPARE(HighScores[1].Name, std::string("Bob"));
@@ -159,18 +157,13 @@ void TestTopScore::nameIsKeptAsTypedUpTo126Characters_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("blanks only") << "   "
-                                 << "   " << QByteArray("   ");
-    QTest::newRow("not trimmed") << "  Ann  "
-                                 << "  Ann  " << QByteArray("  Ann  ");
-    QTest::newRow("outside the code page") << "Ω"
-                                           << "?" << QByteArray("?");
-    QTest::newRow("one letter outside") << "Łukasz"
-                                        << "?ukasz" << QByteArray("?ukasz");
-    QTest::newRow("inside the code page") << "Zoë €5"
-                                          << "Zoë €5"
-                                          << QByteArray("Zo\xEB \x80"
-                                                        "5");
+    AddRow("blanks only", "   ", "   ", QByteArray("   "));
+    AddRow("not trimmed", "  Ann  ", "  Ann  ", QByteArray("  Ann  "));
+    AddRow("outside the code page", "Ω", "?", QByteArray("?"));
+    AddRow("one letter outside", "Łukasz", "?ukasz", QByteArray("?ukasz"));
+    AddRow("inside the code page", "Zoë €5", "Zoë €5",
+           QByteArray("Zo\xEB \x80"
+                      "5"));
     QTest::newRow("126 ascii stays whole") << QString(126, 'a') << QString(126, 'a') << QByteArray(126, 'a');
     QTest::newRow("200 ascii") << QString(200, 'a') << QString(126, 'a') << QByteArray(126, 'a');
     QTest::newRow("200 two-byte characters")
@@ -186,7 +179,7 @@ void TestTopScore::nameIsKeptAsTypedUpTo126Characters()
     QFETCH(QString, typed);
     QFETCH(QString, kept);
     QFETCH(QByteArray, stored);
-    FakePrompt prompt(typed.toStdString());
+    TopScoreView prompt(typed.toStdString());
     ModHigh::AddTopScore(1);
     QCOMPARE(QString::fromStdString(HighScores[0].Name), kept);
     const QByteArray bytes = folder->read();

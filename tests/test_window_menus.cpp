@@ -26,6 +26,12 @@ QStringList Checked(const std::array<QAction*, 5>& items)
     return marks;
 }
 
+// The labels and the title picture, as the rows below index them.
+std::array<QLabel*, 8> Controls(const FrmMain& w)
+{
+    return {w.LblPlayer1, w.LblApple, w.LblScore1, w.LblLives1, w.LblPlayer2, w.LblScore2, w.LblLives2, w.PicStartup};
+}
+
 // Captions of a menu's entries: "-" for a separator, submenus in brackets.
 QStringList Captions(const QObject* menuObject)
 {
@@ -51,10 +57,8 @@ class TestWindowMenus : public QObject {
     void messageLabelShowsEveryCaptionInFull();
     void playerItemsKeepOneMark_data();
     void playerItemsKeepOneMark();
-    void computerPlayersLeaveOnlyTheChosenMark_data();
-    void computerPlayersLeaveOnlyTheChosenMark();
-    void speedItemsFollowTheDelayTable_data();
-    void speedItemsFollowTheDelayTable();
+    void computerAndSpeedItemsLeaveOnlyTheChosenMark_data();
+    void computerAndSpeedItemsLeaveOnlyTheChosenMark();
     void soundItemTogglesSoundOn();
     void pauseCaptionCyclesAndShowsPaused();
     void abortBeforeAnyGameOnlyDisablesItself();
@@ -131,9 +135,7 @@ void TestWindowMenus::controlsSitAtTheirPlaces()
     QFETCH(QString, text);
     WindowFixture f;
     FrmMain& w = f.window();
-    const std::array<QLabel*, 8> controls{w.LblPlayer1, w.LblApple,  w.LblScore1, w.LblLives1,
-                                          w.LblPlayer2, w.LblScore2, w.LblLives2, w.PicStartup};
-    const QLabel* label = controls[index];
+    const QLabel* label = Controls(w)[index];
     QCOMPARE(label->parentWidget(), w.Client);
     QCOMPARE(label->geometry(), geometry);
     QCOMPARE(label->text(), text);
@@ -163,10 +165,7 @@ void TestWindowMenus::statusLabelsFitTheirLongestTexts()
     QFETCH(int, index);
     QFETCH(QString, text);
     WindowFixture f;
-    FrmMain& w = f.window();
-    const std::array<QLabel*, 7> labels{w.LblPlayer1, w.LblApple,  w.LblScore1, w.LblLives1,
-                                        w.LblPlayer2, w.LblScore2, w.LblLives2};
-    QLabel* label = labels[index];
+    QLabel* label = Controls(f.window())[index];
     QCOMPARE(label->font().pixelSize(), 11);
     label->setText(text);
     const QSize needed = label->sizeHint();
@@ -240,61 +239,51 @@ void TestWindowMenus::playerItemsKeepOneMark()
     QCOMPARE(m.MenuItemTwoPlayer->isChecked(), players == 2);
 }
 
-void TestWindowMenus::computerPlayersLeaveOnlyTheChosenMark_data()
+void TestWindowMenus::computerAndSpeedItemsLeaveOnlyTheChosenMark_data()
 {
-    QTest::addColumn<QList<int>>("clicks"); // -1 and 5 name items that don't exist
-    QTest::addColumn<int>("expected");
-    QTest::newRow("3") << QList<int>{3} << 3;
-    QTest::newRow("0 again") << QList<int>{0} << 0;
-    QTest::newRow("4 then 4") << QList<int>{4, 4} << 4;
-    QTest::newRow("2 then 1") << QList<int>{2, 1} << 1;
-    QTest::newRow("2 then index 5") << QList<int>{2, 5} << 2;
-    QTest::newRow("2 then index -1") << QList<int>{2, -1} << 2;
-}
-
-// Each choice leaves exactly its own mark and sets NumComPlayers to it; an
-// index outside 0..4 changes nothing.
-void TestWindowMenus::computerPlayersLeaveOnlyTheChosenMark()
-{
-    QFETCH(QList<int>, clicks);
-    QFETCH(int, expected);
-    WindowFixture f;
-    FrmMain& w = f.window();
-    for (const int k : clicks)
-        k >= 0 && k < 5 ? w.Menu.mnipc[k]->trigger() : w.mnipc_Click(platform::Int16(k));
-    QCOMPARE(Checked(w.Menu.mnipc), QStringList{QString::number(expected)});
-    QCOMPARE(ModMain::NumComPlayers, expected);
-}
-
-void TestWindowMenus::speedItemsFollowTheDelayTable_data()
-{
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<int>("delay");
+    QTest::addColumn<bool>("speed");        // the Speed items, else Computer Players
+    QTest::addColumn<QList<int>>("clicks"); // -1, 5 and 32767 name items that don't exist
+    QTest::addColumn<int>("value");         // SpeedDelay or NumComPlayers
     QTest::addColumn<QString>("mark");
-    QTest::newRow("Slowest") << QList<int>{1, 0} << 200 << "Slowest";
-    QTest::newRow("Slow") << QList<int>{2, 1} << 130 << "Slow";
-    QTest::newRow("Medium") << QList<int>{0, 2} << 90 << "Medium";
-    QTest::newRow("Fast") << QList<int>{4, 3} << 30 << "Fast";
-    QTest::newRow("Fastest") << QList<int>{3, 4} << 0 << "Fastest";
-    QTest::newRow("Fast twice") << QList<int>{3, 3} << 30 << "Fast";
-    QTest::newRow("Fast, index 5") << QList<int>{3, 5} << 30 << "Fast";
-    QTest::newRow("Fast, index -1") << QList<int>{3, -1} << 30 << "Fast";
-    QTest::newRow("Fast, index 32767") << QList<int>{3, 32767} << 30 << "Fast";
+    QTest::newRow("3") << false << QList<int>{3} << 3 << "3";
+    QTest::newRow("0 again") << false << QList<int>{0} << 0 << "0";
+    QTest::newRow("4 then 4") << false << QList<int>{4, 4} << 4 << "4";
+    QTest::newRow("2 then 1") << false << QList<int>{2, 1} << 1 << "1";
+    QTest::newRow("2 then index 5") << false << QList<int>{2, 5} << 2 << "2";
+    QTest::newRow("2 then index -1") << false << QList<int>{2, -1} << 2 << "2";
+    QTest::newRow("Slowest") << true << QList<int>{1, 0} << 200 << "Slowest";
+    QTest::newRow("Slow") << true << QList<int>{2, 1} << 130 << "Slow";
+    QTest::newRow("Medium") << true << QList<int>{0, 2} << 90 << "Medium";
+    QTest::newRow("Fast") << true << QList<int>{4, 3} << 30 << "Fast";
+    QTest::newRow("Fastest") << true << QList<int>{3, 4} << 0 << "Fastest";
+    QTest::newRow("Fast twice") << true << QList<int>{3, 3} << 30 << "Fast";
+    QTest::newRow("Fast, index 5") << true << QList<int>{3, 5} << 30 << "Fast";
+    QTest::newRow("Fast, index -1") << true << QList<int>{3, -1} << 30 << "Fast";
+    QTest::newRow("Fast, index 32767") << true << QList<int>{3, 32767} << 30 << "Fast";
 }
 
-// Speed items give 200, 130, 90, 30, 0 ms with a single mark, also when the
-// ticked item is chosen again; an index outside 0..4 leaves SpeedDelay.
-void TestWindowMenus::speedItemsFollowTheDelayTable()
+// Each choice leaves exactly its own mark, also when the ticked item is
+// chosen again, and sets NumComPlayers to it or SpeedDelay to 200, 130, 90,
+// 30, 0 ms; an index outside 0..4 changes nothing.
+void TestWindowMenus::computerAndSpeedItemsLeaveOnlyTheChosenMark()
 {
+    QFETCH(bool, speed);
     QFETCH(QList<int>, clicks);
-    QFETCH(int, delay);
+    QFETCH(int, value);
     QFETCH(QString, mark);
     WindowFixture f;
     FrmMain& w = f.window();
-    for (const int k : clicks)
-        k >= 0 && k < 5 ? w.Menu.MenuItemSpeed[k]->trigger() : w.MenuItemSpeed_Click(platform::Int16(k));
-    QCOMPARE(ModMain::SpeedDelay, delay);
-    QCOMPARE(Checked(w.Menu.MenuItemSpeed), QStringList{mark});
+    const std::array<QAction*, 5>& items = speed ? w.Menu.MenuItemSpeed : w.Menu.mnipc;
+    for (const int k : clicks) {
+        if (k >= 0 && k < 5)
+            items[k]->trigger();
+        else if (speed)
+            w.MenuItemSpeed_Click(platform::Int16(k));
+        else
+            w.mnipc_Click(platform::Int16(k));
+    }
+    QCOMPARE(int(speed ? ModMain::SpeedDelay : ModMain::NumComPlayers), value);
+    QCOMPARE(Checked(items), QStringList{mark});
 }
 
 // The Sound item inverts its mark and SoundOn follows it both ways.

@@ -1,4 +1,5 @@
 #include "GameFixture.h"
+#include "FileBytes.h"
 #include "MapFiles.h"
 #include "ScoreFiles.h"
 #include "SnakeBody.h"
@@ -69,9 +70,7 @@ void GameFixture::tearDown()
 
 void GameFixture::writeFile(const QString& name, const QByteArray& bytes) const
 {
-    QFile file(QDir(appDir()).filePath(name));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
+    WriteFileBytes(QDir(appDir()).filePath(name), bytes);
 }
 
 void GameFixture::writeMap(int level, const QByteArray& bytes) const

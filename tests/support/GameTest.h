@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using ModMain::DirDown;
 using ModMain::DirLeft;
@@ -38,6 +39,26 @@ inline void BeginLevel(int level)
     ModMain::Level = static_cast<platform::Int16>(level);
     ModMain::LoadMap("map" + std::to_string(level) + ".dat");
     ModMain::GameRunning = true;
+}
+
+// The next batch of 15 apples lands on (2..16, row).
+inline void ScriptAppleRow(int row)
+{
+    std::vector<double> draws;
+    for (int i = 0; i < 15; ++i) {
+        draws.push_back(at(2 + i));
+        draws.push_back(at(row));
+    }
+    platform::ScriptRandom(draws);
+}
+
+// For the tests of level ends: map1.dat marked as level 1, and the
+// all-levels box closed by the player at once.
+inline void ResetForLevels(GameFixture& fx)
+{
+    fx.reset(GameFixture::FirstMap::None);
+    fx.writeMap(1, MarkedMap(1));
+    fx.view().onAllLevelsCompleted = [] {};
 }
 
 // One apple left on the field, of `cell`, at (x, y).

@@ -7,6 +7,7 @@
 #include "scores/ModHigh.h"
 #include "scores/NamePrompt.h"
 #include "scores/ScoreFile.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,20 +67,12 @@ QString ScoreFolder::file(const QString& name) const
 
 void ScoreFolder::write(const QByteArray& bytes, const QString& name) const
 {
-    QFile out(file(name));
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        out.write(bytes);
+    WriteFileBytes(file(name), bytes);
 }
 
 QByteArray ScoreFolder::read(const QString& name) const
 {
-    QFile in(file(name));
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = in.readAll();
-    if (bytes.isNull())
-        bytes = QByteArray(""); // an empty file is not an unreadable one
-    return bytes;
+    return ReadFileBytes(file(name));
 }
 
 QStringList ScoreFolder::entries() const

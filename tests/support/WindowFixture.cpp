@@ -1,5 +1,6 @@
 #include "support/WindowFixture.h"
 
+#include "support/FileBytes.h"
 #include "support/MapFiles.h"
 
 #include "game/ModMain.h"
@@ -54,9 +55,7 @@ WindowFixture::~WindowFixture()
 
 void WindowFixture::writeMap(const QString& name, const QStringList& rows) const
 {
-    QFile file(Folder.filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(MapFileBytes(rows));
+    QVERIFY(WriteFileBytes(Folder.filePath(name), MapFileBytes(rows)));
 }
 
 void WindowFixture::playGame(const std::function<void()>& step, int limit)

@@ -1,5 +1,6 @@
 #include "support/X11Session.h"
 
+#include "support/FileBytes.h"
 #include "support/MapFiles.h"
 #include "support/Processes.h"
 
@@ -185,6 +186,16 @@ bool X11Session::requestClose(const QString& id) const
     return RunTool(CloseHelper(), {id}, environment(), 5000).has_value();
 }
 
+QString X11Session::answerBox(const QString& title, int timeoutMs) const
+{
+    const auto box = waitForWindow(title, timeoutMs);
+    if (!box)
+        return QStringLiteral("no box \"%1\" came").arg(title);
+    if (!focus(*box) || !key(QStringLiteral("Return")))
+        return QStringLiteral("could not answer the box \"%1\"").arg(title);
+    return {};
+}
+
 GameFolder::GameFolder(const QString& playableFolder)
 {
     // Readable by everyone: some cases run the game as another user.
@@ -210,14 +221,12 @@ bool GameFolder::writeMap(const QString& name, const QStringList& rows) const
 
 bool GameFolder::write(const QString& name, const QByteArray& bytes) const
 {
-    QFile f(file(name));
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    return WriteFileBytes(file(name), bytes);
 }
 
 QByteArray GameFolder::read(const QString& name) const
 {
-    QFile f(file(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return ReadFileBytes(file(name));
 }
 
 bool GameFolder::remove(const QString& name) const
@@ -283,6 +292,36 @@ bool GameProcess::waitForExit(int timeoutMs)
     }
     Errors += Process.readAllStandardError();
     return finished;
+}
+
+QString GameProcess::expectCleanExit(int timeoutMs)
+{
+    if (!waitForExit(timeoutMs))
+        return QStringLiteral("the game was still running %1 ms after it was closed").arg(timeoutMs);
+    if (crashed())
+        return QStringLiteral("the game crashed: ") + standardError();
+    if (exitCode() != 0)
+        return QStringLiteral("the game ended with status %1: %2").arg(exitCode()).arg(standardError());
+    return {};
+}
+
+QString GameProcess::quit(int timeoutMs)
+{
+    if (!focusMain() || !X.key(QStringLiteral("ctrl+q")))
+        return QStringLiteral("could not press Ctrl+Q in the main window");
+    return expectCleanExit(timeoutMs);
+}
+
+QString GameProcess::enterTopScore(const QString& name)
+{
+    const auto prompt = X.waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
+    if (!prompt)
+        return QStringLiteral("no top-score prompt; stderr: ") + standardError();
+    if (X.hasWindow(QStringLiteral("High Scores")))
+        return QStringLiteral("a score-file error came with the prompt");
+    if (!X.focus(*prompt) || !X.type(name) || !X.key(QStringLiteral("Return")))
+        return QStringLiteral("could not enter the name");
+    return {};
 }
 
 QString GameProcess::standardError()

@@ -45,6 +45,9 @@ class X11Session {
     bool type(const QString& text) const;
     // The close box: a WM_DELETE_WINDOW request to the window.
     bool requestClose(const QString& id) const;
+    // Waits for the box titled `title` and presses Return in it: why that
+    // failed, or empty.
+    QString answerBox(const QString& title, int timeoutMs = 5000) const;
 
   private:
     QProcess Server;
@@ -103,6 +106,14 @@ class GameProcess {
     bool waitForExit(int timeoutMs);
     bool crashed() const { return Process.exitStatus() != QProcess::NormalExit; }
     int exitCode() const { return Process.exitCode(); }
+    // Waits for a normal end with status 0: why it did not end so, or empty.
+    QString expectCleanExit(int timeoutMs = 5000);
+    // Exit (Ctrl+Q) from the main window, then expectCleanExit().
+    QString quit(int timeoutMs = 5000);
+    // Waits for the top-score prompt (five lost lives and "Game Over" may
+    // come first), checks that no score-file error came with it, and enters
+    // `name`: why that failed, or empty.
+    QString enterTopScore(const QString& name);
     // What the game wrote to stderr so far.
     QString standardError();
     // Waits until stderr holds `text`.
