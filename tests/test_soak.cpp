@@ -2,6 +2,8 @@
 // leave the snakes, the walls and the apple count in a sound state.
 // Each run prints its seed; SNAKE_SOAK_SEED=<seed> replays a run exactly or
 // tries a new one.
+#include "platform/Surface.h"
+#include "render/RenderFrame.h"
 #include "support/GameFixture.h"
 
 #include <QDir>
@@ -106,6 +108,11 @@ void TestSoak::init()
 
 QString TestSoak::checkState() const
 {
+    // The frame drawn block by block is the frame a whole redraw gives.
+    static platform::Surface whole(Render::FrameWidth, Render::FrameHeight);
+    Render::ComposeFrame(whole);
+    if (whole.image() != Render::BackBuffer().image())
+        return QStringLiteral("the back buffer differs from a whole redraw of the same state");
     if (!GameFixture::applesConsistent())
         return QStringLiteral("ApplesLeft %1 but %2 apple cells")
             .arg(ModMain::ApplesLeft)
