@@ -88,7 +88,7 @@ summary() {
         "$(awk -v b="$b" -v n="$n" 'BEGIN {if (b > 0) printf "%.2f", n / b; else print "-"}')"
 }
 echo "-- medians (CPU in % of one core)"
-for key in cpu cpu_main cpu_audio xcpu wakeups_per_pass off_by; do summary "$key"; done
+for key in cpu cpu_main cpu_audio xcpu wakeups_per_pass sounds off_by; do summary "$key"; done
 
 if [ "${SNAKE_COMPARE_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null; then
     echo "== Instructions per pass under callgrind (busiest game, Medium, 10 s collected)"

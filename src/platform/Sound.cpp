@@ -9,6 +9,7 @@
 #include <SDL_mixer.h>
 #include <dlfcn.h>
 
+#include <chrono>
 #include <future>
 #include <memory>
 #include <system_error>
@@ -79,6 +80,14 @@ class MixerPlayer final : public SoundPlayer {
 
     void playAsync(const std::string& path) override
     {
+        waitingPath_.clear();
+        if (stillClosing() && QCoreApplication::instance()) {
+            // Closing takes tens of milliseconds; the sound comes a little
+            // late rather than the game stopping for it.
+            waitingPath_ = path;
+            playWhenClosed();
+            return;
+        }
         if (!ensureOpen())
             return;
         // Loaded at every call: the file may have changed or gone since.
@@ -98,7 +107,7 @@ class MixerPlayer final : public SoundPlayer {
 
     // Closes the device if nothing plays; the next sound opens it again.
     // The close runs on a thread of its own: it waits for SDL's audio
-    // thread, up to one buffer, and the game's wait must not.
+    // thread, and the game must not.
     void closeIfIdle()
     {
         if (state_ != State::Open || Mix_Playing(kChannel))
@@ -119,10 +128,16 @@ class MixerPlayer final : public SoundPlayer {
             closing_.get();
     }
 
+    bool stillClosing() const
+    {
+        return closing_.valid() && closing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    }
+
     // Halting takes the audio lock, so once it returns the mixer no longer
     // reads the old chunk and it can be freed.
     void stop()
     {
+        waitingPath_.clear();
         if (state_ != State::Open)
             return;
         Mix_HaltChannel(kChannel);
@@ -175,6 +190,23 @@ class MixerPlayer final : public SoundPlayer {
             });
     }
 
+    // Looks again every few milliseconds until the device is closed, then
+    // plays the sound asked for meanwhile, if it still is.
+    void playWhenClosed()
+    {
+        constexpr int kLookAgainMs = 5;
+        QTimer::singleShot(kLookAgainMs, QCoreApplication::instance(), [this] {
+            if (waitingPath_.empty())
+                return;
+            if (stillClosing()) {
+                playWhenClosed();
+                return;
+            }
+            const std::string path = std::move(waitingPath_);
+            playAsync(path);
+        });
+    }
+
     bool ensureOpen()
     {
         finishClosing();
@@ -204,6 +236,7 @@ class MixerPlayer final : public SoundPlayer {
     State state_ = State::Untried;
     unsigned soundGeneration_ = 0;
     std::future<void> closing_;
+    std::string waitingPath_; // asked for while the device was closing
     ChunkPtr chunk_;
     std::string playingPath_;
     SoundDiagnostics diagnostics_;

@@ -54,7 +54,8 @@ void ClientArea::Present(const QImage& frame, const platform::FrameBlocks* drawn
         return;
     ++Presented;
     const std::uint64_t serial = drawn ? drawn->Serial() : 0;
-    const bool follows = drawn && LastSerial != 0 && serial == LastSerial + 1;
+    const bool follows = drawn && drawn == LastDrawn && serial == LastSerial + 1;
+    LastDrawn = drawn;
     LastSerial = serial;
     if (frame.depth() % 8 != 0 || Frame.width() != w || Frame.height() != h || Frame.format() != frame.format()) {
         // The first frame, or a new size or pixel format: all of it, once.

@@ -58,5 +58,7 @@ class ClientArea final : public QWidget {
     QRegion Changed;
     std::vector<QRect> ChangedRuns; // room for every block, reserved once
     int Presented = 0;
-    std::uint64_t LastSerial = 0; // of the drawn blocks last presented; 0: none
+    // The drawn blocks of the frame last presented, and their serial.
+    const platform::FrameBlocks* LastDrawn = nullptr;
+    std::uint64_t LastSerial = 0;
 };
