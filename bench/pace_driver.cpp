@@ -23,7 +23,8 @@
 //
 // CPU is read from /proc/PID/task/*/schedstat (nanoseconds on a CPU, and the
 // number of times a thread was put on a CPU, that is its wake-ups), for this
-// process and, given SNAKE_PACE_XSERVER_PID, for the X server; this process's
+// process and, given SNAKE_PACE_XSERVER_PID and SNAKE_PACE_SOUND_PID, for the
+// X server and a sound server; this process's
 // own totals come from getrusage, which keeps the threads that have ended
 // (the sound device's thread comes and goes). Run under
 // `valgrind --tool=callgrind --collect-atstart=no`, only the measured window
@@ -126,20 +127,20 @@ CpuUse ReadCpu(long pid)
     return use;
 }
 
-long XServerPid()
+long PidFrom(const char* variable)
 {
-    const char* pid = std::getenv("SNAKE_PACE_XSERVER_PID");
+    const char* pid = std::getenv(variable);
     return pid ? std::atol(pid) : 0;
 }
 
 // This process and the X server, read together.
 struct CpuPair {
-    CpuUse game, xserver;
+    CpuUse game, xserver, soundServer;
 };
 
 CpuPair ReadCpuPair()
 {
-    return {ReadCpu(getpid()), ReadCpu(XServerPid())};
+    return {ReadCpu(getpid()), ReadCpu(PidFrom("SNAKE_PACE_XSERVER_PID")), ReadCpu(PidFrom("SNAKE_PACE_SOUND_PID"))};
 }
 
 // Milliseconds since this process started: from the wall-clock stamp the
@@ -366,16 +367,17 @@ void PrintFigures(const PaceView& view, int speedIndex)
     const int delay = ModMain::SpeedDelays[static_cast<std::size_t>(speedIndex)];
     const double cpu = 100.0 * (view.CpuAtEnd.game.seconds - view.CpuAtStart.game.seconds) / seconds;
     const double xcpu = 100.0 * (view.CpuAtEnd.xserver.seconds - view.CpuAtStart.xserver.seconds) / seconds;
+    const double scpu = 100.0 * (view.CpuAtEnd.soundServer.seconds - view.CpuAtStart.soundServer.seconds) / seconds;
     const double mainCpu = 100.0 * (view.CpuAtEnd.game.mainSeconds - view.CpuAtStart.game.mainSeconds) / seconds;
     const double audioCpu = 100.0 * (view.CpuAtEnd.game.audioSeconds - view.CpuAtStart.game.audioSeconds) / seconds;
     const long long wakeups = view.CpuAtEnd.game.wakeups - view.CpuAtStart.game.wakeups;
     std::printf("speed=%s delay_ms=%d passes=%zu seconds=%.1f mean_ms=%.3f worst_ms=%.3f p99_ms=%.3f "
                 "off_by=%+.2f%% cpu=%.3f%% cpu_main=%.3f%% cpu_audio=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f "
-                "passes_per_s=%.0f excluded=%d sounds=%d\n",
+                "passes_per_s=%.0f excluded=%d sounds=%d sound_server_cpu=%.3f%%\n",
                 names[speedIndex], delay, p.size(), seconds, mean, sorted.back(), p99,
                 delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, mainCpu, audioCpu, xcpu,
                 static_cast<double>(wakeups) / static_cast<double>(p.size()), static_cast<double>(p.size()) / seconds,
-                view.Excluded, view.SoundsAtEnd - view.SoundsAtStart);
+                view.Excluded, view.SoundsAtEnd - view.SoundsAtStart, scpu);
     std::fflush(stdout);
 }
 

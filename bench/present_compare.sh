@@ -21,7 +21,10 @@
 #
 # Knobs: SNAKE_COMPARE_RUNS (5 runs of each build), SNAKE_COMPARE_SECONDS
 # (20 s per run), SNAKE_COMPARE_DISPLAY (a display number; default: Xvfb
-# picks one), SNAKE_COMPARE_CALLGRIND=0 to skip valgrind.
+# picks one), SNAKE_COMPARE_CALLGRIND=0 to skip valgrind,
+# SNAKE_COMPARE_SOUND=pulse to play the sounds into a private PulseAudio
+# server with a null sink, as on a desktop (needs pulseaudio), and measure
+# that server too; by default SDL's dummy driver takes them.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -38,8 +41,10 @@ command -v Xvfb >/dev/null || { echo "present_compare.sh: Xvfb is not installed"
 
 work="$(mktemp -d)"
 xvfb_pid=""
+pulse_pid=""
 cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -57,6 +62,19 @@ fi
 kill -0 "$xvfb_pid" 2>/dev/null && [ -s "$work/display" ] || { echo "present_compare.sh: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy SNAKE_PACE_XSERVER_PID="$xvfb_pid"
+sound="SDL dummy driver"
+if [ "${SNAKE_COMPARE_SOUND:-}" = pulse ]; then
+    command -v pulseaudio >/dev/null || { echo "present_compare.sh: pulseaudio is not installed" >&2; exit 1; }
+    mkdir -p "$work/pulse"
+    XDG_RUNTIME_DIR="$work/pulse" HOME="$work/pulse" pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+        --use-pid-file=no -L module-null-sink -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
+        >"$work/pulse/log" 2>&1 &
+    pulse_pid=$!
+    for _ in $(seq 100); do [ -S "$work/pulse/native" ] && break; sleep 0.05; done
+    [ -S "$work/pulse/native" ] || { echo "present_compare.sh: PulseAudio did not start" >&2; exit 1; }
+    export SDL_AUDIODRIVER=pulseaudio PULSE_SERVER="unix:$work/pulse/native" SNAKE_PACE_SOUND_PID="$pulse_pid"
+    sound="PulseAudio $(pulseaudio --version | awk '{print $2}'), null sink"
+fi
 
 # field NAME LINE: the value of NAME=... in a driver's line, without "%".
 field() { sed -n "s/.*\b$1=\([^ %]*\).*/\1/p" <<<"$2"; }
@@ -66,7 +84,7 @@ echo "== Machine"
 echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')  cores: $(nproc)  load: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "base: $base"
 echo "new:  $new"
-echo "display: Xvfb $DISPLAY, no window manager; sound: SDL dummy driver"
+echo "display: Xvfb $DISPLAY, no window manager; sound: $sound"
 
 echo "== Busiest game at Medium: $runs runs of ${seconds} s each, alternating (base new new base ...)"
 for i in $(seq "$runs"); do
@@ -88,7 +106,7 @@ summary() {
         "$(awk -v b="$b" -v n="$n" 'BEGIN {if (b > 0) printf "%.2f", n / b; else print "-"}')"
 }
 echo "-- medians (CPU in % of one core)"
-for key in cpu cpu_main cpu_audio xcpu wakeups_per_pass sounds off_by; do summary "$key"; done
+for key in cpu cpu_main cpu_audio xcpu sound_server_cpu wakeups_per_pass sounds off_by; do summary "$key"; done
 
 if [ "${SNAKE_COMPARE_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null; then
     echo "== Instructions per pass under callgrind (busiest game, Medium, 10 s collected)"
