@@ -18,9 +18,6 @@ class FrameBlocks {
 
     FrameBlocks(int width, int height);
 
-    int columns() const { return Columns; }
-    int rows() const { return Rows; }
-
     // Recording: each call is one opaque operation on the pixels x0..x1-1
     // by y0..y1-1, already clipped to the surface.
     void BeginRecording();
