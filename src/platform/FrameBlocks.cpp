@@ -1,5 +1,7 @@
 #include "platform/FrameBlocks.h"
 
+#include "platform/BlockRuns.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -105,7 +107,7 @@ void FrameBlocks::RecordUnknown(int x0, int y0, int x1, int y1)
 
 void FrameBlocks::FinishRecording()
 {
-    const std::uint64_t allColumns = Columns >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << Columns) - 1;
+    const std::uint64_t allColumns = BitsBelow(Columns);
     for (int by = 0; by < Rows; ++by) {
         std::uint64_t changed = 0;
         for (int bx = 0; bx < Columns; ++bx) {

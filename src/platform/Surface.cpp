@@ -1,11 +1,12 @@
 #include "platform/Surface.h"
 
+#include "platform/BlockRuns.h"
+
 #include <QDebug>
 #include <QImage>
 #include <QString>
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -143,17 +144,12 @@ template <typename F> void Surface::ForChangedParts(int x0, int y0, int x1, int 
 {
     constexpr int block = FrameBlocks::Block;
     const std::vector<std::uint64_t>& changed = frames_->Changed();
-    const int firstColumn = x0 / block, lastColumn = (x1 - 1) / block;
-    const std::uint64_t columns = (lastColumn >= 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << lastColumn) - 1) &
-                                  ~((std::uint64_t{1} << firstColumn) - 1);
+    const std::uint64_t columns = BitsBelow((x1 - 1) / block + 1) & ~BitsBelow(x0 / block);
     for (int by = y0 / block; by <= (y1 - 1) / block; ++by) {
-        for (std::uint64_t runs = changed[static_cast<std::size_t>(by)] & columns; runs != 0;) {
-            const int first = std::countr_zero(runs);
-            const int last = first + std::countr_one(runs >> first);
-            runs &= last >= 64 ? 0 : ~((std::uint64_t{1} << last) - 1);
+        ForEachRun(changed[static_cast<std::size_t>(by)] & columns, [&](int first, int last) {
             f(std::max(x0, first * block), std::max(y0, by * block), std::min(x1, last * block),
               std::min(y1, (by + 1) * block));
-        }
+        });
     }
 }
 

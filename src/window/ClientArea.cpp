@@ -1,5 +1,6 @@
 #include "window/ClientArea.h"
 
+#include "platform/BlockRuns.h"
 #include "platform/FrameBlocks.h"
 
 #include <QPaintEngine>
@@ -7,7 +8,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -17,11 +17,8 @@ namespace {
 constexpr int Columns = (ClientArea::Width + ClientArea::Block - 1) / ClientArea::Block;
 constexpr int Bands = (ClientArea::FrameHeight + ClientArea::Block - 1) / ClientArea::Block;
 
-// A mask of the bits 0..n-1.
-constexpr std::uint64_t BitsBelow(int n)
-{
-    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-}
+using platform::BitsBelow;
+using platform::ForEachRun;
 
 // Frame rows of format `from` can go into an image of format `to` with
 // their top byte set: RGB32 into the ARGB32 formats (opaque, so the
@@ -118,27 +115,19 @@ void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height, c
             const uchar* const to = toBits + y * toStride;
             // One compare per stretch of blocks not yet known to differ: most
             // rows differ at most in the bar, which the band's first row finds.
-            for (std::uint64_t clean = candidates & ~dirty; clean != 0;) {
-                const int first = std::countr_zero(clean);
-                const int last = first + std::countr_one(clean >> first);
-                clean &= ~BitsBelow(last);
-                markDiffering(from, to, first, last);
-            }
+            ForEachRun(candidates & ~dirty, [&](int first, int last) { markDiffering(from, to, first, last); });
         }
         if (dirty == 0)
             continue;
         // Neighbouring blocks go as one run: one copy per row, one rectangle.
         const std::size_t bandStart = ChangedRuns.size();
-        for (std::uint64_t runs = dirty; runs != 0;) {
-            const int first = std::countr_zero(runs);
-            const int last = first + std::countr_one(runs >> first);
-            runs &= ~BitsBelow(last);
+        ForEachRun(dirty, [&](int first, int last) {
             const auto [at, bytes] = bytesOf(first, last);
             for (int y = top; y < bottom; ++y)
                 std::memcpy(toBits + y * toStride + at, fromBits + y * fromStride + at, bytes);
             const int left = first * Block;
             ChangedRuns.emplace_back(left, top, std::min(last * Block, width) - left, bottom - top);
-        }
+        });
         MergeWithBandAbove(bandStart);
     }
     Changed.setRects(ChangedRuns.data(), static_cast<int>(ChangedRuns.size()));
