@@ -34,12 +34,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb writes the number it picked to fd 3.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "pace.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+# shellcheck source=bench/xvfb.sh
+. "$root/bench/xvfb.sh"
+start_xvfb "$work" || { echo "pace.sh: Xvfb did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 
 echo "== Machine"

@@ -369,7 +369,9 @@ void PrintFigures(const PaceView& view, int speedIndex)
     const double xcpu = 100.0 * (view.CpuAtEnd.xserver.seconds - view.CpuAtStart.xserver.seconds) / seconds;
     const double scpu = 100.0 * (view.CpuAtEnd.soundServer.seconds - view.CpuAtStart.soundServer.seconds) / seconds;
     const double mainCpu = 100.0 * (view.CpuAtEnd.game.mainSeconds - view.CpuAtStart.game.mainSeconds) / seconds;
-    const double audioCpu = 100.0 * (view.CpuAtEnd.game.audioSeconds - view.CpuAtStart.game.audioSeconds) / seconds;
+    // Read as what the other threads leave of getrusage's total: a few microseconds either way.
+    const double audioCpu =
+        std::max(0.0, 100.0 * (view.CpuAtEnd.game.audioSeconds - view.CpuAtStart.game.audioSeconds) / seconds);
     const long long wakeups = view.CpuAtEnd.game.wakeups - view.CpuAtStart.game.wakeups;
     std::printf("speed=%s delay_ms=%d passes=%zu seconds=%.1f mean_ms=%.3f worst_ms=%.3f p99_ms=%.3f "
                 "off_by=%+.2f%% cpu=%.3f%% cpu_main=%.3f%% cpu_audio=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f "

@@ -49,18 +49,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -n "${SNAKE_COMPARE_DISPLAY:-}" ]; then
-    Xvfb ":$SNAKE_COMPARE_DISPLAY" -screen 0 640x480x24 -nolisten tcp -noreset 2>/dev/null &
-    xvfb_pid=$!
-    echo "$SNAKE_COMPARE_DISPLAY" >"$work/display"
-    sleep 1
-else
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-fi
-kill -0 "$xvfb_pid" 2>/dev/null && [ -s "$work/display" ] || { echo "present_compare.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+# shellcheck source=bench/xvfb.sh
+. "$root/bench/xvfb.sh"
+start_xvfb "$work" "${SNAKE_COMPARE_DISPLAY:-}" || { echo "present_compare.sh: Xvfb did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy SNAKE_PACE_XSERVER_PID="$xvfb_pid"
 sound="SDL dummy driver"
 if [ "${SNAKE_COMPARE_SOUND:-}" = pulse ]; then
