@@ -5,6 +5,8 @@
 
 #include "platform/Ticks.h"
 
+#include <QTimer>
+
 class TestMainLoop : public QObject {
     Q_OBJECT
 
@@ -17,8 +19,11 @@ class TestMainLoop : public QObject {
     void passWaitsTheRestOfTheDelay();
     // SpeedDelay is read at the wait: a change during the pass already counts.
     void speedChangeDuringAPassCountsAtItsWait();
-    // Paused: the frame is drawn, the timer stands, nothing moves or draws.
+    // Paused: the frame is drawn, the timer stands, nothing moves or draws,
+    // and each pass then sleeps until something happens.
     void pausedPassOnlyRenders();
+    // On the real clock a paused game makes no pass until an event comes.
+    void pausedGameSleepsUntilAnEvent();
     // Player one, player two, then computer snakes by index.
     void snakesMoveInFixedOrder_data();
     void snakesMoveInFixedOrder();
@@ -132,6 +137,7 @@ void TestMainLoop::pausedPassOnlyRenders()
     ModMain::ApplesLeft = 2;
     ModMain::AppleTimer = 42.0;
     ModMain::Paused = true;
+    ModMain::GameRunning = true;
     const Body humanBefore = human->body();
     const Body computerBefore = computer->body();
     for (int i = 0; i < 3; ++i)
@@ -142,14 +148,29 @@ void TestMainLoop::pausedPassOnlyRenders()
     QCOMPARE(computer->body(), computerBefore);
     QCOMPARE(ModMain::ApplesLeft, platform::Int16{2});
     QCOMPARE(platform::RandomDrawCount(), std::uint64_t{0});
-    // Still paced: three full waits.
+    // Still paced: three full waits, each followed by a sleep.
     QCOMPARE(int(fx.time().pumpedMs), 3 * 90);
+    QCOMPARE(fx.time().eventWaits, 3);
 
     ModMain::Paused = false;
     ModMain::RunPass();
+    QCOMPARE(fx.time().eventWaits, 3);
     QCOMPARE(human->body()[0], (Seg{10, 9}));
     QCOMPARE(human->score, platform::Int16{1});
     QCOMPARE(ModMain::AppleTimer, 42.4);
+}
+
+void TestMainLoop::pausedGameSleepsUntilAnEvent()
+{
+    fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    ModMain::Paused = true;
+    platform::SetTimeSource(nullptr);
+    // 600 ms of 90 ms passes would be seven frames; asleep, the game draws
+    // one, until the timer's event ends it.
+    QTimer::singleShot(600, [] { ModMain::AbortGame(); });
+    ModMain::RenderLoop();
+    platform::SetTimeSource(&fx.time());
+    QCOMPARE(fx.view().frames, 1);
 }
 
 void TestMainLoop::snakesMoveInFixedOrder_data()

@@ -62,6 +62,11 @@ void RunPass()
         elapsed = 0;
     // SpeedDelay is 0..200 and elapsed is at most 200, so this stays in range.
     Wait(platform::ToInt16Checked(static_cast<long long>(SpeedDelay) - elapsed), true);
+    // A paused game would draw the same frame pass after pass; it sleeps
+    // until something happens instead (the key that resumes it, a menu
+    // command, the window closing), and a pass follows at once.
+    if (Paused && GameRunning)
+        platform::WaitForEvent();
     // Pads are read here, once a pass; what they ask is handled just below.
     platform::PollGameControllers();
     platform::DoEvents();

@@ -48,6 +48,19 @@ class RealTime final : public TimeSource {
             runLoop(-1);
     }
 
+    void waitForEvent() override
+    {
+        if (!QCoreApplication::instance())
+            return;
+        // Every event the application delivers passes this filter: the first
+        // one ends the wait once it has been handled.
+        Waiter& waiter = waiterAt(depth_);
+        AnyEvent filter(waiter.loop);
+        QCoreApplication::instance()->installEventFilter(&filter);
+        runLoop(-1);
+        QCoreApplication::instance()->removeEventFilter(&filter);
+    }
+
     void wake() override
     {
         // Waits nest; each one looks again at what it waits for, so ending
@@ -68,6 +81,19 @@ class RealTime final : public TimeSource {
     double secondsSinceMidnight() override { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
 
   private:
+    class AnyEvent final : public QObject {
+      public:
+        explicit AnyEvent(QEventLoop& loop) : loop_(loop) {}
+        bool eventFilter(QObject*, QEvent*) override
+        {
+            loop_.quit();
+            return false;
+        }
+
+      private:
+        QEventLoop& loop_;
+    };
+
     struct Waiter {
         Waiter()
         {
@@ -174,6 +200,12 @@ void WaitProcessingEvents(std::uint32_t end)
 {
     WaitOutHold();
     CurrentTimeSource().waitProcessingEvents(end + hold.total);
+}
+
+void WaitForEvent()
+{
+    if (!ClockHeld())
+        CurrentTimeSource().waitForEvent();
 }
 
 void SleepUntil(std::uint32_t end)

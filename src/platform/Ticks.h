@@ -27,7 +27,11 @@ class TimeSource {
     // Blocks in the event loop, handling events, until wake() is called. May
     // return early; callers look again at what they wait for.
     virtual void waitForWake() = 0;
-    // Ends every waitForWake() and event-handling wait in progress.
+    // Blocks in the event loop until it has handled something (an event, a
+    // timer) or wake() is called.
+    virtual void waitForEvent() = 0;
+    // Ends every waitForWake(), waitForEvent() and event-handling wait in
+    // progress.
     virtual void wake() = 0;
 };
 
@@ -47,6 +51,10 @@ void DoEvents();
 void WaitProcessingEvents(std::uint32_t end);
 // Sleeps without handling events until GetTickCount() reaches `end`.
 void SleepUntil(std::uint32_t end);
+// Handles events as they come until one has been handled, with no timer of
+// its own: nothing wakes the program until something happens. Returns at
+// once while the clock is held (DoEvents waits that out).
+void WaitForEvent();
 
 // The clock stands still while `held` answers true (a menu is open). It is
 // asked at every reading of the clock. Installing (nullptr: never held)

@@ -21,6 +21,8 @@ class FakeTime final : public platform::TimeSource {
     // Handles events once per call (the test's hook decides when the hold
     // ends); a hold that never ends fails the test instead of hanging it.
     void waitForWake() override;
+    // Something happened at once: the pass goes on as if it had not waited.
+    void waitForEvent() override { ++eventWaits; }
     void wake() override { ++wakes; }
 
     void advance(std::uint32_t ms) { now += ms; }
@@ -36,6 +38,7 @@ class FakeTime final : public platform::TimeSource {
     std::uint32_t pumpedMs = 0;
     int heldWaits = 0; // waitForWake calls: the clock was held
     int wakes = 0;
+    int eventWaits = 0; // waitForEvent calls: a paused game slept
     // Also handle real Qt events at each processing point (window tests).
     bool pumpQt = false;
 };
