@@ -80,6 +80,7 @@ class TestGamepad : public QObject {
     void startIgnoredUnderAMenuOrDialog_data();
     void startIgnoredUnderAMenuOrDialog();
     void slowTimerRunsOnlyWithAPad();
+    void newDeviceNodeWakesTheSlowTimerForAWhile_data();
     void newDeviceNodeWakesTheSlowTimerForAWhile();
 };
 
@@ -360,19 +361,33 @@ void TestGamepad::slowTimerRunsOnlyWithAPad()
 }
 
 // A device node appearing (a pad may follow once the system has set it up)
-// runs the slow timer for about two seconds, then it stops again.
+// runs the slow timer, and the passes' reads, for about two seconds, then
+// they stop again. Without the device folder, its parent is watched.
+void TestGamepad::newDeviceNodeWakesTheSlowTimerForAWhile_data()
+{
+    QTest::addColumn<QString>("folder"); // in the directory the node appears in
+    QTest::newRow("device folder") << QString();
+    QTest::newRow("no device folder") << QStringLiteral("input");
+}
+
 void TestGamepad::newDeviceNodeWakesTheSlowTimerForAWhile()
 {
+    QFETCH(QString, folder);
     WindowFixture f;
     QTemporaryDir devices;
-    GamepadInput input(f.window().Menu, devices.path());
+    GamepadInput input(f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
     input.Start();
-    QVERIFY(!input.IdlePolling());
+    QVERIFY(!input.IdlePolling() && !input.PassPolling());
+    // Nothing to read: a game's passes leave the pads alone.
+    const std::uint64_t idle = platform::PadPolls();
+    platform::PollGameControllersInPass();
+    QCOMPARE(platform::PadPolls(), idle);
     QFile node(devices.filePath(QStringLiteral("event7")));
     QVERIFY(node.open(QIODevice::WriteOnly));
-    QTRY_VERIFY(input.IdlePolling());
+    QTRY_VERIFY(input.IdlePolling() && input.PassPolling());
     const std::uint64_t polls = platform::PadPolls();
     QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 5000);
+    QVERIFY(!input.PassPolling());
     QVERIFY(platform::PadPolls() >= polls + 6);
 }
 

@@ -68,7 +68,7 @@ void RunPass()
     if (Paused && GameRunning)
         platform::WaitForEvent();
     // Pads are read here, once a pass; what they ask is handled just below.
-    platform::PollGameControllers();
+    platform::PollGameControllersInPass();
     platform::DoEvents();
 }
 

@@ -31,6 +31,7 @@ struct Controllers {
     std::vector<Pad> pads; // in the order they were connected
     PadSink* sink = nullptr;
     std::uint64_t polls = 0;
+    bool passPolling = true;
 };
 
 Controllers& controllers()
@@ -193,6 +194,7 @@ void StopGameControllers()
     }
     c.state = State::Untried;
     c.polls = 0;
+    c.passPolling = true;
 }
 
 void SetPadSink(PadSink* sink)
@@ -212,6 +214,18 @@ void PollGameControllers()
         Handle(event, pending);
     if (pending.id >= 0)
         JudgeStick(pending);
+}
+
+void PollGameControllersInPass()
+{
+    // SDL's look for new devices alone costs a few dozen microseconds.
+    if (controllers().passPolling)
+        PollGameControllers();
+}
+
+void SetPassPolling(bool on)
+{
+    controllers().passPolling = on;
 }
 
 int ConnectedPads()

@@ -40,6 +40,12 @@ void SetPadSink(PadSink* sink);
 // stick reports nothing more; each new press or stick direction reports once.
 void PollGameControllers();
 
+// A game's pass reads the pads through this: only while reading can find
+// something. The window turns it off while no pad is connected and none is
+// arriving, which it learns without polling; it is on from the start.
+void PollGameControllersInPass();
+void SetPassPolling(bool on);
+
 int ConnectedPads();
 // Polls so far, so an idle timer can tell whether the game polled meanwhile.
 std::uint64_t PadPolls();

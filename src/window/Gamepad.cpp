@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 
@@ -64,6 +65,7 @@ GamepadInput::GamepadInput(const MainMenu& menu, QString deviceFolder)
 GamepadInput::~GamepadInput()
 {
     platform::SetPadSink(nullptr);
+    platform::SetPassPolling(true);
 }
 
 void GamepadInput::Start()
@@ -71,9 +73,13 @@ void GamepadInput::Start()
     if (!platform::StartGameControllers())
         return;
     platform::SetPadSink(this);
-    if (!DeviceWatcher && QFileInfo(DeviceFolder).isDir()) {
+    // Without the folder (a container), a pad would first make it appear in
+    // the folder above.
+    const QFileInfo folder(DeviceFolder);
+    const QString watched = folder.isDir() ? DeviceFolder : folder.dir().path();
+    if (!DeviceWatcher && QFileInfo(watched).isDir()) {
         // Tells us without any polling when a device may have been plugged in.
-        DeviceWatcher = std::make_unique<QFileSystemWatcher>(QStringList{DeviceFolder});
+        DeviceWatcher = std::make_unique<QFileSystemWatcher>(QStringList{watched});
         connect(DeviceWatcher.get(), &QFileSystemWatcher::directoryChanged, this, [this] {
             HotPlugTicks = HotPlugPolls;
             UpdateIdleTimer();
@@ -121,6 +127,7 @@ void GamepadInput::UpdateIdleTimer()
         IdleTimer.start();
     else if (!wanted && IdleTimer.isActive())
         IdleTimer.stop();
+    platform::SetPassPolling(PassPolling());
 }
 
 void GamepadInput::Steer(const platform::PadPress& press) const

@@ -1,8 +1,8 @@
 #pragma once
 // Playing with game controllers: a pad's D-pad and left stick steer like the
-// arrow keys, Start and Back work the Game menu. Pads are read once per pass
-// during a game; otherwise a slow timer reads them, and it runs only while a
-// pad is connected or one may just have been plugged in.
+// arrow keys, Start and Back work the Game menu. Pads are read only while one
+// is connected or may just have been plugged in: once per pass during a
+// game, otherwise by a slow timer.
 #include "platform/GameControllers.h"
 
 #include <QObject>
@@ -41,6 +41,9 @@ class GamepadInput final : public QObject, public platform::PadSink {
     // Starts reading pads now; does nothing if the layer can't start.
     void Start();
     bool IdlePolling() const { return IdleTimer.isActive(); }
+    // A game's passes read the pads: a pad is connected, one may be
+    // arriving, or new devices can't be seen coming.
+    bool PassPolling() const { return IdlePolling() || !DeviceWatcher; }
 
     void PadPressed(const platform::PadPress& press) override;
     void PadsChanged(int padCount) override;
