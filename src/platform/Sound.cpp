@@ -28,7 +28,7 @@ constexpr int kChannel = 0;
 // in silence, so it is closed once a sound has ended and nothing followed
 // for this long. Reopening costs about what the open device costs in a
 // tenth of a second; the pause lets a quick run of sounds share one opening.
-constexpr int kIdleCloseMs = 500;
+constexpr int kIdleCloseMs = 200;
 
 // How long `chunk` plays on the open device, rounded up.
 int LengthMs(const Mix_Chunk& chunk)
@@ -224,8 +224,9 @@ class MixerPlayer final : public SoundPlayer {
         MuteAlsaErrors();
         if (!StartSdlSubsystems(SDL_INIT_AUDIO))
             return false;
-        // 1024 frames keep the delay of an apple blip near 20 ms.
-        if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+        // 1024 frames keep the delay of an apple blip near 20 ms. One channel:
+        // the sounds are mono, and the mixer does half the work.
+        if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 1, 1024) != 0) {
             StopSdlSubsystems(SDL_INIT_AUDIO);
             return false;
         }
