@@ -3,9 +3,11 @@
 #include "platform/BlockRuns.h"
 #include "platform/FrameBlocks.h"
 
+#include <QBackingStore>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -85,8 +87,41 @@ void ClientArea::Present(const QImage& frame, const platform::FrameBlocks* drawn
     } else {
         CopyChangedBlocks(frame, w, h, follows ? &drawn->Changed() : nullptr);
     }
-    if (!Changed.isEmpty())
+    if (!Changed.isEmpty() && !PaintStraight(Changed))
         repaint(Changed);
+}
+
+bool ClientArea::PaintStraight(const QRegion& region)
+{
+    // What repaint() does for this widget, which covers its area itself,
+    // without the paint event's machinery around it: the rows go straight
+    // into the window's backing store and out to the screen. Only where the
+    // store holds plain unscaled pixels and nothing lies on top of the frame
+    // (a message label); otherwise repaint() does it.
+    QWidget* const top = window();
+    QWindow* const handle = top->windowHandle();
+    QBackingStore* const store = top->backingStore();
+    if (!isVisible() || !handle || !handle->isExposed() || !store || store->window() != handle ||
+        childrenRegion().intersects(region))
+        return false;
+    QImage* const target = PlainImage(store->paintDevice());
+    if (!target || target->devicePixelRatio() != 1.0)
+        return false;
+    const QPoint offset = mapTo(top, QPoint(0, 0));
+    const QRegion inWindow = region.translated(offset);
+    store->beginPaint(inWindow);
+    // Beginning may give the store new pixels (a resize); look again.
+    QImage* const image = PlainImage(store->paintDevice());
+    const bool plain = image && image->devicePixelRatio() == 1.0;
+    if (plain) {
+        for (const QRect& area : region)
+            CopyRows(*image, area.intersected(Frame.rect()), offset);
+    }
+    store->endPaint();
+    if (!plain)
+        return false;
+    store->flush(inWindow, handle);
+    return true;
 }
 
 void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn)
@@ -211,19 +246,25 @@ void ClientArea::paintEvent(QPaintEvent* event)
 
 QImage* ClientArea::PlainTarget(const QPainter& painter) const
 {
-    // The window's own pixels, when the painter draws into an unshared
-    // image of our format with no scaling: then a frame's rectangles are
-    // plain row copies, without the painter's clipping and blending.
+    // The window's own pixels, when the painter draws into them with no
+    // scaling: then a frame's rectangles are plain row copies, without the
+    // painter's clipping and blending.
     QPaintDevice* const device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const QTransform& toDevice = painter.deviceTransform();
+    if (toDevice.type() > QTransform::TxTranslate || toDevice.dx() != qRound(toDevice.dx()) ||
+        toDevice.dy() != qRound(toDevice.dy()))
+        return nullptr;
+    return PlainImage(device);
+}
+
+QImage* ClientArea::PlainImage(QPaintDevice* device) const
+{
+    // An unshared image of our format, or one our rows go into as they are.
     if (!device || device->devType() != QInternal::Image || Frame.isNull())
         return nullptr;
     auto* const image = static_cast<QImage*>(device);
-    const QTransform& toDevice = painter.deviceTransform();
     const bool sameFormat = image->format() == Frame.format() || OpaqueInto(Frame.format(), image->format());
-    if (!sameFormat || !image->isDetached() || toDevice.type() > QTransform::TxTranslate ||
-        toDevice.dx() != qRound(toDevice.dx()) || toDevice.dy() != qRound(toDevice.dy()))
-        return nullptr;
-    return image;
+    return sameFormat && image->isDetached() ? image : nullptr;
 }
 
 void ClientArea::CopyRows(QImage& target, const QRect& area, QPoint offset) const

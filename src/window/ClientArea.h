@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 namespace platform {
 class FrameBlocks;
@@ -48,9 +49,14 @@ class ClientArea final : public QWidget {
     // Joins the runs from bandStart on to the band right above them when
     // both have the same runs, keeping ChangedRuns a coalesced region.
     void MergeWithBandAbove(std::size_t bandStart);
+    // Paints `region` of Frame straight into the window's backing store and
+    // flushes it; false, having done nothing visible, where it cannot.
+    bool PaintStraight(const QRegion& region);
     // The image `painter` draws into, if Frame's rows can be copied into it
     // as they are; nullptr otherwise (scaled, another format, shared).
     QImage* PlainTarget(const QPainter& painter) const;
+    // `device` if it is an image Frame's rows can be copied into as they are.
+    QImage* PlainImage(QPaintDevice* device) const;
     // Copies Frame's `area` to `area` moved by `offset` in `target`, clipped.
     void CopyRows(QImage& target, const QRect& area, QPoint offset) const;
 
