@@ -92,6 +92,7 @@ class TestSurface : public QObject {
     void picturesOfOtherSizeAreCroppedOrPadded();
     void drawFrameMatchesAPlainDraw_data();
     void drawFrameMatchesAPlainDraw();
+    void blockAFrameLeavesAloneKeepsItsPixels();
     void timerBarTopAndColour_data();
     void timerBarTopAndColour();
 };
@@ -257,14 +258,16 @@ void TestSurface::drawFrameMatchesAPlainDraw_data()
     QTest::addColumn<int>("kindNumber");
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("clears"); // each frame starts by clearing the surface
     const QSize frame(330, 300);
-    QTest::newRow("tiles on the squares") << int(DrawKind::Tiles) << 1u << frame;
-    QTest::newRow("tiles, another run") << int(DrawKind::Tiles) << 2u << frame;
-    QTest::newRow("anywhere, across edges") << int(DrawKind::Unaligned) << 3u << frame;
-    QTest::newRow("anywhere, another run") << int(DrawKind::Unaligned) << 4u << frame;
-    QTest::newRow("copies onto itself") << int(DrawKind::Itself) << 5u << frame;
-    QTest::newRow("a copy sliding by half a square") << int(DrawKind::Sliding) << 6u << frame;
-    QTest::newRow("part blocks at the right and bottom") << int(DrawKind::Unaligned) << 7u << QSize(125, 73);
+    QTest::newRow("tiles on the squares") << int(DrawKind::Tiles) << 1u << frame << true;
+    QTest::newRow("tiles, another run") << int(DrawKind::Tiles) << 2u << frame << true;
+    QTest::newRow("anywhere, across edges") << int(DrawKind::Unaligned) << 3u << frame << true;
+    QTest::newRow("anywhere, another run") << int(DrawKind::Unaligned) << 4u << frame << true;
+    QTest::newRow("copies onto itself") << int(DrawKind::Itself) << 5u << frame << true;
+    QTest::newRow("a copy sliding by half a square") << int(DrawKind::Sliding) << 6u << frame << true;
+    QTest::newRow("part blocks at the right and bottom") << int(DrawKind::Unaligned) << 7u << QSize(125, 73) << true;
+    QTest::newRow("no clear first") << int(DrawKind::Unaligned) << 8u << frame << false;
 }
 
 // Frames drawn block by block end with the pixels of a plain draw, frame
@@ -276,6 +279,7 @@ void TestSurface::drawFrameMatchesAPlainDraw()
     const auto kind = static_cast<DrawKind>(kindNumber);
     QFETCH(quint32, seed);
     QFETCH(QSize, size);
+    QFETCH(bool, clears);
     QRandomGenerator rng(seed);
     const Surface source = Numbered(60, 40);
     Surface framed(size.width(), size.height()), plain(size.width(), size.height());
@@ -283,7 +287,8 @@ void TestSurface::drawFrameMatchesAPlainDraw()
     for (DrawOp& op : ops)
         op = RandomOp(rng, kind);
     const auto draw = [&](Surface& s) {
-        s.Clear(qRgb(255, 255, 255));
+        if (clears)
+            s.Clear(qRgb(255, 255, 255));
         for (const DrawOp& op : ops)
             op.apply(s, source);
     };
@@ -318,6 +323,24 @@ void TestSurface::drawFrameMatchesAPlainDraw()
             }
         }
     }
+}
+
+// A frame that leaves a block alone keeps the pixels the last frame drew
+// there, whatever the frames before drew.
+void TestSurface::blockAFrameLeavesAloneKeepsItsPixels()
+{
+    Surface s(20, 10);
+    const auto frame = [&s](QRgb left) {
+        s.DrawFrame([&] {
+            if (left != 0)
+                s.FillRect(0, 0, 10, 10, left);
+            s.FillRect(10, 0, 10, 10, qRgb(0, 0, 255));
+        });
+    };
+    frame(qRgb(255, 0, 0));
+    frame(qRgb(0, 255, 0));
+    frame(0);
+    QCOMPARE(s.Pixel(5, 5), qRgb(0, 255, 0));
 }
 
 void TestSurface::timerBarTopAndColour_data()

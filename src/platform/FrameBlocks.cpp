@@ -26,10 +26,21 @@ template <typename F> void FrameBlocks::ForBlocks(int x0, int y0, int x1, int y1
 
 void FrameBlocks::BeginRecording()
 {
-    for (Record& r : Next)
-        r.count = 0;
+    // The records are emptied by the first operation, or by the finish: a
+    // frame that starts by clearing the whole surface, as the game's do,
+    // sets each of them once.
+    Fresh = true;
     Pictures.clear();
     Whole = false;
+}
+
+void FrameBlocks::Empty()
+{
+    if (!Fresh)
+        return;
+    Fresh = false;
+    for (Record& r : Next)
+        r.count = 0;
 }
 
 void FrameBlocks::Add(Record& record, const Op& op, bool coversBlock)
@@ -52,6 +63,7 @@ void FrameBlocks::RecordFill(int x0, int y0, int x1, int y1, std::uint32_t colou
     op.value = colour;
     if (x0 == 0 && y0 == 0 && x1 == Width && y1 == Height) {
         // The clear that starts every frame.
+        Fresh = false;
         for (int by = 0; by < Rows; ++by) {
             for (int bx = 0; bx < Columns; ++bx) {
                 op.area = Area(0, 0, std::min(Block, Width - bx * Block), std::min(Block, Height - by * Block));
@@ -60,6 +72,7 @@ void FrameBlocks::RecordFill(int x0, int y0, int x1, int y1, std::uint32_t colou
         }
         return;
     }
+    Empty();
     ForBlocks(x0, y0, x1, y1, [&](Record& r, int left, int top, int w, int h) {
         const int a = std::max(x0, left) - left, b = std::max(y0, top) - top;
         const int c = std::min(x1, left + w) - left, d = std::min(y1, top + h) - top;
@@ -77,6 +90,7 @@ void FrameBlocks::RecordCopy(int x0, int y0, int x1, int y1, std::uint32_t sourc
         if (!known)
             Pictures.emplace_back(source, picture);
     }
+    Empty();
     Op op;
     op.source = source;
     op.version = version;
@@ -101,12 +115,14 @@ void FrameBlocks::RecordCopy(int x0, int y0, int x1, int y1, std::uint32_t sourc
 
 void FrameBlocks::RecordUnknown(int x0, int y0, int x1, int y1)
 {
+    Empty();
     ForBlocks(x0, y0, x1, y1, [](Record& r, int, int, int, int) { r.count = Unknown; });
     Whole = true;
 }
 
 void FrameBlocks::FinishRecording()
 {
+    Empty();
     const std::uint64_t allColumns = BitsBelow(Columns);
     for (int by = 0; by < Rows; ++by) {
         std::uint64_t changed = 0;

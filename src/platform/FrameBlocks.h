@@ -88,6 +88,8 @@ class FrameBlocks {
     // under the rectangle.
     template <typename F> void ForBlocks(int x0, int y0, int x1, int y1, F&& f);
     void Add(Record& record, const Op& op, bool coversBlock);
+    // Empties the records if this frame has not yet set them.
+    void Empty();
     // The one op of a block it covers whole.
     static void Cover(Record& record, const Op& op)
     {
@@ -101,6 +103,7 @@ class FrameBlocks {
     std::vector<std::pair<std::uint32_t, const void*>> Pictures;
     std::vector<std::uint64_t> ChangedRows;
     bool Whole = false;
+    bool Fresh = false; // a frame begun, its records not yet emptied or set
     std::uint64_t SerialNumber = 0;
 };
 

@@ -101,9 +101,13 @@ bool ClientArea::PaintStraight(const QRegion& region)
     QWidget* const top = window();
     QWindow* const handle = top->windowHandle();
     QBackingStore* const store = top->backingStore();
-    if (!isVisible() || !handle || !handle->isExposed() || !store || store->window() != handle ||
-        childrenRegion().intersects(region))
+    if (!isVisible() || !handle || !handle->isExposed() || !store || store->window() != handle)
         return false;
+    for (const QObject* child : children()) {
+        const auto* const widget = qobject_cast<const QWidget*>(child);
+        if (widget && widget->isVisible() && region.intersects(widget->geometry()))
+            return false;
+    }
     QImage* const target = PlainImage(store->paintDevice());
     if (!target || target->devicePixelRatio() != 1.0)
         return false;
