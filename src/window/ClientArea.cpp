@@ -96,12 +96,13 @@ bool ClientArea::PaintStraight(const QRegion& region)
     // What repaint() does for this widget, which covers its area itself,
     // without the paint event's machinery around it: the rows go straight
     // into the window's backing store and out to the screen. Only where the
-    // store holds plain unscaled pixels and nothing lies on top of the frame
-    // (a message label); otherwise repaint() does it.
+    // store holds plain unscaled pixels, the region lies within the frame and
+    // nothing lies on top of it (a message label); otherwise repaint() does it.
     QWidget* const top = window();
     QWindow* const handle = top->windowHandle();
     QBackingStore* const store = top->backingStore();
-    if (!isVisible() || !handle || !handle->isExposed() || !store || store->window() != handle)
+    if (!isVisible() || !updatesEnabled() || !handle || !handle->isExposed() || !store || store->window() != handle ||
+        !Frame.rect().contains(region.boundingRect()))
         return false;
     for (const QObject* child : children()) {
         const auto* const widget = qobject_cast<const QWidget*>(child);
@@ -119,7 +120,7 @@ bool ClientArea::PaintStraight(const QRegion& region)
     const bool plain = image && image->devicePixelRatio() == 1.0;
     if (plain) {
         for (const QRect& area : region)
-            CopyRows(*image, area.intersected(Frame.rect()), offset);
+            CopyRows(*image, area, offset);
     }
     store->endPaint();
     if (!plain)
