@@ -84,12 +84,8 @@ void FrameBlocks::RecordFill(int x0, int y0, int x1, int y1, std::uint32_t colou
 void FrameBlocks::RecordCopy(int x0, int y0, int x1, int y1, std::uint32_t source, std::uint32_t version,
                              const void* picture, int sx, int sy)
 {
-    if (Pictures.empty() || Pictures.back().first != source) {
-        const bool known =
-            std::any_of(Pictures.begin(), Pictures.end(), [&](const auto& p) { return p.first == source; });
-        if (!known)
-            Pictures.emplace_back(source, picture);
-    }
+    if (!PictureOf(source))
+        Pictures.emplace_back(source, picture);
     Empty();
     Op op;
     op.source = source;

@@ -90,6 +90,16 @@ class FrameBlocks {
     void Add(Record& record, const Op& op, bool coversBlock);
     // Empties the records if this frame has not yet set them.
     void Empty();
+    // Where the picture numbered `source` is; nullptr if this frame has not
+    // copied from it.
+    const void* PictureOf(std::uint32_t source) const
+    {
+        for (const auto& [number, where] : Pictures) {
+            if (number == source)
+                return where;
+        }
+        return nullptr;
+    }
     // The one op of a block it covers whole.
     static void Cover(Record& record, const Op& op)
     {
@@ -132,12 +142,8 @@ template <typename Fill, typename Copy> bool FrameBlocks::Replay(Fill&& fill, Co
                 fill(x0, y0, x1, y1, op.value);
                 continue;
             }
-            const void* picture = nullptr;
-            for (const auto& [number, where] : Pictures) {
-                if (number == op.source)
-                    picture = where;
-            }
-            copy(x0, y0, x1, y1, picture, static_cast<int>(op.value & 0xffff), static_cast<int>(op.value >> 16));
+            copy(x0, y0, x1, y1, PictureOf(op.source), static_cast<int>(op.value & 0xffff),
+                 static_cast<int>(op.value >> 16));
         }
         return true;
     });

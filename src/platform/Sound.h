@@ -28,10 +28,10 @@ void PlayWaveAsync(const std::string& path);
 void ShutdownSound();
 
 // Closes the real player's audio device unless a sound is playing; the next
-// sound opens it again. The player does this by itself a fifth of a second after
-// the last sound ended, without waiting for the audio thread to finish, so
-// that a silent game keeps no audio thread awake; a sound asked for while it
-// closes starts as soon as it has.
+// sound opens it again. The player does this by itself a fifth of a second
+// after the last sound ended, without waiting for the audio thread to finish,
+// so that a silent game keeps no audio thread awake; a sound asked for while
+// it closes starts as soon as it has.
 void CloseIdleSound();
 
 // The real player back to program start: its sound stopped, its audio device

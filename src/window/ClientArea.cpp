@@ -109,21 +109,23 @@ bool ClientArea::PaintStraight(const QRegion& region)
         if (widget && widget->isVisible() && region.intersects(widget->geometry()))
             return false;
     }
-    QImage* const target = PlainImage(store->paintDevice());
-    if (!target || target->devicePixelRatio() != 1.0)
+    const auto unscaledImage = [this, store] {
+        QImage* const image = PlainImage(store->paintDevice());
+        return image && image->devicePixelRatio() == 1.0 ? image : nullptr;
+    };
+    if (!unscaledImage())
         return false;
     const QPoint offset = mapTo(top, QPoint(0, 0));
     const QRegion inWindow = region.translated(offset);
     store->beginPaint(inWindow);
     // Beginning may give the store new pixels (a resize); look again.
-    QImage* const image = PlainImage(store->paintDevice());
-    const bool plain = image && image->devicePixelRatio() == 1.0;
-    if (plain) {
+    QImage* const image = unscaledImage();
+    if (image) {
         for (const QRect& area : region)
             CopyRows(*image, area, offset);
     }
     store->endPaint();
-    if (!plain)
+    if (!image)
         return false;
     store->flush(inWindow, handle);
     return true;
