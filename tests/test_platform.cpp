@@ -8,11 +8,13 @@
 #include "platform/Int16.h"
 #include "platform/KeyPlaces.h"
 #include "platform/Random.h"
+#include "platform/TickAlarm.h"
 #include "platform/Ticks.h"
 #include "platform/WindowSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QTimer>
 #include <QtTest>
 
@@ -52,6 +54,10 @@ class TestPlatform : public QObject {
     // The real clock under a held hold: the wait blocks in the event loop,
     // without polling, until the hold lets go; the game's clock skips it.
     void realClockBlocksWhileHeld();
+    void realClockWaitsEndOnTheirTick_data();
+    void realClockWaitsEndOnTheirTick();
+    void tickAlarmRingsOnceWhereLastSet_data();
+    void tickAlarmRingsOnceWhereLastSet();
 
     void usLetterAtKeyFollowsTheRows_data();
     void usLetterAtKeyFollowsTheRows();
@@ -174,6 +180,68 @@ void TestPlatform::realClockBlocksWhileHeld()
     QVERIFY2(gameWaited >= 20 && gameWaited < 300, qPrintable(QString::number(gameWaited)));
     // A polling wait would have asked thousands of times.
     QVERIFY2(asked < 20, qPrintable(QString::number(asked)));
+}
+
+void TestPlatform::realClockWaitsEndOnTheirTick_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<bool>("pump");
+    QTest::newRow("1 ms pumping") << 1 << true;
+    QTest::newRow("7 ms pumping") << 7 << true;
+    QTest::newRow("7 ms silent") << 7 << false;
+}
+
+// The real clock's waits end once ticks() has reached the deadline, not a
+// moment before: the game's loop would otherwise wait again.
+void TestPlatform::realClockWaitsEndOnTheirTick()
+{
+    QFETCH(int, ms);
+    QFETCH(bool, pump);
+    platform::SetTimeSource(nullptr);
+    platform::TimeSource& real = platform::CurrentTimeSource();
+    platform::SetTimeSource(&fx.time());
+    for (int i = 0; i < 20; ++i) {
+        const std::uint32_t deadline = real.ticks() + static_cast<std::uint32_t>(ms);
+        if (pump)
+            real.waitProcessingEvents(deadline);
+        else
+            real.sleepUntil(deadline);
+        const auto past = static_cast<std::int32_t>(real.ticks() - deadline);
+        QVERIFY2(past >= 0 && past < 1000, qPrintable(QString::number(past)));
+    }
+}
+
+void TestPlatform::tickAlarmRingsOnceWhereLastSet_data()
+{
+    // Offsets from now in ms; "stop" stops the alarm after setting it.
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<int>("rings");
+    QTest::newRow("set in the past") << -5 << -5 << false << 1;
+    QTest::newRow("stopped before its time") << 20 << 20 << true << 0;
+    QTest::newRow("stopped when due, unheard") << -5 << -5 << true << 0;
+    QTest::newRow("moved earlier") << 100000 << 10 << false << 1;
+    QTest::newRow("moved past the watch") << 10 << 100000 << false << 0;
+}
+
+void TestPlatform::tickAlarmRingsOnceWhereLastSet()
+{
+    QFETCH(int, first);
+    QFETCH(int, second);
+    QFETCH(bool, stop);
+    QFETCH(int, rings);
+    int rang = 0;
+    platform::TickAlarm alarm([&] { ++rang; });
+    const auto at = [](int ms) { return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms); };
+    alarm.start(at(first));
+    alarm.start(at(second));
+    if (stop)
+        alarm.stop();
+    QEventLoop watch;
+    QTimer::singleShot(80, &watch, &QEventLoop::quit);
+    watch.exec();
+    QCOMPARE(rang, rings);
 }
 
 void TestPlatform::usLetterAtKeyFollowsTheRows_data()

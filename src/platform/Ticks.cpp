@@ -1,13 +1,15 @@
 #include "platform/Ticks.h"
 
+#include "platform/TickAlarm.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTime>
-#include <QTimer>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,11 +19,22 @@ namespace {
 // Qt's event loop and a monotonic clock. Waits block in the kernel instead of
 // spinning, so a running game costs next to no CPU.
 class RealTime final : public TimeSource {
+    using Clock = std::chrono::steady_clock;
+
   public:
     std::uint32_t ticks() override
     {
         const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+    }
+
+    // The moment ticks() turns to `deadline`: the start of that millisecond,
+    // where the game's own loop of clock readings would have ended.
+    static Clock::time_point momentOf(std::uint32_t deadline)
+    {
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+        const auto left = static_cast<std::int32_t>(deadline - static_cast<std::uint32_t>(now.count()));
+        return Clock::time_point(now + std::chrono::milliseconds(left));
     }
 
     void processEvents() override
@@ -39,13 +52,13 @@ class RealTime final : public TimeSource {
             sleepUntil(deadline);
             return;
         }
-        runLoop(remaining);
+        runLoop(momentOf(deadline));
     }
 
     void waitForWake() override
     {
         if (QCoreApplication::instance())
-            runLoop(-1);
+            runLoop(std::nullopt);
     }
 
     void waitForEvent() override
@@ -57,7 +70,7 @@ class RealTime final : public TimeSource {
         Waiter& waiter = waiterAt(depth_);
         AnyEvent filter(waiter.loop);
         QCoreApplication::instance()->installEventFilter(&filter);
-        runLoop(-1);
+        runLoop(std::nullopt);
         QCoreApplication::instance()->removeEventFilter(&filter);
     }
 
@@ -71,11 +84,8 @@ class RealTime final : public TimeSource {
 
     void sleepUntil(std::uint32_t deadline) override
     {
-        const auto remaining = static_cast<std::int32_t>(deadline - ticks());
-        if (remaining > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(remaining));
         while (!TickReached(ticks(), deadline))
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::sleep_until(momentOf(deadline));
     }
 
     double secondsSinceMidnight() override { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
@@ -95,27 +105,21 @@ class RealTime final : public TimeSource {
     };
 
     struct Waiter {
-        Waiter()
-        {
-            timer.setSingleShot(true);
-            timer.setTimerType(Qt::PreciseTimer);
-            QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        }
         QEventLoop loop;
-        QTimer timer;
+        TickAlarm alarm{[this] { loop.quit(); }};
     };
 
-    // Runs the event loop until `ms` have passed (-1: until woken). Waits
-    // nest (a level sequence waits inside a pass); each depth keeps its own
-    // loop and timer, made once and reused.
-    void runLoop(int ms)
+    // Runs the event loop until `until` (none: until woken). Waits nest (a
+    // level sequence waits inside a pass); each depth keeps its own loop and
+    // alarm, made once and reused.
+    void runLoop(std::optional<Clock::time_point> until)
     {
         Waiter& waiter = waiterAt(depth_);
         ++depth_;
-        if (ms >= 0)
-            waiter.timer.start(ms);
+        if (until)
+            waiter.alarm.start(*until);
         waiter.loop.exec(QEventLoop::AllEvents);
-        waiter.timer.stop();
+        waiter.alarm.stop();
         --depth_;
     }
 
