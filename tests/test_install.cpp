@@ -45,6 +45,15 @@ QStringList FileNames(const QString& folder, const QString& pattern)
     return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
 }
 
+// Every file of a folder, hidden ones too, with its bytes.
+QMap<QString, QByteArray> FilesIn(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files[name] = ReadFileBytes(folder + QLatin1Char('/') + name);
+    return files;
+}
+
 } // namespace
 
 class TestInstall : public QObject {
@@ -60,6 +69,10 @@ class TestInstall : public QObject {
         const ProgramRun install = Run(cmake, {"--install", BuildDir(), "--prefix", Prefix.path()});
         QVERIFY2(install.ok, qPrintable(install.output));
         GameDir = Prefix.filePath(QStringLiteral("lib/games/snake-game"));
+        // The tests that change the tree work on a copy, so the real one stays whole.
+        QVERIFY(Copy.isValid());
+        const ProgramRun cp = Run(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), Copy.path()});
+        QVERIFY2(cp.ok, qPrintable(cp.output));
     }
 
     // The game folder holds the executable, every shipped map and every sound,
@@ -184,15 +197,10 @@ class TestInstall : public QObject {
             QSKIP(qPrintable(missing));
         X11Session x;
         QVERIFY(x.ready());
-        QTemporaryDir copy;
-        QVERIFY(copy.isValid());
-        // A copy of the installed tree, so the real one stays whole.
-        const ProgramRun cp = Run(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
-        QVERIFY2(cp.ok, qPrintable(cp.output));
-        const QString gameDir = QFileInfo(copy.filePath(QStringLiteral("lib/games/snake-game"))).canonicalFilePath();
+        const QString gameDir = QFileInfo(Copy.filePath(QStringLiteral("lib/games/snake-game"))).canonicalFilePath();
         QVERIFY(QFile::remove(gameDir + QStringLiteral("/map1.dat")));
 
-        GameProcess game(x, copy.filePath(QStringLiteral("games/snake-game")));
+        GameProcess game(x, Copy.filePath(QStringLiteral("games/snake-game")));
         QVERIFY2(game.start(), "the installed game did not come up");
         QVERIFY(x.key(QStringLiteral("F2")));
         const QString expected = QStringLiteral("\"%1/map1.dat\": file not found.").arg(gameDir);
@@ -237,26 +245,20 @@ class TestInstall : public QObject {
             QSKIP("running as root without the user nobody or setpriv to drop privileges");
         X11Session x;
         QVERIFY(x.ready());
-        QTemporaryDir copy;
-        QVERIFY(copy.isValid());
-        const ProgramRun cp = Run(QStringLiteral("cp"), {"-a", Prefix.path() + QStringLiteral("/."), copy.path()});
-        QVERIFY2(cp.ok, qPrintable(cp.output));
-        const QString gameDir = copy.filePath(QStringLiteral("lib/games/snake-game"));
+        const QString gameDir = Copy.filePath(QStringLiteral("lib/games/snake-game"));
         // A first level that ends a life at every step, and a shipped table that
         // any score beats.
         QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/map1.dat"), MapFileBytes(TestMaps::WallAboveStartMap())));
         QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/scores.dat"), NegativeTable()));
         // Read-only for everyone but root, which the game does not run as.
-        const ProgramRun lock = Run(QStringLiteral("chmod"), {"-R", "a+rX,a-w", copy.path()});
+        const ProgramRun lock = Run(QStringLiteral("chmod"), {"-R", "a+rX,a-w", Copy.path()});
         QVERIFY2(lock.ok, qPrintable(lock.output));
-        const auto unlock = qScopeGuard([&] { Run(QStringLiteral("chmod"), {"-R", "u+w", copy.path()}); });
-        QMap<QString, QByteArray> before;
-        for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
-            before[name] = ReadFileBytes(gameDir + QLatin1Char('/') + name);
+        const auto unlock = qScopeGuard([&] { Run(QStringLiteral("chmod"), {"-R", "u+w", Copy.path()}); });
+        const QMap<QString, QByteArray> before = FilesIn(gameDir);
 
         const QStringList names{"First", "Second"};
         for (const QString& name : names) {
-            GameProcess game(x, copy.filePath(QStringLiteral("games/snake-game")), *wrapper);
+            GameProcess game(x, Copy.filePath(QStringLiteral("games/snake-game")), *wrapper);
             QVERIFY2(game.start(), "the installed game did not come up");
             QVERIFY(x.key(QStringLiteral("F2")));
             const QString entered = game.enterTopScore(name);
@@ -271,15 +273,13 @@ class TestInstall : public QObject {
         QCOMPARE(kept[0].Name, std::string("Second"));
         QCOMPARE(kept[1].Name, std::string("First"));
         QCOMPARE(kept[2].Name, std::string("Loser 0"));
-        QMap<QString, QByteArray> after;
-        for (const QString& name : QDir(gameDir).entryList(QDir::Files | QDir::Hidden))
-            after[name] = ReadFileBytes(gameDir + QLatin1Char('/') + name);
-        QCOMPARE(after, before);
+        QCOMPARE(FilesIn(gameDir), before);
     }
 
   private:
     QTemporaryDir Prefix;
     QString GameDir;
+    QTemporaryDir Copy;
 };
 
 QTEST_MAIN(TestInstall)

@@ -78,7 +78,6 @@ class TestKeyboard : public QObject {
         QFETCH(int, dir2);
         WindowFixture f;
         SetUpStackedSnakes(players);
-        ModMain::GameRunning = true;
         if (scanCode < 0) {
             PressKey(f.window(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
         } else {
@@ -109,8 +108,7 @@ class TestKeyboard : public QObject {
         QFETCH(bool, paused);
         QFETCH(bool, steers);
         WindowFixture f;
-        SetUpStackedSnakes(2);
-        ModMain::GameRunning = running;
+        SetUpStackedSnakes(2, running);
         ModMain::Paused = paused;
         PressKey(f.window(), Qt::Key_Left);
         PressKey(f.window(), Qt::Key_S);
@@ -138,7 +136,6 @@ class TestKeyboard : public QObject {
         WindowFixture f;
         FrmMain& w = f.window();
         SetUpStackedSnakes(2);
-        ModMain::GameRunning = true;
         QMenuBar* bar = w.menuBar();
         bar->setActiveAction(bar->actions().first());
         QMenu* open = bar->actions().first()->menu();
@@ -192,7 +189,6 @@ class TestKeyboard : public QObject {
         WindowFixture f;
         FrmMain& w = f.window();
         SetUpStackedSnakes(2);
-        ModMain::GameRunning = true;
         PressKeys(w, keys);
         const QAction* active = w.menuBar()->activeAction();
         QCOMPARE(active ? active->text() : QString(), highlighted);

@@ -49,11 +49,12 @@ QStringList TableRows()
     return rows;
 }
 
-QStringList TenEntryRows()
+// The rows FillTable(name, firstScore) makes; ("P", 100) those of TenEntries().
+QStringList FilledRows(const QString& name, int firstScore)
 {
     QStringList rows;
     for (int i = 0; i < 10; ++i)
-        rows.append(QString("P%1=%2").arg(i).arg(100 - i));
+        rows.append(QString("%1%2=%3").arg(name).arg(i).arg(firstScore - i));
     return rows;
 }
 
@@ -135,8 +136,8 @@ class TestScoresFile : public QObject {
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("empty file") << QByteArray("") << Rows({});
         QTest::newRow("256 bytes: entry 0 only") << NameRecord("Solo") + ScoreRecord(77) << Rows({"Solo=77"});
-        QTest::newRow("full file, filler ignored") << TenEntries('#') << TenEntryRows();
-        QStringList damaged = TenEntryRows();
+        QTest::newRow("full file, filler ignored") << TenEntries('#') << FilledRows("P", 100);
+        QStringList damaged = FilledRows("P", 100);
         damaged[0] = QString(126, 'A') + "=100";
         QTest::newRow("length 500 reads its own 126 bytes")
             << TenEntries().replace(0, 128, NameRecord(QByteArray(126, 'A'), 500)) << damaged;
@@ -194,7 +195,7 @@ class TestScoresFile : public QObject {
         ScoreFolder folder;
         folder.write(TenEntries(), "SCORES.DAT");
         ModHigh::LoadScores();
-        QCOMPARE(TableRows(), TenEntryRows());
+        QCOMPARE(TableRows(), FilledRows("P", 100));
         HighScores[0].Name = "Q";
         ModHigh::SaveScores();
         QCOMPARE(folder.entries(), QStringList{"SCORES.DAT"});
@@ -305,11 +306,9 @@ class TestScoresFile : public QObject {
 
         FillTable("old", 50);
         ModHigh::LoadScores();
-        const QStringList loaded = loadedFrom == "game" ? TenEntryRows()
-                                   : loadedFrom == "user"
-                                       ? Rows({"user0=500", "user1=499", "user2=498", "user3=497", "user4=496",
-                                               "user5=495", "user6=494", "user7=493", "user8=492", "user9=491"})
-                                       : Rows({});
+        const QStringList loaded = loadedFrom == "game"   ? FilledRows("P", 100)
+                                   : loadedFrom == "user" ? FilledRows("user", 500)
+                                                          : Rows({});
         QCOMPARE(TableRows(), loaded);
 
         FillTable("new", 200);

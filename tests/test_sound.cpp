@@ -1,10 +1,12 @@
 // The shipped wave files and the real SDL2_mixer player (dummy audio driver).
 #include "platform/Sound.h"
+#include "support/FileBytes.h"
 #include "support/RecordingSound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -65,33 +67,21 @@ std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
 // A quiet sine tone; long enough that it is still sounding when checked.
 QByteArray MakeTone(double seconds, double hz)
 {
-    const int rate = 22050;
-    const int count = int(seconds * rate);
-    QByteArray bytes(44 + 2 * count, '\0');
-    char* p = bytes.data();
-    const auto put32 = [&](int at, quint32 v) { qToLittleEndian(v, p + at); };
-    const auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, p + at); };
-    memcpy(p, "RIFF", 4);
-    put32(4, quint32(36 + 2 * count));
-    memcpy(p + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, rate);
-    put32(28, rate * 2);
-    put16(32, 2);
-    put16(34, 16);
-    memcpy(p + 36, "data", 4);
-    put32(40, quint32(2 * count));
-    for (int i = 0; i < count; ++i)
-        qToLittleEndian(qint16(3000 * std::sin(2 * std::numbers::pi * hz * i / rate)), p + 44 + 2 * i);
+    const quint32 rate = 22050;
+    const auto count = quint32(seconds * rate);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << 36 + 2 * count;
+    out.writeRawData("WAVEfmt ", 8);
+    // PCM, mono, 16 bits
+    out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << 2 * count;
+    for (quint32 i = 0; i < count; ++i)
+        out << qint16(3000 * std::sin(2 * std::numbers::pi * hz * i / rate));
     return bytes;
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 QString SourceSound(const QString& name)
@@ -117,11 +107,8 @@ void AddShippedRows()
 
 Wave LoadShipped(const QString& name)
 {
-    QFile f(SourceSound(name));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
     QString why;
-    return ParseWave(f.readAll(), &why).value_or(Wave{});
+    return ParseWave(ReadFileBytes(SourceSound(name)), &why).value_or(Wave{});
 }
 
 } // namespace
@@ -141,8 +128,8 @@ class TestSound : public QObject {
         platform::SetSoundPlayer(nullptr);
         longA = tmpPath("longA.wav");
         longB = tmpPath("longB.wav");
-        QVERIFY(WriteFile(QString::fromStdString(longA), MakeTone(20.0, 440.0)));
-        QVERIFY(WriteFile(QString::fromStdString(longB), MakeTone(20.0, 660.0)));
+        QVERIFY(WriteFileBytes(QString::fromStdString(longA), MakeTone(20.0, 440.0)));
+        QVERIFY(WriteFileBytes(QString::fromStdString(longB), MakeTone(20.0, 660.0)));
     }
     void cleanupTestCase() { platform::ShutdownSound(); }
 
@@ -155,10 +142,8 @@ class TestSound : public QObject {
         QFETCH(QString, name);
         QFETCH(double, minSeconds);
         QFETCH(double, maxSeconds);
-        QFile f(SourceSound(name));
-        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
         QString why;
-        const auto wave = ParseWave(f.readAll(), &why);
+        const auto wave = ParseWave(ReadFileBytes(SourceSound(name)), &why);
         QVERIFY2(wave, qPrintable(why));
         QCOMPARE(wave->format, quint16(1));
         QCOMPARE(wave->channels, quint16(1));
@@ -203,10 +188,9 @@ class TestSound : public QObject {
     void shippedWaveIsCopiedBesideTheGame()
     {
         QFETCH(QString, name);
-        QFile source(SourceSound(name)), copy(GameSound(name));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(copy.fileName()));
-        QVERIFY(source.readAll() == copy.readAll());
+        const QByteArray source = ReadFileBytes(SourceSound(name));
+        QVERIFY(!source.isEmpty());
+        QVERIFY2(ReadFileBytes(GameSound(name)) == source, qPrintable(GameSound(name)));
     }
 
     // --- real player ---
@@ -292,7 +276,7 @@ class TestSound : public QObject {
         if (directory)
             QVERIFY(QDir().mkpath(path));
         else if (!content.isNull())
-            QVERIFY(WriteFile(path, content));
+            QVERIFY(WriteFileBytes(path, content));
 
         platform::PlayWaveAsync(longA);
         QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
@@ -311,12 +295,12 @@ class TestSound : public QObject {
     void changedFileIsReloadedAtTheNextCall()
     {
         const QString path = tmp.filePath("changing.wav");
-        QVERIFY(WriteFile(path, MakeTone(20.0, 300.0)));
+        QVERIFY(WriteFileBytes(path, MakeTone(20.0, 300.0)));
         platform::PlayWaveAsync(path.toStdString());
         QVERIFY(Mix_GetChunk(0));
         const Uint32 longLength = Mix_GetChunk(0)->alen;
 
-        QVERIFY(WriteFile(path, MakeTone(10.0, 300.0)));
+        QVERIFY(WriteFileBytes(path, MakeTone(10.0, 300.0)));
         platform::PlayWaveAsync(path.toStdString());
         QVERIFY(Mix_GetChunk(0));
         QCOMPARE(Mix_GetChunk(0)->alen * 2, longLength);
@@ -365,7 +349,7 @@ class TestSound : public QObject {
 
         // By itself, once a sound has ended, and never while it sounds.
         const QString blip = tmp.filePath("blip.wav");
-        QVERIFY(WriteFile(blip, MakeTone(0.3, 300.0)));
+        QVERIFY(WriteFileBytes(blip, MakeTone(0.3, 300.0)));
         platform::PlayWaveAsync(blip.toStdString());
         QTest::qWait(200);
         QVERIFY(platform::GetSoundDiagnostics().deviceOpen);

@@ -34,12 +34,7 @@ QRgb ShownPixel(FrmMain& w, QPoint clientPoint)
 // enter that square completes the level.
 void LeaveOneApple(int x, int y)
 {
-    for (auto& column : ModMain::Map) {
-        for (auto& cell : column) {
-            if (cell > ModMain::Wall)
-                cell = ModMain::Empty;
-        }
-    }
+    ModMain::ClearApples();
     ModMain::Map[x][y] = ModMain::GreenApple;
     ModMain::ApplesLeft = 1;
 }
@@ -62,11 +57,7 @@ class TestWindowGame : public QObject {
     {
         WindowFixture f;
         FrmMain& w = f.window();
-        bool checked = false;
-        f.playGame([&] {
-            if (!ModMain::GameRunning || checked)
-                return;
-            checked = true;
+        QVERIFY(f.checkRunningGame([&] {
             // The fixture's clock and seed fix the batch: nothing eaten yet.
             QCOMPARE(ModMain::ApplesLeft, platform::Int16{15});
             QCOMPARE(ModMain::Snakes[0]->score, platform::Int16{0});
@@ -86,15 +77,8 @@ class TestWindowGame : public QObject {
             ModMain::UpdateScoreLabels();
             QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
             QVERIFY(w.LblScore1->fontMetrics().horizontalAdvance(w.LblScore1->text()) <= w.LblScore1->width());
-            w.Menu.MenuItemAbort->trigger();
-        });
-        QVERIFY(checked);
-        QVERIFY(!f.hitLimit);
-        QVERIFY(!ModMain::GameRunning);
-        QVERIFY(ModMain::Snakes.empty());
-        QVERIFY(w.PicStartup->isVisible());
-        QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-        QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+        }));
+        QCOMPARE(NotIdle(w), QString());
         QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
     }
 
@@ -106,11 +90,7 @@ class TestWindowGame : public QObject {
         FrmMain& w = f.window();
         const int windowHeight = w.height();
         w.Menu.MenuItemTwoPlayer->trigger();
-        bool checked = false;
-        f.playGame([&] {
-            if (!ModMain::GameRunning || checked)
-                return;
-            checked = true;
+        QVERIFY(f.checkRunningGame([&] {
             QCOMPARE(w.Client->size(), QSize(330, 388));
             QCOMPARE(w.height(), windowHeight + 44);
             QVERIFY(w.LblScore2->geometry().bottom() < w.Client->height());
@@ -120,23 +100,14 @@ class TestWindowGame : public QObject {
             ModMain::Snakes[1]->score = 7;
             ModMain::UpdateScoreLabels();
             QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
-            w.Menu.MenuItemAbort->trigger();
-        });
-        QVERIFY(checked);
+        }));
 
         w.Menu.MenuItemOnePlayer->trigger();
-        checked = false;
-        f.playGame([&] {
-            if (!ModMain::GameRunning || checked)
-                return;
-            checked = true;
+        QVERIFY(f.checkRunningGame([&] {
             QCOMPARE(w.Client->size(), QSize(330, 344));
             QCOMPARE(w.height(), windowHeight);
             QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
-            w.Menu.MenuItemAbort->trigger();
-        });
-        QVERIFY(checked);
-        QVERIFY(!f.hitLimit);
+        }));
     }
 
     // Choosing Fastest mid-game: the pass in progress still waits its 90 ms,
@@ -324,11 +295,7 @@ class TestWindowGame : public QObject {
         QCOMPARE(f.dialogs.size(), std::size_t(1));
         QCOMPARE(f.dialogs[0].text, QStringLiteral("All levels completed!"));
         QVERIFY(game2Consistent);
-        QVERIFY(!ModMain::GameRunning);
-        QVERIFY(ModMain::Snakes.empty());
-        QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-        QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-        QVERIFY(w.PicStartup->isVisible());
+        QCOMPARE(NotIdle(w), QString());
     }
 
     // Abort, New Game, Abort while the old game unwinds: no new game starts.
@@ -353,10 +320,7 @@ class TestWindowGame : public QObject {
         });
         QCOMPARE(games, 1);
         QVERIFY(!f.hitLimit);
-        QVERIFY(ModMain::Snakes.empty());
-        QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-        QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-        QVERIFY(w.PicStartup->isVisible());
+        QCOMPARE(NotIdle(w), QString());
     }
 
     // New Game chosen after a natural "Game Over", in the last pass's wait: the
@@ -391,8 +355,7 @@ class TestWindowGame : public QObject {
         QVERIFY(freshGame);
         QCOMPARE(dialogsAtNewGame, std::size_t(1)); // the name prompt, answered first
         QCOMPARE(f.dialogs.size(), std::size_t(1));
-        QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-        QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+        QCOMPARE(NotIdle(w), QString());
     }
 
     // Abort chosen inside the setup (the lives label refresh): that game makes no
@@ -415,10 +378,7 @@ class TestWindowGame : public QObject {
         QVERIFY(aborted);
         QVERIFY(!ran);
         QCOMPARE(f.frames(), 0);
-        QVERIFY(ModMain::Snakes.empty());
-        QVERIFY(w.PicStartup->isVisible());
-        QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-        QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
+        QCOMPARE(NotIdle(w), QString());
     }
 };
 
