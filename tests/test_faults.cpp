@@ -33,12 +33,6 @@ QByteArray Junk(int size, quint32 seed)
     return bytes;
 }
 
-// Bytes of a string literal, inner zero bytes included.
-template <std::size_t N> QByteArray Bytes(const char (&literal)[N])
-{
-    return QByteArray(literal, static_cast<qsizetype>(N - 1));
-}
-
 // Hands `path` (and what lies in it) to the unprivileged user.
 bool GiveTo(const passwd& user, const QString& path)
 {
@@ -198,12 +192,13 @@ class TestFaults : public QObject {
         QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::ThreeAppleMap()));
         QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), TestMaps::ThreeAppleMap()));
         QVERIFY(folder.write(QStringLiteral("sounds/apple.wav"), Junk(4096, 1)));
-        const QByteArray lying = Bytes("RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0\x01\0\x02\0");
+        const QByteArray lying = QByteArrayLiteral("RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0\x01\0\x02\0");
         QVERIFY(folder.write(QStringLiteral("sounds/die.wav"), lying + Junk(64, 2)));
         QVERIFY(folder.write(QStringLiteral("sounds/level.wav"), {}));
         QVERIFY(folder.remove(QStringLiteral("sounds/gameover.wav")));
         QVERIFY(QDir(folder.file(QStringLiteral("sounds"))).mkdir(QStringLiteral("gameover.wav")));
-        QVERIFY(folder.write(QStringLiteral("sounds/newgame.wav"), Bytes("RIFF\x24\0\0\0WAVEdata") + Junk(600, 3)));
+        QVERIFY(folder.write(QStringLiteral("sounds/newgame.wav"),
+                             QByteArrayLiteral("RIFF\x24\0\0\0WAVEdata") + Junk(600, 3)));
 
         GameProcess game(*X, folder.executable());
         QVERIFY2(game.start(), "the game window did not come up");
