@@ -85,9 +85,7 @@ class TestKeyboard : public QObject {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(scanCode), 0, 0, text);
             QCoreApplication::sendEvent(&f.window(), &press);
         }
-        QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
-        if (players == 2)
-            QCOMPARE(int(ModMain::Snakes[1]->dir), dir2);
+        QCOMPARE(Requests(), (players == 2 ? QList<int>{dir1, dir2} : QList<int>{dir1}));
     }
 
     void keysIgnoredWhilePausedOrBetweenGames_data()
@@ -112,8 +110,7 @@ class TestKeyboard : public QObject {
         ModMain::Paused = paused;
         PressKey(f.window(), Qt::Key_Left);
         PressKey(f.window(), Qt::Key_S);
-        QCOMPARE(int(ModMain::Snakes[0]->dir), steers ? -1 : 0);
-        QCOMPARE(int(ModMain::Snakes[1]->dir), steers ? 2 : 0);
+        QCOMPARE(Requests(), (steers ? QList<int>{-1, 2} : QList<int>{0, 0}));
     }
 
     void steeringKeysReturnOnlyWhenTheMenuBarIsLeft_data()
@@ -144,13 +141,11 @@ class TestKeyboard : public QObject {
         QTRY_VERIFY(!open->isVisible());
         QVERIFY(w.MenuKeys.Active());
         PressKey(w, static_cast<Qt::Key>(key));
-        QCOMPARE(int(ModMain::Snakes[0]->dir), 0);
-        QCOMPARE(int(ModMain::Snakes[1]->dir), 0);
+        QCOMPARE(Requests(), QList<int>({0, 0}));
         PressKeys(w, QStringLiteral("Esc Esc"));
         QVERIFY(!w.MenuKeys.Active());
         PressKey(w, static_cast<Qt::Key>(key));
-        QCOMPARE(int(ModMain::Snakes[0]->dir), dir1);
-        QCOMPARE(int(ModMain::Snakes[1]->dir), dir2);
+        QCOMPARE(Requests(), QList<int>({dir1, dir2}));
         QVERIFY(QApplication::focusWidget() != bar);
     }
 
@@ -196,13 +191,11 @@ class TestKeyboard : public QObject {
         QCOMPARE(popup ? popup->title() : QString(), open);
         const bool menus = !highlighted.isEmpty() || !open.isEmpty();
         QCOMPARE(w.MenuKeys.Active(), menus);
-        QCOMPARE(int(ModMain::Snakes[0]->dir), 0);
-        QCOMPARE(int(ModMain::Snakes[1]->dir), 0);
+        QCOMPARE(Requests(), QList<int>({0, 0}));
         // The steering keys reach the snakes again only once the bar is left.
         PressKey(w, Qt::Key_Up);
         PressKey(w, Qt::Key_D);
-        QCOMPARE(int(ModMain::Snakes[0]->dir), menus ? 0 : -2);
-        QCOMPARE(int(ModMain::Snakes[1]->dir), menus ? 0 : 1);
+        QCOMPARE(Requests(), (menus ? QList<int>{0, 0} : QList<int>{-2, 1}));
     }
 
     void keyboardChoicesDoWhatClicksDo_data()

@@ -112,6 +112,14 @@ void WindowFixture::answerModal()
     dialog->reject();
 }
 
+QList<int> Requests()
+{
+    QList<int> dirs;
+    for (const auto& snake : ModMain::Snakes)
+        dirs.append(snake->dir);
+    return dirs;
+}
+
 QString NotIdle(const FrmMain& window)
 {
     QStringList wrong;

@@ -5,6 +5,7 @@
 #include "support/RecordingSound.h"
 #include "window/FrmMain.h"
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -61,6 +62,9 @@ class WindowFixture {
 // every direction is accepted) and with no request yet (dir 0); GameRunning
 // set to `running`.
 void SetUpStackedSnakes(int players, bool running = true);
+
+// The requests (dir) of the snakes, player one's first.
+QList<int> Requests();
 
 // What is not as between games (a game running, snakes left, no title
 // picture, New Game disabled, Abort enabled), or empty.
