@@ -58,7 +58,18 @@ void Steer(VirtualPad& pad, int button, int x = 0, int y = 0)
     Poll();
 }
 
+// One pad's input in a game of `players`, and what each snake should request.
+struct Steering {
+    int players, pads;
+    int pad;    // the one that steers
+    int button; // or Stick, pushed to x, y
+    int x, y;
+    QList<int> requests;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Steering)
 
 class TestGamepad : public QObject {
     Q_OBJECT
@@ -66,55 +77,40 @@ class TestGamepad : public QObject {
   private slots:
     void padsSteerLikeTheArrowKeys_data()
     {
-        QTest::addColumn<int>("players");
-        QTest::addColumn<int>("pads");
-        QTest::addColumn<int>("pad"); // the one that steers
-        QTest::addColumn<int>("button");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<int>("dir1");
-        QTest::addColumn<int>("dir2");
+        QTest::addColumn<Steering>("steering");
         const int up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
         const int left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
-        QTest::newRow("1p D-pad up") << 1 << 1 << 0 << up << 0 << 0 << -2 << 0;
-        QTest::newRow("1p D-pad down") << 1 << 1 << 0 << down << 0 << 0 << 2 << 0;
-        QTest::newRow("1p D-pad left") << 1 << 1 << 0 << left << 0 << 0 << -1 << 0;
-        QTest::newRow("1p D-pad right") << 1 << 1 << 0 << right << 0 << 0 << 1 << 0;
-        QTest::newRow("1p A button unbound") << 1 << 1 << 0 << int(SDL_CONTROLLER_BUTTON_A) << 0 << 0 << 0 << 0;
-        QTest::newRow("1p stick full left") << 1 << 1 << 0 << Stick << -32768 << 0 << -1 << 0;
-        QTest::newRow("1p stick just past the dead zone") << 1 << 1 << 0 << Stick << 0 << 16385 << 2 << 0;
-        QTest::newRow("1p stick at the dead zone") << 1 << 1 << 0 << Stick << 16384 << 0 << 0 << 0;
-        QTest::newRow("1p stick diagonal inside") << 1 << 1 << 0 << Stick << 16000 << -16000 << 0 << 0;
-        QTest::newRow("1p stick up dominant") << 1 << 1 << 0 << Stick << 20000 << -25000 << -2 << 0;
-        QTest::newRow("1p stick right dominant") << 1 << 1 << 0 << Stick << 32767 << 30000 << 1 << 0;
-        QTest::newRow("1p right stick unbound")
-            << 1 << 1 << 0 << int(SDL_CONTROLLER_BUTTON_RIGHTSTICK) << 0 << 0 << 0 << 0;
-        QTest::newRow("1p second pad steers player one") << 1 << 2 << 1 << left << 0 << 0 << -1 << 0;
-        QTest::newRow("2p lone pad steers player two") << 2 << 1 << 0 << up << 0 << 0 << 0 << -2;
-        QTest::newRow("2p lone pad's stick") << 2 << 1 << 0 << Stick << -30000 << 0 << 0 << -1;
-        QTest::newRow("2p first pad steers player one") << 2 << 2 << 0 << down << 0 << 0 << 2 << 0;
-        QTest::newRow("2p second pad steers player two") << 2 << 2 << 1 << right << 0 << 0 << 0 << 1;
-        QTest::newRow("2p third pad steers nobody") << 2 << 3 << 2 << left << 0 << 0 << 0 << 0;
+        QTest::newRow("1p D-pad up") << Steering{1, 1, 0, up, 0, 0, {-2}};
+        QTest::newRow("1p D-pad down") << Steering{1, 1, 0, down, 0, 0, {2}};
+        QTest::newRow("1p D-pad left") << Steering{1, 1, 0, left, 0, 0, {-1}};
+        QTest::newRow("1p D-pad right") << Steering{1, 1, 0, right, 0, 0, {1}};
+        QTest::newRow("1p A button unbound") << Steering{1, 1, 0, int(SDL_CONTROLLER_BUTTON_A), 0, 0, {0}};
+        QTest::newRow("1p stick full left") << Steering{1, 1, 0, Stick, -32768, 0, {-1}};
+        QTest::newRow("1p stick just past the dead zone") << Steering{1, 1, 0, Stick, 0, 16385, {2}};
+        QTest::newRow("1p stick at the dead zone") << Steering{1, 1, 0, Stick, 16384, 0, {0}};
+        QTest::newRow("1p stick diagonal inside") << Steering{1, 1, 0, Stick, 16000, -16000, {0}};
+        QTest::newRow("1p stick up dominant") << Steering{1, 1, 0, Stick, 20000, -25000, {-2}};
+        QTest::newRow("1p stick right dominant") << Steering{1, 1, 0, Stick, 32767, 30000, {1}};
+        QTest::newRow("1p right stick unbound") << Steering{1, 1, 0, int(SDL_CONTROLLER_BUTTON_RIGHTSTICK), 0, 0, {0}};
+        QTest::newRow("1p second pad steers player one") << Steering{1, 2, 1, left, 0, 0, {-1}};
+        QTest::newRow("2p lone pad steers player two") << Steering{2, 1, 0, up, 0, 0, {0, -2}};
+        QTest::newRow("2p lone pad's stick") << Steering{2, 1, 0, Stick, -30000, 0, {0, -1}};
+        QTest::newRow("2p first pad steers player one") << Steering{2, 2, 0, down, 0, 0, {2, 0}};
+        QTest::newRow("2p second pad steers player two") << Steering{2, 2, 1, right, 0, 0, {0, 1}};
+        QTest::newRow("2p third pad steers nobody") << Steering{2, 3, 2, left, 0, 0, {0, 0}};
     }
 
     // The D-pad and the left stick (past half its travel, by its dominant axis)
     // request a direction on the snake the pad belongs to.
     void padsSteerLikeTheArrowKeys()
     {
-        QFETCH(int, players);
-        QFETCH(int, pads);
-        QFETCH(int, pad);
-        QFETCH(int, button);
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(int, dir1);
-        QFETCH(int, dir2);
+        QFETCH(Steering, steering);
         WindowFixture f;
-        auto plugged = PlugPads(f.window(), pads);
-        QCOMPARE(platform::ConnectedPads(), pads);
-        SetUpStackedSnakes(players);
-        Steer(*plugged[static_cast<std::size_t>(pad)], button, x, y);
-        QCOMPARE(Requests(), (players == 2 ? QList<int>{dir1, dir2} : QList<int>{dir1}));
+        auto plugged = PlugPads(f.window(), steering.pads);
+        QCOMPARE(platform::ConnectedPads(), steering.pads);
+        SetUpStackedSnakes(steering.players);
+        Steer(*plugged[static_cast<std::size_t>(steering.pad)], steering.button, steering.x, steering.y);
+        QCOMPARE(Requests(), steering.requests);
     }
 
     void holdingSendsNothingMore_data()

@@ -16,76 +16,80 @@
 #include <cstdlib>
 #include <memory>
 
+namespace {
+
+// A key in a game of `players`, and what each snake should request.
+struct KeyCase {
+    int players, key, modifiers;
+    int scanCode; // xkb key code of the key's place; -1: as the window system sends it
+    QList<int> requests;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(KeyCase)
+
 class TestKeyboard : public QObject {
     Q_OBJECT
 
   private slots:
     void keysReachTheRightSnake_data()
     {
-        QTest::addColumn<int>("players");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("scanCode"); // xkb key code of the key's place; -1: as the window system sends it
-        QTest::addColumn<int>("dir1");     // expected request of player one
-        QTest::addColumn<int>("dir2");     // and of player two
+        QTest::addColumn<KeyCase>("press");
         const int none = Qt::NoModifier, shift = Qt::ShiftModifier;
-        QTest::newRow("1p Left") << 1 << int(Qt::Key_Left) << none << -1 << -1 << 0;
-        QTest::newRow("1p Up") << 1 << int(Qt::Key_Up) << none << -1 << -2 << 0;
-        QTest::newRow("1p keypad Left") << 1 << int(Qt::Key_Left) << int(Qt::KeypadModifier) << -1 << -1 << 0;
-        QTest::newRow("1p W ignored") << 1 << int(Qt::Key_W) << none << -1 << 0 << 0;
-        QTest::newRow("1p A ignored") << 1 << int(Qt::Key_A) << none << -1 << 0 << 0;
-        QTest::newRow("1p S ignored") << 1 << int(Qt::Key_S) << none << -1 << 0 << 0;
-        QTest::newRow("1p D ignored") << 1 << int(Qt::Key_D) << none << -1 << 0 << 0;
-        QTest::newRow("2p Left") << 2 << int(Qt::Key_Left) << none << -1 << -1 << 0;
-        QTest::newRow("2p A") << 2 << int(Qt::Key_A) << none << -1 << 0 << -1;
-        QTest::newRow("2p S") << 2 << int(Qt::Key_S) << none << -1 << 0 << 2;
-        QTest::newRow("2p D") << 2 << int(Qt::Key_D) << none << -1 << 0 << 1;
-        QTest::newRow("2p Down") << 2 << int(Qt::Key_Down) << none << -1 << 2 << 0;
-        QTest::newRow("2p W") << 2 << int(Qt::Key_W) << none << -1 << 0 << -2;
-        QTest::newRow("2p Shift+W") << 2 << int(Qt::Key_W) << shift << -1 << 0 << -2;
-        QTest::newRow("2p Ctrl+Right") << 2 << int(Qt::Key_Right) << int(Qt::ControlModifier) << -1 << 1 << 0;
-        QTest::newRow("2p Q ignored") << 2 << int(Qt::Key_Q) << none << -1 << 0 << 0;
-        QTest::newRow("2p Space ignored") << 2 << int(Qt::Key_Space) << none << -1 << 0 << 0;
-        QTest::newRow("2p digit 8 ignored") << 2 << int(Qt::Key_8) << none << -1 << 0 << 0;
+        QTest::newRow("1p Left") << KeyCase{1, int(Qt::Key_Left), none, -1, {-1}};
+        QTest::newRow("1p Up") << KeyCase{1, int(Qt::Key_Up), none, -1, {-2}};
+        QTest::newRow("1p keypad Left") << KeyCase{1, int(Qt::Key_Left), int(Qt::KeypadModifier), -1, {-1}};
+        QTest::newRow("1p W ignored") << KeyCase{1, int(Qt::Key_W), none, -1, {0}};
+        QTest::newRow("1p A ignored") << KeyCase{1, int(Qt::Key_A), none, -1, {0}};
+        QTest::newRow("1p S ignored") << KeyCase{1, int(Qt::Key_S), none, -1, {0}};
+        QTest::newRow("1p D ignored") << KeyCase{1, int(Qt::Key_D), none, -1, {0}};
+        QTest::newRow("2p Left") << KeyCase{2, int(Qt::Key_Left), none, -1, {-1, 0}};
+        QTest::newRow("2p A") << KeyCase{2, int(Qt::Key_A), none, -1, {0, -1}};
+        QTest::newRow("2p S") << KeyCase{2, int(Qt::Key_S), none, -1, {0, 2}};
+        QTest::newRow("2p D") << KeyCase{2, int(Qt::Key_D), none, -1, {0, 1}};
+        QTest::newRow("2p Down") << KeyCase{2, int(Qt::Key_Down), none, -1, {2, 0}};
+        QTest::newRow("2p W") << KeyCase{2, int(Qt::Key_W), none, -1, {0, -2}};
+        QTest::newRow("2p Shift+W") << KeyCase{2, int(Qt::Key_W), shift, -1, {0, -2}};
+        QTest::newRow("2p Ctrl+Right") << KeyCase{2, int(Qt::Key_Right), int(Qt::ControlModifier), -1, {1, 0}};
+        QTest::newRow("2p Q ignored") << KeyCase{2, int(Qt::Key_Q), none, -1, {0, 0}};
+        QTest::newRow("2p Space ignored") << KeyCase{2, int(Qt::Key_Space), none, -1, {0, 0}};
+        QTest::newRow("2p digit 8 ignored") << KeyCase{2, int(Qt::Key_8), none, -1, {0, 0}};
         // A layout that types Latin letters steers with W A S D wherever they lie;
         // one that types none (Cyrillic, Greek) steers with the keys in the W A S D
         // places of a US keyboard, as X11 and Wayland report them.
-        QTest::newRow("ru: Cyrillic_tse in the W place") << 2 << 0x0426 << none << 25 << 0 << -2;
-        QTest::newRow("ru: Cyrillic_ef in the A place") << 2 << 0x0424 << none << 38 << 0 << -1;
-        QTest::newRow("ru: Cyrillic_yeru in the S place") << 2 << 0x042B << none << 39 << 0 << 2;
-        QTest::newRow("ru: Cyrillic_ve in the D place") << 2 << 0x0412 << none << 40 << 0 << 1;
-        QTest::newRow("gr: final sigma in the W place") << 2 << 0x03A3 << none << 25 << 0 << -2;
-        QTest::newRow("gr: alpha in the A place") << 2 << 0x0391 << none << 38 << 0 << -1;
-        QTest::newRow("ru: Cyrillic_shorti in the Q place") << 2 << 0x0419 << none << 24 << 0 << 0;
-        QTest::newRow("ru, one player: A place ignored") << 1 << 0x0424 << none << 38 << 0 << 0;
-        QTest::newRow("ru: arrow keys") << 2 << int(Qt::Key_Left) << none << 113 << -1 << 0;
-        QTest::newRow("fr: Z in the W place") << 2 << int(Qt::Key_Z) << none << 25 << 0 << 0;
-        QTest::newRow("fr: Q in the A place") << 2 << int(Qt::Key_Q) << none << 38 << 0 << 0;
-        QTest::newRow("fr: A in the Q place") << 2 << int(Qt::Key_A) << none << 24 << 0 << -1;
-        QTest::newRow("dvorak: comma in the W place") << 2 << int(Qt::Key_Comma) << none << 25 << 0 << 0;
-        QTest::newRow("no scan code") << 2 << 0x0424 << none << 0 << 0 << 0;
+        QTest::newRow("ru: Cyrillic_tse in the W place") << KeyCase{2, 0x0426, none, 25, {0, -2}};
+        QTest::newRow("ru: Cyrillic_ef in the A place") << KeyCase{2, 0x0424, none, 38, {0, -1}};
+        QTest::newRow("ru: Cyrillic_yeru in the S place") << KeyCase{2, 0x042B, none, 39, {0, 2}};
+        QTest::newRow("ru: Cyrillic_ve in the D place") << KeyCase{2, 0x0412, none, 40, {0, 1}};
+        QTest::newRow("gr: final sigma in the W place") << KeyCase{2, 0x03A3, none, 25, {0, -2}};
+        QTest::newRow("gr: alpha in the A place") << KeyCase{2, 0x0391, none, 38, {0, -1}};
+        QTest::newRow("ru: Cyrillic_shorti in the Q place") << KeyCase{2, 0x0419, none, 24, {0, 0}};
+        QTest::newRow("ru, one player: A place ignored") << KeyCase{1, 0x0424, none, 38, {0}};
+        QTest::newRow("ru: arrow keys") << KeyCase{2, int(Qt::Key_Left), none, 113, {-1, 0}};
+        QTest::newRow("fr: Z in the W place") << KeyCase{2, int(Qt::Key_Z), none, 25, {0, 0}};
+        QTest::newRow("fr: Q in the A place") << KeyCase{2, int(Qt::Key_Q), none, 38, {0, 0}};
+        QTest::newRow("fr: A in the Q place") << KeyCase{2, int(Qt::Key_A), none, 24, {0, -1}};
+        QTest::newRow("dvorak: comma in the W place") << KeyCase{2, int(Qt::Key_Comma), none, 25, {0, 0}};
+        QTest::newRow("no scan code") << KeyCase{2, 0x0424, none, 0, {0, 0}};
     }
 
     // Arrow keys steer player one; W A S D steer player two only in a two-player
     // game, with or without Shift; every other key is ignored.
     void keysReachTheRightSnake()
     {
-        QFETCH(int, players);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(int, scanCode);
-        QFETCH(int, dir1);
-        QFETCH(int, dir2);
+        QFETCH(KeyCase, press);
         WindowFixture f;
-        SetUpStackedSnakes(players);
-        if (scanCode < 0) {
-            PressKey(f.window(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+        SetUpStackedSnakes(press.players);
+        if (press.scanCode < 0) {
+            PressKey(f.window(), static_cast<Qt::Key>(press.key), Qt::KeyboardModifiers(press.modifiers));
         } else {
+            const int key = press.key;
             const QString text = key > 0xff ? QString(QChar(static_cast<char16_t>(key))).toLower() : QString();
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(scanCode), 0, 0, text);
-            QCoreApplication::sendEvent(&f.window(), &press);
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, static_cast<quint32>(press.scanCode), 0, 0, text);
+            QCoreApplication::sendEvent(&f.window(), &event);
         }
-        QCOMPARE(Requests(), (players == 2 ? QList<int>{dir1, dir2} : QList<int>{dir1}));
+        QCOMPARE(Requests(), press.requests);
     }
 
     void keysIgnoredWhilePausedOrBetweenGames_data()
