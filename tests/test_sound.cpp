@@ -33,7 +33,6 @@ struct Wave {
 std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
 {
     const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-    const auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
         return *why = "no RIFF/WAVE header", std::nullopt;
     if (u32(4) != quint32(bytes.size() - 8))
@@ -46,12 +45,9 @@ std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
         if (at + 8 + qsizetype(size) > bytes.size())
             return *why = "chunk " + QString::fromLatin1(id) + " runs past the end", std::nullopt;
         if (id == "fmt " && size >= 16) {
-            w.format = u16(at + 8);
-            w.channels = u16(at + 10);
-            w.rate = u32(at + 12);
-            w.byteRate = u32(at + 16);
-            w.blockAlign = u16(at + 20);
-            w.bits = u16(at + 22);
+            QDataStream fmt(bytes.mid(at + 8, 16));
+            fmt.setByteOrder(QDataStream::LittleEndian);
+            fmt >> w.format >> w.channels >> w.rate >> w.byteRate >> w.blockAlign >> w.bits;
             haveFmt = true;
         } else if (id == "data") {
             w.data = bytes.mid(at + 8, size);
