@@ -52,95 +52,89 @@ class TestExit : public QObject {
     Q_OBJECT
 
   private slots:
-    void exitMidGameEndsAtOnceWithStatusZero();
-    void realProgramEndsOnCtrlQ_data();
-    void realProgramEndsOnCtrlQ();
-    void closingTheWindowTakesTheSamePath();
+    // Exit during a pass: GameRunning is already false when the program ends,
+    // with status 0, and no game-over sequence, score check or sound follows.
+    void exitMidGameEndsAtOnceWithStatusZero()
+    {
+        WindowFixture f;
+        QDir(f.folder()).mkdir(QStringLiteral("sounds"));
+        for (const char* name : {"apple.wav", "die.wav", "level.wav", "gameover.wav", "newgame.wav"}) {
+            QFile wave(f.folder() + QStringLiteral("/sounds/") + QLatin1String(name));
+            QVERIFY(wave.open(QIODevice::WriteOnly));
+        }
+        CatchEnd end(f);
+        FrmMain& w = f.window();
+        f.time.onProcessEvents = [&] {
+            if (ModMain::GameRunning && f.frames() == 4)
+                w.MenuItemExit_Click();
+        };
+        bool ended = false;
+        try {
+            w.MenuItemNewGame_Click();
+        } catch (const ProgramEnded& e) {
+            ended = true;
+            QCOMPARE(e.status, 0);
+        }
+        f.time.onProcessEvents = nullptr;
+        QVERIFY(ended);
+        QVERIFY(end.seen);
+        QCOMPARE(end.seen->status, 0);
+        QVERIFY(!end.seen->gameRunning);
+        QCOMPARE(f.frames(), end.seen->frames);
+        QVERIFY(!w.Label1->isVisible());
+        QVERIFY(f.dialogs.empty());
+        for (const std::string& played : f.sound.names())
+            QVERIFY(played != "gameover.wav");
+        QVERIFY(!QFile::exists(f.folder() + QStringLiteral("/scores.dat")));
+    }
+
+    void realProgramEndsOnCtrlQ_data()
+    {
+        QTest::addColumn<QStringList>("before"); // keys pressed before Ctrl+Q
+        QTest::newRow("idle") << QStringList{};
+        QTest::newRow("mid-game") << QStringList{"F2"};
+        QTest::newRow("paused game") << QStringList{"F2", "F3"};
+        QTest::newRow("aborted game") << QStringList{"F2", "F4"};
+    }
+
+    // The real program under an X server: Ctrl+Q ends it within a few seconds
+    // with status 0, also while a game runs inside its nested event loops.
+    void realProgramEndsOnCtrlQ()
+    {
+        QFETCH(QStringList, before);
+        std::unique_ptr<X11Session> x;
+        const QString why = StartX11(x);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+
+        GameProcess game(*x, QStringLiteral(SNAKE_GAME_DIR "/snake"));
+        QVERIFY2(game.start(), "the game window did not appear");
+        for (const QString& key : before) {
+            QVERIFY(x->key(key));
+            QTest::qWait(key == QStringLiteral("F2") ? 1500 : 300);
+        }
+        QVERIFY(game.running());
+        QCOMPARE(game.quit(), QString());
+    }
+
+    // A close request (the window's close box) ends the program like Exit.
+    // Runs last: the ending unwinds through Qt's event delivery.
+    void closingTheWindowTakesTheSamePath()
+    {
+        WindowFixture f;
+        CatchEnd end(f);
+        bool ended = false;
+        try {
+            QCloseEvent close;
+            QCoreApplication::sendEvent(&f.window(), &close);
+        } catch (const ProgramEnded&) {
+            ended = true;
+        }
+        QVERIFY(ended);
+        QCOMPARE(end.seen->status, 0);
+        QVERIFY(!end.seen->gameRunning);
+    }
 };
-
-// Exit during a pass: GameRunning is already false when the program ends,
-// with status 0, and no game-over sequence, score check or sound follows.
-void TestExit::exitMidGameEndsAtOnceWithStatusZero()
-{
-    WindowFixture f;
-    QDir(f.folder()).mkdir(QStringLiteral("sounds"));
-    for (const char* name : {"apple.wav", "die.wav", "level.wav", "gameover.wav", "newgame.wav"}) {
-        QFile wave(f.folder() + QStringLiteral("/sounds/") + QLatin1String(name));
-        QVERIFY(wave.open(QIODevice::WriteOnly));
-    }
-    CatchEnd end(f);
-    FrmMain& w = f.window();
-    f.time.onProcessEvents = [&] {
-        if (ModMain::GameRunning && f.frames() == 4)
-            w.MenuItemExit_Click();
-    };
-    bool ended = false;
-    try {
-        w.MenuItemNewGame_Click();
-    } catch (const ProgramEnded& e) {
-        ended = true;
-        QCOMPARE(e.status, 0);
-    }
-    f.time.onProcessEvents = nullptr;
-    QVERIFY(ended);
-    QVERIFY(end.seen);
-    QCOMPARE(end.seen->status, 0);
-    QVERIFY(!end.seen->gameRunning);
-    QCOMPARE(f.frames(), end.seen->frames);
-    QVERIFY(!w.Label1->isVisible());
-    QVERIFY(f.dialogs.empty());
-    for (const std::string& played : f.sound.names())
-        QVERIFY(played != "gameover.wav");
-    QVERIFY(!QFile::exists(f.folder() + QStringLiteral("/scores.dat")));
-}
-
-void TestExit::realProgramEndsOnCtrlQ_data()
-{
-    QTest::addColumn<QStringList>("before"); // keys pressed before Ctrl+Q
-    QTest::newRow("idle") << QStringList{};
-    QTest::newRow("mid-game") << QStringList{"F2"};
-    QTest::newRow("paused game") << QStringList{"F2", "F3"};
-    QTest::newRow("aborted game") << QStringList{"F2", "F4"};
-}
-
-// The real program under an X server: Ctrl+Q ends it within a few seconds
-// with status 0, also while a game runs inside its nested event loops.
-void TestExit::realProgramEndsOnCtrlQ()
-{
-    QFETCH(QStringList, before);
-    std::unique_ptr<X11Session> x;
-    const QString why = StartX11(x);
-    if (!why.isEmpty())
-        QSKIP(qPrintable(why));
-
-    GameProcess game(*x, QStringLiteral(SNAKE_GAME_DIR "/snake"));
-    QVERIFY2(game.start(), "the game window did not appear");
-    for (const QString& key : before) {
-        QVERIFY(x->key(key));
-        QTest::qWait(key == QStringLiteral("F2") ? 1500 : 300);
-    }
-    QVERIFY(game.running());
-    const QString quit = game.quit();
-    QVERIFY2(quit.isEmpty(), qPrintable(quit));
-}
-
-// A close request (the window's close box) ends the program like Exit.
-// Runs last: the ending unwinds through Qt's event delivery.
-void TestExit::closingTheWindowTakesTheSamePath()
-{
-    WindowFixture f;
-    CatchEnd end(f);
-    bool ended = false;
-    try {
-        QCloseEvent close;
-        QCoreApplication::sendEvent(&f.window(), &close);
-    } catch (const ProgramEnded&) {
-        ended = true;
-    }
-    QVERIFY(ended);
-    QCOMPARE(end.seen->status, 0);
-    QVERIFY(!end.seen->gameRunning);
-}
 
 QTEST_MAIN(TestExit)
 #include "test_exit.moc"

@@ -58,338 +58,305 @@ void Steer(VirtualPad& pad, int button, int x = 0, int y = 0)
     Poll();
 }
 
-int Dir(int player)
-{
-    return ModMain::Snakes[static_cast<std::size_t>(player)]->dir;
-}
+// One pad's input in a game of `players`, and what each snake should request.
+struct Steering {
+    int players, pads;
+    int pad;    // the one that steers
+    int button; // or Stick, pushed to x, y
+    int x, y;
+    QList<int> requests;
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Steering)
 
 class TestGamepad : public QObject {
     Q_OBJECT
 
   private slots:
-    void padsSteerLikeTheArrowKeys_data();
-    void padsSteerLikeTheArrowKeys();
-    void holdingSendsNothingMore_data();
-    void holdingSendsNothingMore();
-    void steeringIgnoredWhereKeysAre_data();
-    void steeringIgnoredWhereKeysAre();
-    void unpluggingHandsSteeringToThePadsLeft();
-    void startAndBackWorkTheGameMenu();
-    void startIgnoredUnderAMenuOrDialog_data();
-    void startIgnoredUnderAMenuOrDialog();
-    void slowTimerRunsOnlyWithAPad();
-    void newDeviceNodeWakesTheSlowTimerForAWhile_data();
-    void newDeviceNodeWakesTheSlowTimerForAWhile();
-};
-
-void TestGamepad::padsSteerLikeTheArrowKeys_data()
-{
-    QTest::addColumn<int>("players");
-    QTest::addColumn<int>("pads");
-    QTest::addColumn<int>("pad"); // the one that steers
-    QTest::addColumn<int>("button");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<int>("dir1");
-    QTest::addColumn<int>("dir2");
-    const int up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
-    const int left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
-    QTest::newRow("1p D-pad up") << 1 << 1 << 0 << up << 0 << 0 << -2 << 0;
-    QTest::newRow("1p D-pad down") << 1 << 1 << 0 << down << 0 << 0 << 2 << 0;
-    QTest::newRow("1p D-pad left") << 1 << 1 << 0 << left << 0 << 0 << -1 << 0;
-    QTest::newRow("1p D-pad right") << 1 << 1 << 0 << right << 0 << 0 << 1 << 0;
-    QTest::newRow("1p A button unbound") << 1 << 1 << 0 << int(SDL_CONTROLLER_BUTTON_A) << 0 << 0 << 0 << 0;
-    QTest::newRow("1p stick full left") << 1 << 1 << 0 << Stick << -32768 << 0 << -1 << 0;
-    QTest::newRow("1p stick just past the dead zone") << 1 << 1 << 0 << Stick << 0 << 16385 << 2 << 0;
-    QTest::newRow("1p stick at the dead zone") << 1 << 1 << 0 << Stick << 16384 << 0 << 0 << 0;
-    QTest::newRow("1p stick diagonal inside") << 1 << 1 << 0 << Stick << 16000 << -16000 << 0 << 0;
-    QTest::newRow("1p stick up dominant") << 1 << 1 << 0 << Stick << 20000 << -25000 << -2 << 0;
-    QTest::newRow("1p stick right dominant") << 1 << 1 << 0 << Stick << 32767 << 30000 << 1 << 0;
-    QTest::newRow("1p right stick unbound") << 1 << 1 << 0 << int(SDL_CONTROLLER_BUTTON_RIGHTSTICK) << 0 << 0 << 0 << 0;
-    QTest::newRow("1p second pad steers player one") << 1 << 2 << 1 << left << 0 << 0 << -1 << 0;
-    QTest::newRow("2p lone pad steers player two") << 2 << 1 << 0 << up << 0 << 0 << 0 << -2;
-    QTest::newRow("2p lone pad's stick") << 2 << 1 << 0 << Stick << -30000 << 0 << 0 << -1;
-    QTest::newRow("2p first pad steers player one") << 2 << 2 << 0 << down << 0 << 0 << 2 << 0;
-    QTest::newRow("2p second pad steers player two") << 2 << 2 << 1 << right << 0 << 0 << 0 << 1;
-    QTest::newRow("2p third pad steers nobody") << 2 << 3 << 2 << left << 0 << 0 << 0 << 0;
-}
-
-// The D-pad and the left stick (past half its travel, by its dominant axis)
-// request a direction on the snake the pad belongs to.
-void TestGamepad::padsSteerLikeTheArrowKeys()
-{
-    QFETCH(int, players);
-    QFETCH(int, pads);
-    QFETCH(int, pad);
-    QFETCH(int, button);
-    QFETCH(int, x);
-    QFETCH(int, y);
-    QFETCH(int, dir1);
-    QFETCH(int, dir2);
-    WindowFixture f;
-    auto plugged = PlugPads(f.window(), pads);
-    QCOMPARE(platform::ConnectedPads(), pads);
-    SetUpStackedSnakes(players);
-    ModMain::GameRunning = true;
-    Steer(*plugged[static_cast<std::size_t>(pad)], button, x, y);
-    QCOMPARE(Dir(0), dir1);
-    if (players == 2)
-        QCOMPARE(Dir(1), dir2);
-}
-
-void TestGamepad::holdingSendsNothingMore_data()
-{
-    QTest::addColumn<bool>("stick");
-    QTest::newRow("D-pad") << false;
-    QTest::newRow("stick") << true;
-}
-
-// One request per change of direction: a held D-pad button or a stick that
-// moves within the same direction sends nothing more; a new press does.
-void TestGamepad::holdingSendsNothingMore()
-{
-    QFETCH(bool, stick);
-    WindowFixture f;
-    auto pads = PlugPads(f.window(), 1);
-    VirtualPad& pad = *pads[0];
-    SetUpStackedSnakes(1);
-    ModMain::GameRunning = true;
-    const auto hold = [&](int depth) {
-        if (stick)
-            pad.stick(0, depth);
-        else
-            pad.press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    };
-    hold(20000);
-    Poll();
-    QCOMPARE(Dir(0), 2);
-    ModMain::Snakes[0]->dir = 0;
-    hold(32767);
-    Poll();
-    hold(24000);
-    Poll();
-    QCOMPARE(Dir(0), 0);
-    // Let go, then again: a new request.
-    pad.stick(0, 0);
-    pad.release(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    Poll();
-    QCOMPARE(Dir(0), 0);
-    hold(32767);
-    Poll();
-    QCOMPARE(Dir(0), 2);
-}
-
-void TestGamepad::steeringIgnoredWhereKeysAre_data()
-{
-    QTest::addColumn<bool>("running");
-    QTest::addColumn<bool>("paused");
-    QTest::addColumn<bool>("menuOpen");
-    QTest::addColumn<bool>("steers");
-    QTest::newRow("running") << true << false << false << true;
-    QTest::newRow("paused") << true << true << false << false;
-    QTest::newRow("between games") << false << false << false << false;
-    QTest::newRow("menu open") << true << false << true << false;
-}
-
-// No request reaches a snake while paused, between games or while a menu is
-// open, so unpausing resumes with the directions asked before.
-void TestGamepad::steeringIgnoredWhereKeysAre()
-{
-    QFETCH(bool, running);
-    QFETCH(bool, paused);
-    QFETCH(bool, menuOpen);
-    QFETCH(bool, steers);
-    WindowFixture f;
-    auto pads = PlugPads(f.window(), 2);
-    SetUpStackedSnakes(2);
-    ModMain::GameRunning = running;
-    ModMain::Paused = paused;
-    QMenu* menu = f.window().menuBar()->actions().first()->menu();
-    if (menuOpen) {
-        f.window().menuBar()->setActiveAction(f.window().menuBar()->actions().first());
-        QTRY_VERIFY(menu->isVisible());
+    void padsSteerLikeTheArrowKeys_data()
+    {
+        QTest::addColumn<Steering>("steering");
+        const int up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
+        const int left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+        QTest::newRow("1p D-pad up") << Steering{1, 1, 0, up, 0, 0, {-2}};
+        QTest::newRow("1p D-pad down") << Steering{1, 1, 0, down, 0, 0, {2}};
+        QTest::newRow("1p D-pad left") << Steering{1, 1, 0, left, 0, 0, {-1}};
+        QTest::newRow("1p D-pad right") << Steering{1, 1, 0, right, 0, 0, {1}};
+        QTest::newRow("1p A button unbound") << Steering{1, 1, 0, int(SDL_CONTROLLER_BUTTON_A), 0, 0, {0}};
+        QTest::newRow("1p stick full left") << Steering{1, 1, 0, Stick, -32768, 0, {-1}};
+        QTest::newRow("1p stick just past the dead zone") << Steering{1, 1, 0, Stick, 0, 16385, {2}};
+        QTest::newRow("1p stick at the dead zone") << Steering{1, 1, 0, Stick, 16384, 0, {0}};
+        QTest::newRow("1p stick diagonal inside") << Steering{1, 1, 0, Stick, 16000, -16000, {0}};
+        QTest::newRow("1p stick up dominant") << Steering{1, 1, 0, Stick, 20000, -25000, {-2}};
+        QTest::newRow("1p stick right dominant") << Steering{1, 1, 0, Stick, 32767, 30000, {1}};
+        QTest::newRow("1p right stick unbound") << Steering{1, 1, 0, int(SDL_CONTROLLER_BUTTON_RIGHTSTICK), 0, 0, {0}};
+        QTest::newRow("1p second pad steers player one") << Steering{1, 2, 1, left, 0, 0, {-1}};
+        QTest::newRow("2p lone pad steers player two") << Steering{2, 1, 0, up, 0, 0, {0, -2}};
+        QTest::newRow("2p lone pad's stick") << Steering{2, 1, 0, Stick, -30000, 0, {0, -1}};
+        QTest::newRow("2p first pad steers player one") << Steering{2, 2, 0, down, 0, 0, {2, 0}};
+        QTest::newRow("2p second pad steers player two") << Steering{2, 2, 1, right, 0, 0, {0, 1}};
+        QTest::newRow("2p third pad steers nobody") << Steering{2, 3, 2, left, 0, 0, {0, 0}};
     }
-    Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-    Steer(*pads[1], Stick, 0, 30000);
-    QCOMPARE(Dir(0), steers ? -1 : 0);
-    QCOMPARE(Dir(1), steers ? 2 : 0);
-    if (menuOpen) {
-        menu->close();
-        QTRY_VERIFY(!menu->isVisible());
+
+    // The D-pad and the left stick (past half its travel, by its dominant axis)
+    // request a direction on the snake the pad belongs to.
+    void padsSteerLikeTheArrowKeys()
+    {
+        QFETCH(Steering, steering);
+        WindowFixture f;
+        auto plugged = PlugPads(f.window(), steering.pads);
+        QCOMPARE(platform::ConnectedPads(), steering.pads);
+        SetUpStackedSnakes(steering.players);
+        Steer(*plugged[static_cast<std::size_t>(steering.pad)], steering.button, steering.x, steering.y);
+        QCOMPARE(Requests(), steering.requests);
     }
-}
 
-// Unplugging a pad mid-game pauses nothing; the pads left steer by the rule
-// for their number, and a pad plugged in again comes last.
-void TestGamepad::unpluggingHandsSteeringToThePadsLeft()
-{
-    WindowFixture f;
-    auto pads = PlugPads(f.window(), 2);
-    SetUpStackedSnakes(2);
-    ModMain::GameRunning = true;
-    pads[0]->unplug();
-    Poll();
-    QCOMPARE(platform::ConnectedPads(), 1);
-    QVERIFY(!ModMain::Paused);
-    QVERIFY(ModMain::GameRunning);
-    Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_UP); // the lone pad: player two
-    QCOMPARE(Dir(0), 0);
-    QCOMPARE(Dir(1), -2);
-    pads[0] = std::make_unique<VirtualPad>();
-    Poll();
-    Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_RIGHT); // now first: player one
-    Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_DOWN);  // now second: player two
-    QCOMPARE(Dir(0), 1);
-    QCOMPARE(Dir(1), 2);
-    pads[1]->unplug();
-    pads[0]->unplug();
-    Poll();
-    QCOMPARE(platform::ConnectedPads(), 0);
-}
-
-// A whole game from the pad: Start between games (read by the slow timer)
-// starts it, Start pauses and unpauses, a second pad is unplugged on the way
-// without pausing anything, and Back aborts. Back between games does nothing.
-void TestGamepad::startAndBackWorkTheGameMenu()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    auto pads = PlugPads(w, 2);
-    VirtualPad& pad = *pads[0];
-    pad.press(SDL_CONTROLLER_BUTTON_BACK);
-    Poll();
-    pad.release(SDL_CONTROLLER_BUTTON_BACK);
-    Poll();
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(w.Menu.MenuItemAbort->isEnabled()); // as at start: nothing aborted
-
-    // Each step acts on the pad, and the next one (some passes later, after
-    // the passes have read it) checks what the game made of it.
-    struct Step {
-        bool paused;
-        std::function<void()> act;
-    };
-    const std::vector<Step> steps{
-        {false, [&] { pad.release(SDL_CONTROLLER_BUTTON_START); }},
-        {false, [&] { pad.press(SDL_CONTROLLER_BUTTON_START); }},
-        {true, [&] { pad.release(SDL_CONTROLLER_BUTTON_START); }},
-        {true, [&] { pads[1]->unplug(); }},
-        {true, [&] { pad.press(SDL_CONTROLLER_BUTTON_START); }},
-        {false, [&] { pad.release(SDL_CONTROLLER_BUTTON_START); }},
-        {false, [&] { pad.press(SDL_CONTROLLER_BUTTON_BACK); }},
-    };
-    std::size_t next = 0;
-    int points = 0;
-    bool started = false;
-    f.time.onProcessEvents = [&] {
-        if (!ModMain::GameRunning || ++points % 4 != 0 || next >= steps.size())
-            return;
-        started = true;
-        QVERIFY(!w.Menu.MenuItemNewGame->isEnabled());
-        QCOMPARE(ModMain::Paused, steps[next].paused);
-        QCOMPARE(w.Menu.MenuItemPause->text(), QString(next < 2 ? "Pause" : next < 5 ? "Unpause" : "Pause"));
-        steps[next++].act();
-    };
-    pad.press(SDL_CONTROLLER_BUTTON_START);
-    // No pass runs between games: the slow timer reads the pad. The whole
-    // game runs inside this wait.
-    QTRY_VERIFY_WITH_TIMEOUT(started && !ModMain::GameRunning, 5000);
-    f.time.onProcessEvents = nullptr;
-    QCOMPARE(next, steps.size());
-    QCOMPARE(platform::ConnectedPads(), 1);
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-    QVERIFY(w.PicStartup->isVisible());
-}
-
-void TestGamepad::startIgnoredUnderAMenuOrDialog_data()
-{
-    QTest::addColumn<QString>("over");
-    QTest::newRow("nothing") << QString();
-    QTest::newRow("open menu") << QStringLiteral("menu");
-    QTest::newRow("modal dialog") << QStringLiteral("dialog");
-}
-
-// Where F2 could not reach the menu (a menu open, a modal box such as the
-// name prompt up), Start starts no game either.
-void TestGamepad::startIgnoredUnderAMenuOrDialog()
-{
-    QFETCH(QString, over);
-    WindowFixture f;
-    FrmMain& w = f.window();
-    auto pads = PlugPads(w, 1);
-    QMenu* menu = w.menuBar()->actions().first()->menu();
-    QDialog dialog(&w);
-    if (over == "menu") {
-        w.menuBar()->setActiveAction(w.menuBar()->actions().first());
-        QTRY_VERIFY(menu->isVisible());
-    } else if (over == "dialog") {
-        dialog.setModal(true);
-        dialog.show();
-        QVERIFY(QApplication::activeModalWidget() == &dialog);
+    void holdingSendsNothingMore_data()
+    {
+        QTest::addColumn<bool>("stick");
+        QTest::newRow("D-pad") << false;
+        QTest::newRow("stick") << true;
     }
-    bool started = false;
-    f.time.onProcessEvents = [&] {
-        if (ModMain::GameRunning) {
-            started = true;
-            w.MenuItemAbort_Click();
+
+    // One request per change of direction: a held D-pad button or a stick that
+    // moves within the same direction sends nothing more; a new press does.
+    void holdingSendsNothingMore()
+    {
+        QFETCH(bool, stick);
+        WindowFixture f;
+        auto pads = PlugPads(f.window(), 1);
+        VirtualPad& pad = *pads[0];
+        SetUpStackedSnakes(1);
+        const auto hold = [&](int depth) {
+            if (stick)
+                pad.stick(0, depth);
+            else
+                pad.press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        };
+        hold(20000);
+        Poll();
+        QCOMPARE(Requests(), QList<int>{2});
+        ModMain::Snakes[0]->dir = 0;
+        hold(32767);
+        Poll();
+        hold(24000);
+        Poll();
+        QCOMPARE(Requests(), QList<int>{0});
+        // Let go, then again: a new request.
+        pad.stick(0, 0);
+        pad.release(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        Poll();
+        QCOMPARE(Requests(), QList<int>{0});
+        hold(32767);
+        Poll();
+        QCOMPARE(Requests(), QList<int>{2});
+    }
+
+    void steeringIgnoredWhereKeysAre_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<bool>("menuOpen");
+        QTest::addColumn<bool>("steers");
+        QTest::newRow("running") << true << false << false << true;
+        QTest::newRow("paused") << true << true << false << false;
+        QTest::newRow("between games") << false << false << false << false;
+        QTest::newRow("menu open") << true << false << true << false;
+    }
+
+    // No request reaches a snake while paused, between games or while a menu is
+    // open, so unpausing resumes with the directions asked before.
+    void steeringIgnoredWhereKeysAre()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, paused);
+        QFETCH(bool, menuOpen);
+        QFETCH(bool, steers);
+        WindowFixture f;
+        auto pads = PlugPads(f.window(), 2);
+        SetUpStackedSnakes(2, running);
+        ModMain::Paused = paused;
+        QMenu* menu = f.window().menuBar()->actions().first()->menu();
+        if (menuOpen) {
+            f.window().menuBar()->setActiveAction(f.window().menuBar()->actions().first());
+            QTRY_VERIFY(menu->isVisible());
         }
-    };
-    pads[0]->press(SDL_CONTROLLER_BUTTON_START);
-    Poll();
-    f.time.onProcessEvents = nullptr;
-    QCOMPARE(started, over.isEmpty());
-    menu->close();
-}
+        Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        Steer(*pads[1], Stick, 0, 30000);
+        QCOMPARE(Requests(), (steers ? QList<int>{-1, 2} : QList<int>{0, 0}));
+        if (menuOpen) {
+            menu->close();
+            QTRY_VERIFY(!menu->isVisible());
+        }
+    }
 
-// Without a pad nothing wakes the program between games; with one, a slow
-// timer reads it. The layer starts by itself once the window is up.
-void TestGamepad::slowTimerRunsOnlyWithAPad()
-{
-    WindowFixture f;
-    QTRY_VERIFY(platform::PadPolls() > 0);
-    QVERIFY(!f.window().Pads->IdlePolling());
-    auto pads = PlugPads(f.window(), 1);
-    QVERIFY(f.window().Pads->IdlePolling());
-    const std::uint64_t polls = platform::PadPolls();
-    QTRY_VERIFY(platform::PadPolls() > polls);
-    pads[0]->unplug();
-    Poll();
-    QVERIFY(!f.window().Pads->IdlePolling());
-}
+    // Unplugging a pad mid-game pauses nothing; the pads left steer by the rule
+    // for their number, and a pad plugged in again comes last.
+    void unpluggingHandsSteeringToThePadsLeft()
+    {
+        WindowFixture f;
+        auto pads = PlugPads(f.window(), 2);
+        SetUpStackedSnakes(2);
+        pads[0]->unplug();
+        Poll();
+        QCOMPARE(platform::ConnectedPads(), 1);
+        QVERIFY(!ModMain::Paused);
+        QVERIFY(ModMain::GameRunning);
+        Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_UP); // the lone pad: player two
+        QCOMPARE(Requests(), QList<int>({0, -2}));
+        pads[0] = std::make_unique<VirtualPad>();
+        Poll();
+        Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_RIGHT); // now first: player one
+        Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_DOWN);  // now second: player two
+        QCOMPARE(Requests(), QList<int>({1, 2}));
+        pads[1]->unplug();
+        pads[0]->unplug();
+        Poll();
+        QCOMPARE(platform::ConnectedPads(), 0);
+    }
 
-// A device node appearing (a pad may follow once the system has set it up)
-// runs the slow timer, and the passes' reads, for about two seconds, then
-// they stop again. Without the device folder, its parent is watched.
-void TestGamepad::newDeviceNodeWakesTheSlowTimerForAWhile_data()
-{
-    QTest::addColumn<QString>("folder"); // in the directory the node appears in
-    QTest::newRow("device folder") << QString();
-    QTest::newRow("no device folder") << QStringLiteral("input");
-}
+    // A whole game from the pad: Start between games (read by the slow timer)
+    // starts it, Start pauses and unpauses, a second pad is unplugged on the way
+    // without pausing anything, and Back aborts. Back between games does nothing.
+    void startAndBackWorkTheGameMenu()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        auto pads = PlugPads(w, 2);
+        VirtualPad& pad = *pads[0];
+        pad.press(SDL_CONTROLLER_BUTTON_BACK);
+        Poll();
+        pad.release(SDL_CONTROLLER_BUTTON_BACK);
+        Poll();
+        QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
+        QVERIFY(w.Menu.MenuItemAbort->isEnabled()); // as at start: nothing aborted
 
-void TestGamepad::newDeviceNodeWakesTheSlowTimerForAWhile()
-{
-    QFETCH(QString, folder);
-    WindowFixture f;
-    QTemporaryDir devices;
-    GamepadInput input(f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
-    input.Start();
-    QVERIFY(!input.IdlePolling() && !input.PassPolling());
-    // Nothing to read: a game's passes leave the pads alone.
-    const std::uint64_t idle = platform::PadPolls();
-    platform::PollGameControllersInPass();
-    QCOMPARE(platform::PadPolls(), idle);
-    QFile node(devices.filePath(QStringLiteral("event7")));
-    QVERIFY(node.open(QIODevice::WriteOnly));
-    QTRY_VERIFY(input.IdlePolling() && input.PassPolling());
-    const std::uint64_t polls = platform::PadPolls();
-    QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 5000);
-    QVERIFY(!input.PassPolling());
-    QVERIFY(platform::PadPolls() >= polls + 6);
-}
+        // Each step acts on the pad, and the next one (some passes later, after
+        // the passes have read it) checks what the game made of it.
+        struct Step {
+            bool paused;
+            std::function<void()> act;
+        };
+        const std::vector<Step> steps{
+            {false, [&] { pad.release(SDL_CONTROLLER_BUTTON_START); }},
+            {false, [&] { pad.press(SDL_CONTROLLER_BUTTON_START); }},
+            {true, [&] { pad.release(SDL_CONTROLLER_BUTTON_START); }},
+            {true, [&] { pads[1]->unplug(); }},
+            {true, [&] { pad.press(SDL_CONTROLLER_BUTTON_START); }},
+            {false, [&] { pad.release(SDL_CONTROLLER_BUTTON_START); }},
+            {false, [&] { pad.press(SDL_CONTROLLER_BUTTON_BACK); }},
+        };
+        std::size_t next = 0;
+        int points = 0;
+        bool started = false;
+        f.time.onProcessEvents = [&] {
+            if (!ModMain::GameRunning || ++points % 4 != 0 || next >= steps.size())
+                return;
+            started = true;
+            QVERIFY(!w.Menu.MenuItemNewGame->isEnabled());
+            QCOMPARE(ModMain::Paused, steps[next].paused);
+            QCOMPARE(w.Menu.MenuItemPause->text(), QString(next < 2 ? "Pause" : next < 5 ? "Unpause" : "Pause"));
+            steps[next++].act();
+        };
+        pad.press(SDL_CONTROLLER_BUTTON_START);
+        // No pass runs between games: the slow timer reads the pad. The whole
+        // game runs inside this wait.
+        QTRY_VERIFY_WITH_TIMEOUT(started && !ModMain::GameRunning, 5000);
+        f.time.onProcessEvents = nullptr;
+        QCOMPARE(next, steps.size());
+        QCOMPARE(platform::ConnectedPads(), 1);
+        QCOMPARE(NotIdle(w), QString());
+    }
+
+    void startIgnoredUnderAMenuOrDialog_data()
+    {
+        QTest::addColumn<QString>("over");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("open menu") << QStringLiteral("menu");
+        QTest::newRow("modal dialog") << QStringLiteral("dialog");
+    }
+
+    // Where F2 could not reach the menu (a menu open, a modal box such as the
+    // name prompt up), Start starts no game either.
+    void startIgnoredUnderAMenuOrDialog()
+    {
+        QFETCH(QString, over);
+        WindowFixture f;
+        FrmMain& w = f.window();
+        auto pads = PlugPads(w, 1);
+        QMenu* menu = w.menuBar()->actions().first()->menu();
+        QDialog dialog(&w);
+        if (over == "menu") {
+            w.menuBar()->setActiveAction(w.menuBar()->actions().first());
+            QTRY_VERIFY(menu->isVisible());
+        } else if (over == "dialog") {
+            dialog.setModal(true);
+            dialog.show();
+            QVERIFY(QApplication::activeModalWidget() == &dialog);
+        }
+        bool started = false;
+        f.time.onProcessEvents = [&] {
+            if (ModMain::GameRunning) {
+                started = true;
+                w.MenuItemAbort_Click();
+            }
+        };
+        pads[0]->press(SDL_CONTROLLER_BUTTON_START);
+        Poll();
+        f.time.onProcessEvents = nullptr;
+        QCOMPARE(started, over.isEmpty());
+        menu->close();
+    }
+
+    // Without a pad nothing wakes the program between games; with one, a slow
+    // timer reads it. The layer starts by itself once the window is up.
+    void slowTimerRunsOnlyWithAPad()
+    {
+        WindowFixture f;
+        QTRY_VERIFY(platform::PadPolls() > 0);
+        QVERIFY(!f.window().Pads->IdlePolling());
+        auto pads = PlugPads(f.window(), 1);
+        QVERIFY(f.window().Pads->IdlePolling());
+        const std::uint64_t polls = platform::PadPolls();
+        QTRY_VERIFY(platform::PadPolls() > polls);
+        pads[0]->unplug();
+        Poll();
+        QVERIFY(!f.window().Pads->IdlePolling());
+    }
+
+    // A device node appearing (a pad may follow once the system has set it up)
+    // runs the slow timer, and the passes' reads, for about two seconds, then
+    // they stop again. Without the device folder, its parent is watched.
+    void newDeviceNodeWakesTheSlowTimerForAWhile_data()
+    {
+        QTest::addColumn<QString>("folder"); // in the directory the node appears in
+        QTest::newRow("device folder") << QString();
+        QTest::newRow("no device folder") << QStringLiteral("input");
+    }
+
+    void newDeviceNodeWakesTheSlowTimerForAWhile()
+    {
+        QFETCH(QString, folder);
+        WindowFixture f;
+        QTemporaryDir devices;
+        GamepadInput input(f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
+        input.Start();
+        QVERIFY(!input.IdlePolling() && !input.PassPolling());
+        // Nothing to read: a game's passes leave the pads alone.
+        const std::uint64_t idle = platform::PadPolls();
+        platform::PollGameControllersInPass();
+        QCOMPARE(platform::PadPolls(), idle);
+        QFile node(devices.filePath(QStringLiteral("event7")));
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        QTRY_VERIFY(input.IdlePolling() && input.PassPolling());
+        const std::uint64_t polls = platform::PadPolls();
+        QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 5000);
+        QVERIFY(!input.PassPolling());
+        QVERIFY(platform::PadPolls() >= polls + 6);
+    }
+};
 
 QTEST_MAIN(TestGamepad)
 #include "test_gamepad.moc"

@@ -49,11 +49,12 @@ QStringList TableRows()
     return rows;
 }
 
-QStringList TenEntryRows()
+// The rows FillTable(name, firstScore) makes; ("P", 100) those of TenEntries().
+QStringList FilledRows(const QString& name, int firstScore)
 {
     QStringList rows;
     for (int i = 0; i < 10; ++i)
-        rows.append(QString("P%1=%2").arg(i).arg(100 - i));
+        rows.append(QString("%1%2=%3").arg(name).arg(i).arg(firstScore - i));
     return rows;
 }
 
@@ -70,408 +71,382 @@ class TestScoresFile : public QObject {
 
   private slots:
     // --- Windows-1252 ---
-    void everyByteSurvivesReadAndWrite();
-    void charactersAreStoredInWindows1252_data();
-    void charactersAreStoredInWindows1252();
+    // Undefined and defined bytes alike: a loaded name saves back byte for byte.
+    void everyByteSurvivesReadAndWrite()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const std::string byte(1, static_cast<char>(b));
+            QCOMPARE(ModHigh::Utf8ToCp1252(ModHigh::Cp1252ToUtf8(byte)), byte);
+        }
+    }
+
+    void charactersAreStoredInWindows1252_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("ascii") << "Ann 2" << QByteArray("Ann 2");
+        QTest::newRow("e acute") << "é" << QByteArray("\xE9");
+        QTest::newRow("euro") << "€" << QByteArray("\x80");
+        QTest::newRow("Y diaeresis 9F") << "Ÿ" << QByteArray("\x9F");
+        QTest::newRow("no-break space A0") << QString(QChar(0xA0)) << QByteArray("\xA0");
+        QTest::newRow("y diaeresis FF") << "ÿ" << QByteArray("\xFF");
+        for (const int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+            QTest::addRow("undefined %x as C1 control", undefined)
+                << QString(QChar(undefined)) << QByteArray(1, static_cast<char>(undefined));
+        QTest::newRow("C1 control of a defined byte") << QString(QChar(0x80)) << QByteArray("?");
+        QTest::newRow("omega") << "Ω" << QByteArray("?");
+        QTest::newRow("cjk") << "日本" << QByteArray("??");
+        QTest::newRow("one ? per code point, not per byte") << "😀x" << QByteArray("?x");
+    }
+
+    // Names go to disk in Windows-1252, one byte per character, "?" for the rest.
+    void charactersAreStoredInWindows1252()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, stored);
+        ScoreFolder folder;
+        HighScores[0] = {text.toStdString(), 1};
+        ModHigh::SaveScores();
+        QCOMPARE(folder.read().left(128), NameRecord(stored));
+        HighScores = {};
+        ModHigh::LoadScores();
+        QCOMPARE(QByteArray::fromStdString(ModHigh::Utf8ToCp1252(HighScores[0].Name)), stored);
+        if (!stored.contains('?'))
+            QCOMPARE(QString::fromStdString(HighScores[0].Name), text);
+    }
 
     // --- reading ---
-    void missingFileReadsEmptyAndLeavesEmptyFile();
-    void fileReadsAsTable_data();
-    void fileReadsAsTable();
-    void scoreBytesAreSigned16Bit_data();
-    void scoreBytesAreSigned16Bit();
-    void mixedCaseFileIsReadAndRewrittenInPlace();
+    // A missing file is an empty table, and an empty scores.dat is left behind.
+    void missingFileReadsEmptyAndLeavesEmptyFile()
+    {
+        ScoreFolder folder;
+        CapturedErrors errors;
+        FillTable("old", 50);
+        ModHigh::LoadScores();
+        QVERIFY(ModHigh::ScoresLoaded);
+        QCOMPARE(TableRows(), Rows({}));
+        QCOMPARE(folder.entries(), QStringList{"scores.dat"});
+        QCOMPARE(folder.read(), QByteArray(""));
+        QVERIFY(errors.messages.isEmpty());
+    }
+
+    void fileReadsAsTable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("empty file") << QByteArray("") << Rows({});
+        QTest::newRow("256 bytes: entry 0 only") << NameRecord("Solo") + ScoreRecord(77) << Rows({"Solo=77"});
+        QTest::newRow("full file, filler ignored") << TenEntries('#') << FilledRows("P", 100);
+        QStringList damaged = FilledRows("P", 100);
+        damaged[0] = QString(126, 'A') + "=100";
+        QTest::newRow("length 500 reads its own 126 bytes")
+            << TenEntries().replace(0, 128, NameRecord(QByteArray(126, 'A'), 500)) << damaged;
+        QTest::newRow("name cut by end of file reads zeros")
+            << NameRecord("abc", 5).left(5) << Rows({QString::fromLatin1("abc\0\0=0", 7)});
+        QTest::newRow("score cut by end of file") << NameRecord("Al") + QByteArray("\x05") << Rows({"Al=5"});
+    }
+
+    // Entry i is records 2i+1 and 2i+2; bytes past the end read as zero; a
+    // damaged length never reads past its record; the whole table is replaced.
+    void fileReadsAsTable()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, rows);
+        ScoreFolder folder;
+        folder.write(bytes);
+        FillTable("old", 50);
+        ModHigh::LoadScores();
+        QCOMPARE(TableRows(), rows);
+        QCOMPARE(folder.read(), bytes);
+    }
+
+    void scoreBytesAreSigned16Bit_data()
+    {
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<int>("score");
+        QTest::newRow("zero") << 0x00 << 0x00 << 0;
+        QTest::newRow("little-endian") << 0x39 << 0x30 << 12345;
+        QTest::newRow("largest") << 0xFF << 0x7F << 32767;
+        QTest::newRow("minus one") << 0xFF << 0xFF << -1;
+        QTest::newRow("FF FE") << 0xFF << 0xFE << -257;
+        QTest::newRow("smallest") << 0x00 << 0x80 << -32768;
+    }
+
+    // A score is a little-endian two's complement, read and written alike.
+    void scoreBytesAreSigned16Bit()
+    {
+        QFETCH(int, low);
+        QFETCH(int, high);
+        QFETCH(int, score);
+        ScoreFolder folder;
+        folder.write(TenEntries().replace(9 * 128, 128, ScoreRecordBytes(low, high, '\x55')));
+        ModHigh::LoadScores();
+        QCOMPARE(HighScores[4].Score, score);
+
+        HighScores[4].Score = static_cast<platform::Int16>(score);
+        ModHigh::SaveScores(); // zero filler replaces the 0x55 read above
+        QCOMPARE(folder.read().mid(9 * 128, 128), ScoreRecordBytes(low, high));
+    }
+
+    // "SCORES.DAT" is the score file: read, and saved over, not beside it.
+    void mixedCaseFileIsReadAndRewrittenInPlace()
+    {
+        ScoreFolder folder;
+        folder.write(TenEntries(), "SCORES.DAT");
+        ModHigh::LoadScores();
+        QCOMPARE(TableRows(), FilledRows("P", 100));
+        HighScores[0].Name = "Q";
+        ModHigh::SaveScores();
+        QCOMPARE(folder.entries(), QStringList{"SCORES.DAT"});
+        QCOMPARE(folder.read("SCORES.DAT").left(128), NameRecord("Q"));
+    }
 
     // --- writing ---
-    void savedFileHasTheExactLayout();
-    void nameRecordOnDisk_data();
-    void nameRecordOnDisk();
-    void saveKeepsBytesBeyondTheTable();
+    // 2560 bytes: 20 records, zero filler, no header, no temporary file left.
+    void savedFileHasTheExactLayout()
+    {
+        ScoreFolder folder;
+        FillTable("P", 100);
+        ModHigh::SaveScores();
+        ModHigh::SaveScores();
+        QCOMPARE(folder.read(), TenEntries());
+        QCOMPARE(folder.entries(), QStringList{"scores.dat"});
+    }
+
+    void nameRecordOnDisk_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("126 characters fill the record")
+            << QString(126, 'z') << QByteArray("\x7E\x00", 2) + QByteArray(126, 'z') << QString(126, 'z');
+        QTest::newRow("empty name is length 0") << "" << NameRecord("") << "";
+        QTest::newRow("outside the code page as ?") << "Ω日é€" << NameRecord("??\xE9\x80") << "??é€";
+        QTest::newRow("300 characters stay in the record")
+            << QString(300, 'x') << NameRecord(QByteArray(126, 'x')) << QString(126, 'x');
+    }
+
+    // A name record holds the length and the bytes, never more than 126.
+    void nameRecordOnDisk()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, record);
+        QFETCH(QString, readBack);
+        ScoreFolder folder;
+        FillTable("P", 100);
+        HighScores[3].Name = name.toStdString();
+        ModHigh::SaveScores();
+        const QByteArray bytes = folder.read();
+        QCOMPARE(bytes.size(), 2560);
+        QCOMPARE(bytes.mid(6 * 128, 128), record);
+        QCOMPARE(bytes.mid(7 * 128, 128), ScoreRecord(97));
+        QCOMPARE(bytes.mid(8 * 128, 128), NameRecord("P4"));
+        ModHigh::LoadScores();
+        QCOMPARE(QString::fromStdString(HighScores[3].Name), readBack);
+    }
+
+    // Saving rewrites bytes 0..2559 and leaves an older file's tail untouched.
+    void saveKeepsBytesBeyondTheTable()
+    {
+        ScoreFolder folder;
+        QByteArray old(4000, '\0');
+        for (int i = 0; i < old.size(); ++i)
+            old[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+        folder.write(old);
+        FillTable("P", 100);
+        ModHigh::SaveScores();
+        QCOMPARE(folder.read(), TenEntries() + old.mid(2560));
+    }
 
     // --- failures ---
-    void tableIsKeptWhereTheGameMayWrite_data();
-    void tableIsKeptWhereTheGameMayWrite();
-    void someoneElsesTableIsWrittenInPlace();
-    void folderNamedScoresDatIsReportedOnce();
-    void nowhereToSaveIsReportedOnce();
-    void unreadableFileKeepsPreviousTable();
-    void fullDiskLeavesOldFileWhole();
-};
-
-// Undefined and defined bytes alike: a loaded name saves back byte for byte.
-void TestScoresFile::everyByteSurvivesReadAndWrite()
-{
-    for (int b = 0; b < 256; ++b) {
-        const std::string byte(1, static_cast<char>(b));
-        QCOMPARE(ModHigh::Utf8ToCp1252(ModHigh::Cp1252ToUtf8(byte)), byte);
+    void tableIsKeptWhereTheGameMayWrite_data()
+    {
+        QTest::addColumn<bool>("folderWritable");
+        QTest::addColumn<int>("fileMode");       // of the game folder's scores.dat; 0: none
+        QTest::addColumn<bool>("userCopy");      // the player already has a table
+        QTest::addColumn<QString>("loadedFrom"); // game, user or empty
+        QTest::addColumn<QString>("savedTo");    // game (replaced), in place, or user
+        AddRow("writable folder, no file: made there", true, 0, false, "empty", "game");
+        AddRow("writable folder and file", true, 0644, true, "game", "game");
+        AddRow("read-only folder, no file: the player's copy", false, 0, false, "empty", "user");
+        AddRow("read-only folder and file: a seed", false, 0444, false, "game", "user");
+        AddRow("read-only file in a writable folder: a seed", true, 0444, false, "game", "user");
+        AddRow("the player's copy wins over the seed", false, 0444, true, "user", "user");
+        AddRow("writable file in a read-only folder: in place", false, 0666, true, "game", "in place");
     }
-}
 
-void TestScoresFile::charactersAreStoredInWindows1252_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("ascii") << "Ann 2" << QByteArray("Ann 2");
-    QTest::newRow("e acute") << "é" << QByteArray("\xE9");
-    QTest::newRow("euro") << "€" << QByteArray("\x80");
-    QTest::newRow("Y diaeresis 9F") << "Ÿ" << QByteArray("\x9F");
-    QTest::newRow("no-break space A0") << QString(QChar(0xA0)) << QByteArray("\xA0");
-    QTest::newRow("y diaeresis FF") << "ÿ" << QByteArray("\xFF");
-    for (const int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
-        QTest::addRow("undefined %x as C1 control", undefined)
-            << QString(QChar(undefined)) << QByteArray(1, static_cast<char>(undefined));
-    QTest::newRow("C1 control of a defined byte") << QString(QChar(0x80)) << QByteArray("?");
-    QTest::newRow("omega") << "Ω" << QByteArray("?");
-    QTest::newRow("cjk") << "日本" << QByteArray("??");
-    QTest::newRow("one ? per code point, not per byte") << "😀x" << QByteArray("?x");
-}
+    // Where scores.dat is read and saved: the game folder's when the game may
+    // write it, else the player's own copy, which starts from the game folder's.
+    // Nothing goes wrong, so nothing is reported; the other place is untouched.
+    void tableIsKeptWhereTheGameMayWrite()
+    {
+        QFETCH(bool, folderWritable);
+        QFETCH(int, fileMode);
+        QFETCH(bool, userCopy);
+        QFETCH(QString, loadedFrom);
+        QFETCH(QString, savedTo);
+        ScoreFolder folder;
+        CapturedErrors errors;
+        const QByteArray shipped = TenEntries() + QByteArray(100, 'T');
+        if (fileMode != 0) {
+            folder.write(shipped);
+            QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), static_cast<mode_t>(fileMode)) == 0);
+        }
+        FillTable("user", 500);
+        const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores, {});
+        if (userCopy) {
+            QVERIFY(QDir().mkpath(folder.userPath()));
+            QVERIFY(WriteFileBytes(folder.userFile(), userTable));
+        }
+        if (!folderWritable)
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        struct stat before {};
+        ::stat(QFile::encodeName(folder.file()).constData(), &before);
 
-// Names go to disk in Windows-1252, one byte per character, "?" for the rest.
-void TestScoresFile::charactersAreStoredInWindows1252()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, stored);
-    ScoreFolder folder;
-    HighScores[0] = {text.toStdString(), 1};
-    ModHigh::SaveScores();
-    QCOMPARE(folder.read().left(128), NameRecord(stored));
-    HighScores = {};
-    ModHigh::LoadScores();
-    QCOMPARE(QByteArray::fromStdString(ModHigh::Utf8ToCp1252(HighScores[0].Name)), stored);
-    if (!stored.contains('?'))
-        QCOMPARE(QString::fromStdString(HighScores[0].Name), text);
-}
+        FillTable("old", 50);
+        ModHigh::LoadScores();
+        const QStringList loaded = loadedFrom == "game"   ? FilledRows("P", 100)
+                                   : loadedFrom == "user" ? FilledRows("user", 500)
+                                                          : Rows({});
+        QCOMPARE(TableRows(), loaded);
 
-// A missing file is an empty table, and an empty scores.dat is left behind.
-void TestScoresFile::missingFileReadsEmptyAndLeavesEmptyFile()
-{
-    ScoreFolder folder;
-    CapturedErrors errors;
-    FillTable("old", 50);
-    ModHigh::LoadScores();
-    QVERIFY(ModHigh::ScoresLoaded);
-    QCOMPARE(TableRows(), Rows({}));
-    QCOMPARE(folder.entries(), QStringList{"scores.dat"});
-    QCOMPARE(folder.read(), QByteArray(""));
-    QVERIFY(errors.messages.isEmpty());
-}
-
-void TestScoresFile::fileReadsAsTable_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("empty file") << QByteArray("") << Rows({});
-    QTest::newRow("256 bytes: entry 0 only") << NameRecord("Solo") + ScoreRecord(77) << Rows({"Solo=77"});
-    QTest::newRow("full file, filler ignored") << TenEntries('#') << TenEntryRows();
-    QStringList damaged = TenEntryRows();
-    damaged[0] = QString(126, 'A') + "=100";
-    QTest::newRow("length 500 reads its own 126 bytes")
-        << TenEntries().replace(0, 128, NameRecord(QByteArray(126, 'A'), 500)) << damaged;
-    QTest::newRow("name cut by end of file reads zeros")
-        << NameRecord("abc", 5).left(5) << Rows({QString::fromLatin1("abc\0\0=0", 7)});
-    QTest::newRow("score cut by end of file") << NameRecord("Al") + QByteArray("\x05") << Rows({"Al=5"});
-}
-
-// Entry i is records 2i+1 and 2i+2; bytes past the end read as zero; a
-// damaged length never reads past its record; the whole table is replaced.
-void TestScoresFile::fileReadsAsTable()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, rows);
-    ScoreFolder folder;
-    folder.write(bytes);
-    FillTable("old", 50);
-    ModHigh::LoadScores();
-    QCOMPARE(TableRows(), rows);
-    QCOMPARE(folder.read(), bytes);
-}
-
-void TestScoresFile::scoreBytesAreSigned16Bit_data()
-{
-    QTest::addColumn<int>("low");
-    QTest::addColumn<int>("high");
-    QTest::addColumn<int>("score");
-    QTest::newRow("zero") << 0x00 << 0x00 << 0;
-    QTest::newRow("little-endian") << 0x39 << 0x30 << 12345;
-    QTest::newRow("largest") << 0xFF << 0x7F << 32767;
-    QTest::newRow("minus one") << 0xFF << 0xFF << -1;
-    QTest::newRow("FF FE") << 0xFF << 0xFE << -257;
-    QTest::newRow("smallest") << 0x00 << 0x80 << -32768;
-}
-
-// A score is a little-endian two's complement, read and written alike.
-void TestScoresFile::scoreBytesAreSigned16Bit()
-{
-    QFETCH(int, low);
-    QFETCH(int, high);
-    QFETCH(int, score);
-    ScoreFolder folder;
-    folder.write(TenEntries().replace(9 * 128, 128, ScoreRecordBytes(low, high, '\x55')));
-    ModHigh::LoadScores();
-    QCOMPARE(HighScores[4].Score, score);
-
-    HighScores[4].Score = static_cast<platform::Int16>(score);
-    ModHigh::SaveScores(); // zero filler replaces the 0x55 read above
-    QCOMPARE(folder.read().mid(9 * 128, 128), ScoreRecordBytes(low, high));
-}
-
-// "SCORES.DAT" is the score file: read, and saved over, not beside it.
-void TestScoresFile::mixedCaseFileIsReadAndRewrittenInPlace()
-{
-    ScoreFolder folder;
-    folder.write(TenEntries(), "SCORES.DAT");
-    ModHigh::LoadScores();
-    QCOMPARE(TableRows(), TenEntryRows());
-    HighScores[0].Name = "Q";
-    ModHigh::SaveScores();
-    QCOMPARE(folder.entries(), QStringList{"SCORES.DAT"});
-    QCOMPARE(folder.read("SCORES.DAT").left(128), NameRecord("Q"));
-}
-
-// 2560 bytes: 20 records, zero filler, no header, no temporary file left.
-void TestScoresFile::savedFileHasTheExactLayout()
-{
-    ScoreFolder folder;
-    FillTable("P", 100);
-    ModHigh::SaveScores();
-    ModHigh::SaveScores();
-    QCOMPARE(folder.read(), TenEntries());
-    QCOMPARE(folder.entries(), QStringList{"scores.dat"});
-}
-
-void TestScoresFile::nameRecordOnDisk_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("record");
-    QTest::addColumn<QString>("readBack");
-    QTest::newRow("126 characters fill the record")
-        << QString(126, 'z') << QByteArray("\x7E\x00", 2) + QByteArray(126, 'z') << QString(126, 'z');
-    QTest::newRow("empty name is length 0") << "" << NameRecord("") << "";
-    QTest::newRow("outside the code page as ?") << "Ω日é€" << NameRecord("??\xE9\x80") << "??é€";
-    QTest::newRow("300 characters stay in the record")
-        << QString(300, 'x') << NameRecord(QByteArray(126, 'x')) << QString(126, 'x');
-}
-
-// A name record holds the length and the bytes, never more than 126.
-void TestScoresFile::nameRecordOnDisk()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, record);
-    QFETCH(QString, readBack);
-    ScoreFolder folder;
-    FillTable("P", 100);
-    HighScores[3].Name = name.toStdString();
-    ModHigh::SaveScores();
-    const QByteArray bytes = folder.read();
-    QCOMPARE(bytes.size(), 2560);
-    QCOMPARE(bytes.mid(6 * 128, 128), record);
-    QCOMPARE(bytes.mid(7 * 128, 128), ScoreRecord(97));
-    QCOMPARE(bytes.mid(8 * 128, 128), NameRecord("P4"));
-    ModHigh::LoadScores();
-    QCOMPARE(QString::fromStdString(HighScores[3].Name), readBack);
-}
-
-// Saving rewrites bytes 0..2559 and leaves an older file's tail untouched.
-void TestScoresFile::saveKeepsBytesBeyondTheTable()
-{
-    ScoreFolder folder;
-    QByteArray old(4000, '\0');
-    for (int i = 0; i < old.size(); ++i)
-        old[i] = static_cast<char>((i * 7 + 3) & 0xFF);
-    folder.write(old);
-    FillTable("P", 100);
-    ModHigh::SaveScores();
-    QCOMPARE(folder.read(), TenEntries() + old.mid(2560));
-}
-
-void TestScoresFile::tableIsKeptWhereTheGameMayWrite_data()
-{
-    QTest::addColumn<bool>("folderWritable");
-    QTest::addColumn<int>("fileMode");       // of the game folder's scores.dat; 0: none
-    QTest::addColumn<bool>("userCopy");      // the player already has a table
-    QTest::addColumn<QString>("loadedFrom"); // game, user or empty
-    QTest::addColumn<QString>("savedTo");    // game (replaced), in place, or user
-    AddRow("writable folder, no file: made there", true, 0, false, "empty", "game");
-    AddRow("writable folder and file", true, 0644, true, "game", "game");
-    AddRow("read-only folder, no file: the player's copy", false, 0, false, "empty", "user");
-    AddRow("read-only folder and file: a seed", false, 0444, false, "game", "user");
-    AddRow("read-only file in a writable folder: a seed", true, 0444, false, "game", "user");
-    AddRow("the player's copy wins over the seed", false, 0444, true, "user", "user");
-    AddRow("writable file in a read-only folder: in place", false, 0666, true, "game", "in place");
-}
-
-// Where scores.dat is read and saved: the game folder's when the game may
-// write it, else the player's own copy, which starts from the game folder's.
-// Nothing goes wrong, so nothing is reported; the other place is untouched.
-void TestScoresFile::tableIsKeptWhereTheGameMayWrite()
-{
-    QFETCH(bool, folderWritable);
-    QFETCH(int, fileMode);
-    QFETCH(bool, userCopy);
-    QFETCH(QString, loadedFrom);
-    QFETCH(QString, savedTo);
-    ScoreFolder folder;
-    CapturedErrors errors;
-    const QByteArray shipped = TenEntries() + QByteArray(100, 'T');
-    if (fileMode != 0) {
-        folder.write(shipped);
-        QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), static_cast<mode_t>(fileMode)) == 0);
+        FillTable("new", 200);
+        ModHigh::SaveScores();
+        QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
+        const QByteArray table = ModHigh::EncodeScoreFile(HighScores, {});
+        const QByteArray userBytes = ReadFileBytes(folder.userFile());
+        struct stat after {};
+        ::stat(QFile::encodeName(folder.file()).constData(), &after);
+        if (savedTo == "user") {
+            QCOMPARE(userBytes, table);
+            QCOMPARE(folder.read(), fileMode != 0 ? shipped : QByteArray());
+            QCOMPARE(folder.entries(), fileMode != 0 ? QStringList{"scores.dat"} : QStringList{});
+        } else {
+            QCOMPARE(folder.read(), table + QByteArray(100, 'T').left(fileMode != 0 ? 100 : 0));
+            QCOMPARE(folder.entries(), QStringList{"scores.dat"});
+            QCOMPARE(userBytes, userCopy ? userTable : QByteArray());
+        }
+        if (savedTo == "in place") {
+            // The same file, written through: inode, owner and mode unchanged.
+            QCOMPARE(after.st_ino, before.st_ino);
+            QCOMPARE(after.st_uid, before.st_uid);
+            QCOMPARE(after.st_mode, before.st_mode);
+        }
+        if (fileMode != 0)
+            QCOMPARE(after.st_mode & 07777, static_cast<mode_t>(fileMode));
     }
-    FillTable("user", 500);
-    const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores, {});
-    if (userCopy) {
-        QVERIFY(QDir().mkpath(folder.userPath()));
-        QVERIFY(WriteFileBytes(folder.userFile(), userTable));
+
+    // A shared table that belongs to another user (root can make one): written
+    // in place, so it stays that user's, with its mode, even in a writable folder.
+    void someoneElsesTableIsWrittenInPlace()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        ScoreFolder folder;
+        CapturedErrors errors;
+        folder.write(TenEntries());
+        const uid_t other = 65534; // nobody
+        QVERIFY(::chown(QFile::encodeName(folder.file()).constData(), other, other) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), 0664) == 0);
+        ModHigh::LoadScores();
+        FillTable("new", 200);
+        ModHigh::SaveScores();
+        QVERIFY(errors.messages.isEmpty());
+        QCOMPARE(folder.read(), ModHigh::EncodeScoreFile(HighScores, {}));
+        struct stat after {};
+        QVERIFY(::stat(QFile::encodeName(folder.file()).constData(), &after) == 0);
+        QCOMPARE(after.st_uid, other);
+        QCOMPARE(after.st_gid, static_cast<gid_t>(other));
+        QCOMPARE(after.st_mode & 07777, 0664u);
     }
-    if (!folderWritable)
-        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    struct stat before {};
-    ::stat(QFile::encodeName(folder.file()).constData(), &before);
 
-    FillTable("old", 50);
-    ModHigh::LoadScores();
-    const QStringList loaded = loadedFrom == "game" ? TenEntryRows()
-                               : loadedFrom == "user"
-                                   ? Rows({"user0=500", "user1=499", "user2=498", "user3=497", "user4=496", "user5=495",
-                                           "user6=494", "user7=493", "user8=492", "user9=491"})
-                                   : Rows({});
-    QCOMPARE(TableRows(), loaded);
+    // A folder called scores.dat: one clear message each time, nothing changed.
+    void folderNamedScoresDatIsReportedOnce()
+    {
+        ScoreFolder folder;
+        CapturedErrors errors;
+        QVERIFY(QDir(folder.path()).mkdir("scores.dat"));
+        FillTable("old", 50);
+        const QStringList before = TableRows();
+        ModHigh::LoadScores();
+        ModHigh::SaveScores();
+        QCOMPARE(errors.messages.size(), 2);
+        for (const QString& message : errors.messages)
+            QVERIFY(message.contains(folder.file()) && message.contains("folder"));
+        QCOMPARE(TableRows(), before);
+        QVERIFY(ModHigh::ScoresLoaded);
+        QVERIFY(QFileInfo(folder.file()).isDir());
+    }
 
-    FillTable("new", 200);
-    ModHigh::SaveScores();
-    QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
-    const QByteArray table = ModHigh::EncodeScoreFile(HighScores, {});
-    const QByteArray userBytes = ReadFileBytes(folder.userFile());
-    struct stat after {};
-    ::stat(QFile::encodeName(folder.file()).constData(), &after);
-    if (savedTo == "user") {
-        QCOMPARE(userBytes, table);
-        QCOMPARE(folder.read(), fileMode != 0 ? shipped : QByteArray());
-        QCOMPARE(folder.entries(), fileMode != 0 ? QStringList{"scores.dat"} : QStringList{});
-    } else {
-        QCOMPARE(folder.read(), table + QByteArray(100, 'T').left(fileMode != 0 ? 100 : 0));
+    // Nowhere to keep a top score (no program folder, and the player's data
+    // folder cannot be made): loading is silent, as for any missing table; the
+    // save says where it tried, once, and the table in memory stays.
+    void nowhereToSaveIsReportedOnce()
+    {
+        ScoreFolder folder;
+        CapturedErrors errors;
+        const QString gone = folder.path() + "/gone";
+        platform::SetAppPath(gone.toStdString());
+        folder.write("not a folder", "file");
+        const QString blocked = folder.file("file") + "/share/snake-game";
+        platform::SetUserDataPath(blocked.toStdString());
+        FillTable("old", 50);
+        ModHigh::LoadScores();
+        QVERIFY(errors.messages.isEmpty());
+        QCOMPARE(TableRows(), Rows({}));
+        FillTable("old", 50);
+        const QStringList before = TableRows();
+        ModHigh::SaveScores();
+        QCOMPARE(errors.messages.size(), 1);
+        QVERIFY2(errors.messages[0].contains(blocked + "/scores.dat") && errors.messages[0].contains(gone),
+                 qPrintable(errors.messages[0]));
+        QCOMPARE(TableRows(), before);
+        QVERIFY(!QFileInfo::exists(gone));
+    }
+
+    // A file that cannot be opened leaves the table from before.
+    void unreadableFileKeepsPreviousTable()
+    {
+        ScoreFolder folder;
+        if (IgnoresReadOnlyFolders(folder.path()))
+            QSKIP("this user can read files without read permission");
+        CapturedErrors errors;
+        folder.write(TenEntries());
+        QFile::setPermissions(folder.file(), QFile::Permissions());
+        FillTable("old", 50);
+        ModHigh::LoadScores();
+        QCOMPARE(errors.messages.size(), 1);
+        QVERIFY(errors.messages[0].contains(folder.file()));
+        QCOMPARE(HighScores[0].Name, std::string("old0"));
+    }
+
+    // A write that runs out of room reports once and leaves the old file whole.
+    void fullDiskLeavesOldFileWhole()
+    {
+        ScoreFolder folder;
+        CapturedErrors errors;
+        const QByteArray old = TenEntries() + QByteArray(1000, 'T');
+        folder.write(old);
+        FillTable("new", 200);
+
+        // A file-size limit fails writes as a full disk would.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 1000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        ModHigh::SaveScores();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QCOMPARE(errors.messages.size(), 1);
+        QVERIFY(errors.messages[0].contains(folder.file()));
+        QCOMPARE(folder.read(), old);
         QCOMPARE(folder.entries(), QStringList{"scores.dat"});
-        QCOMPARE(userBytes, userCopy ? userTable : QByteArray());
     }
-    if (savedTo == "in place") {
-        // The same file, written through: inode, owner and mode unchanged.
-        QCOMPARE(after.st_ino, before.st_ino);
-        QCOMPARE(after.st_uid, before.st_uid);
-        QCOMPARE(after.st_mode, before.st_mode);
-    }
-    if (fileMode != 0)
-        QCOMPARE(after.st_mode & 07777, static_cast<mode_t>(fileMode));
-}
-
-// A shared table that belongs to another user (root can make one): written
-// in place, so it stays that user's, with its mode, even in a writable folder.
-void TestScoresFile::someoneElsesTableIsWrittenInPlace()
-{
-    if (::geteuid() != 0)
-        QSKIP("only root can give a file to another user");
-    ScoreFolder folder;
-    CapturedErrors errors;
-    folder.write(TenEntries());
-    const uid_t other = 65534; // nobody
-    QVERIFY(::chown(QFile::encodeName(folder.file()).constData(), other, other) == 0);
-    QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), 0664) == 0);
-    ModHigh::LoadScores();
-    FillTable("new", 200);
-    ModHigh::SaveScores();
-    QVERIFY(errors.messages.isEmpty());
-    QCOMPARE(folder.read(), ModHigh::EncodeScoreFile(HighScores, {}));
-    struct stat after {};
-    QVERIFY(::stat(QFile::encodeName(folder.file()).constData(), &after) == 0);
-    QCOMPARE(after.st_uid, other);
-    QCOMPARE(after.st_gid, static_cast<gid_t>(other));
-    QCOMPARE(after.st_mode & 07777, 0664u);
-}
-
-// A folder called scores.dat: one clear message each time, nothing changed.
-void TestScoresFile::folderNamedScoresDatIsReportedOnce()
-{
-    ScoreFolder folder;
-    CapturedErrors errors;
-    QVERIFY(QDir(folder.path()).mkdir("scores.dat"));
-    FillTable("old", 50);
-    const QStringList before = TableRows();
-    ModHigh::LoadScores();
-    ModHigh::SaveScores();
-    QCOMPARE(errors.messages.size(), 2);
-    for (const QString& message : errors.messages)
-        QVERIFY(message.contains(folder.file()) && message.contains("folder"));
-    QCOMPARE(TableRows(), before);
-    QVERIFY(ModHigh::ScoresLoaded);
-    QVERIFY(QFileInfo(folder.file()).isDir());
-}
-
-// Nowhere to keep a top score (no program folder, and the player's data
-// folder cannot be made): loading is silent, as for any missing table; the
-// save says where it tried, once, and the table in memory stays.
-void TestScoresFile::nowhereToSaveIsReportedOnce()
-{
-    ScoreFolder folder;
-    CapturedErrors errors;
-    const QString gone = folder.path() + "/gone";
-    platform::SetAppPath(gone.toStdString());
-    folder.write("not a folder", "file");
-    const QString blocked = folder.file("file") + "/share/snake-game";
-    platform::SetUserDataPath(blocked.toStdString());
-    FillTable("old", 50);
-    ModHigh::LoadScores();
-    QVERIFY(errors.messages.isEmpty());
-    QCOMPARE(TableRows(), Rows({}));
-    FillTable("old", 50);
-    const QStringList before = TableRows();
-    ModHigh::SaveScores();
-    QCOMPARE(errors.messages.size(), 1);
-    QVERIFY2(errors.messages[0].contains(blocked + "/scores.dat") && errors.messages[0].contains(gone),
-             qPrintable(errors.messages[0]));
-    QCOMPARE(TableRows(), before);
-    QVERIFY(!QFileInfo::exists(gone));
-}
-
-// A file that cannot be opened leaves the table from before.
-void TestScoresFile::unreadableFileKeepsPreviousTable()
-{
-    ScoreFolder folder;
-    if (IgnoresReadOnlyFolders(folder.path()))
-        QSKIP("this user can read files without read permission");
-    CapturedErrors errors;
-    folder.write(TenEntries());
-    QFile::setPermissions(folder.file(), QFile::Permissions());
-    FillTable("old", 50);
-    ModHigh::LoadScores();
-    QCOMPARE(errors.messages.size(), 1);
-    QVERIFY(errors.messages[0].contains(folder.file()));
-    QCOMPARE(HighScores[0].Name, std::string("old0"));
-}
-
-// A write that runs out of room reports once and leaves the old file whole.
-void TestScoresFile::fullDiskLeavesOldFileWhole()
-{
-    ScoreFolder folder;
-    CapturedErrors errors;
-    const QByteArray old = TenEntries() + QByteArray(1000, 'T');
-    folder.write(old);
-    FillTable("new", 200);
-
-    // A file-size limit fails writes as a full disk would.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &small);
-    ModHigh::SaveScores();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    QCOMPARE(errors.messages.size(), 1);
-    QVERIFY(errors.messages[0].contains(folder.file()));
-    QCOMPARE(folder.read(), old);
-    QCOMPARE(folder.entries(), QStringList{"scores.dat"});
-}
+};
 
 QTEST_MAIN(TestScoresFile)
 #include "test_scores_file.moc"

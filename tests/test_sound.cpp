@@ -1,10 +1,12 @@
 // The shipped wave files and the real SDL2_mixer player (dummy audio driver).
 #include "platform/Sound.h"
+#include "support/FileBytes.h"
 #include "support/RecordingSound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -31,7 +33,6 @@ struct Wave {
 std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
 {
     const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-    const auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
         return *why = "no RIFF/WAVE header", std::nullopt;
     if (u32(4) != quint32(bytes.size() - 8))
@@ -44,12 +45,9 @@ std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
         if (at + 8 + qsizetype(size) > bytes.size())
             return *why = "chunk " + QString::fromLatin1(id) + " runs past the end", std::nullopt;
         if (id == "fmt " && size >= 16) {
-            w.format = u16(at + 8);
-            w.channels = u16(at + 10);
-            w.rate = u32(at + 12);
-            w.byteRate = u32(at + 16);
-            w.blockAlign = u16(at + 20);
-            w.bits = u16(at + 22);
+            QDataStream fmt(bytes.mid(at + 8, 16));
+            fmt.setByteOrder(QDataStream::LittleEndian);
+            fmt >> w.format >> w.channels >> w.rate >> w.byteRate >> w.blockAlign >> w.bits;
             haveFmt = true;
         } else if (id == "data") {
             w.data = bytes.mid(at + 8, size);
@@ -65,33 +63,21 @@ std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
 // A quiet sine tone; long enough that it is still sounding when checked.
 QByteArray MakeTone(double seconds, double hz)
 {
-    const int rate = 22050;
-    const int count = int(seconds * rate);
-    QByteArray bytes(44 + 2 * count, '\0');
-    char* p = bytes.data();
-    const auto put32 = [&](int at, quint32 v) { qToLittleEndian(v, p + at); };
-    const auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, p + at); };
-    memcpy(p, "RIFF", 4);
-    put32(4, quint32(36 + 2 * count));
-    memcpy(p + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, rate);
-    put32(28, rate * 2);
-    put16(32, 2);
-    put16(34, 16);
-    memcpy(p + 36, "data", 4);
-    put32(40, quint32(2 * count));
-    for (int i = 0; i < count; ++i)
-        qToLittleEndian(qint16(3000 * std::sin(2 * std::numbers::pi * hz * i / rate)), p + 44 + 2 * i);
+    const quint32 rate = 22050;
+    const auto count = quint32(seconds * rate);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << 36 + 2 * count;
+    out.writeRawData("WAVEfmt ", 8);
+    // PCM, mono, 16 bits
+    out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << 2 * count;
+    for (quint32 i = 0; i < count; ++i)
+        out << qint16(3000 * std::sin(2 * std::numbers::pi * hz * i / rate));
     return bytes;
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 QString SourceSound(const QString& name)
@@ -117,11 +103,8 @@ void AddShippedRows()
 
 Wave LoadShipped(const QString& name)
 {
-    QFile f(SourceSound(name));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
     QString why;
-    return ParseWave(f.readAll(), &why).value_or(Wave{});
+    return ParseWave(ReadFileBytes(SourceSound(name)), &why).value_or(Wave{});
 }
 
 } // namespace
@@ -135,281 +118,262 @@ class TestSound : public QObject {
     std::string tmpPath(const char* name) const { return tmp.filePath(QLatin1String(name)).toStdString(); }
 
   private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        QVERIFY(tmp.isValid());
+        platform::SetSoundPlayer(nullptr);
+        longA = tmpPath("longA.wav");
+        longB = tmpPath("longB.wav");
+        QVERIFY(WriteFileBytes(QString::fromStdString(longA), MakeTone(20.0, 440.0)));
+        QVERIFY(WriteFileBytes(QString::fromStdString(longB), MakeTone(20.0, 660.0)));
+    }
     void cleanupTestCase() { platform::ShutdownSound(); }
 
     // --- shipped files ---
     void shippedWaveIsPcm16MonoWithConsistentSizes_data() { AddShippedRows(); }
-    void shippedWaveIsPcm16MonoWithConsistentSizes();
+
+    // The platform sound call plays plain PCM: 16-bit mono, with sizes that agree.
+    void shippedWaveIsPcm16MonoWithConsistentSizes()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, minSeconds);
+        QFETCH(double, maxSeconds);
+        QString why;
+        const auto wave = ParseWave(ReadFileBytes(SourceSound(name)), &why);
+        QVERIFY2(wave, qPrintable(why));
+        QCOMPARE(wave->format, quint16(1));
+        QCOMPARE(wave->channels, quint16(1));
+        QCOMPARE(wave->bits, quint16(16));
+        QCOMPARE(wave->blockAlign, quint16(2));
+        QVERIFY(wave->rate == 22050 || wave->rate == 44100);
+        QCOMPARE(wave->byteRate, wave->rate * 2);
+        QCOMPARE(wave->data.size() % 2, 0);
+        QVERIFY2(wave->seconds() >= minSeconds && wave->seconds() <= maxSeconds,
+                 qPrintable(QString::number(wave->seconds())));
+    }
     void shippedWaveIsAudibleButBelowFullScale_data() { AddShippedRows(); }
-    void shippedWaveIsAudibleButBelowFullScale();
+
+    // Modest volume: clearly heard, never clipped (peak about -3 dBFS).
+    void shippedWaveIsAudibleButBelowFullScale()
+    {
+        QFETCH(QString, name);
+        const Wave wave = LoadShipped(name);
+        QVERIFY(wave.samples() > 0);
+        int peak = 0;
+        for (int i = 0; i < wave.samples(); ++i)
+            peak = std::max(peak, std::abs(int(wave.sample(i))));
+        QVERIFY2(peak <= 0.75 * 32767 && peak >= 0.5 * 32767, qPrintable(QString::number(peak)));
+    }
     void shippedWaveStartsAndEndsAtSilence_data() { AddShippedRows(); }
-    void shippedWaveStartsAndEndsAtSilence();
+
+    // No click: the sound fades in from and out to silence (first and last 0.2 ms).
+    void shippedWaveStartsAndEndsAtSilence()
+    {
+        QFETCH(QString, name);
+        const Wave wave = LoadShipped(name);
+        QVERIFY(wave.samples() > 0);
+        const int edge = int(wave.rate / 5000);
+        for (int i = 0; i < edge; ++i) {
+            QVERIFY2(std::abs(wave.sample(i)) < 330, qPrintable(QString("start sample %1").arg(i)));
+            QVERIFY2(std::abs(wave.sample(wave.samples() - 1 - i)) < 330, qPrintable(QString("end sample %1").arg(i)));
+        }
+    }
     void shippedWaveIsCopiedBesideTheGame_data() { AddShippedRows(); }
-    void shippedWaveIsCopiedBesideTheGame();
+
+    // The game looks for its sounds in sounds/ beside the program.
+    void shippedWaveIsCopiedBesideTheGame()
+    {
+        QFETCH(QString, name);
+        const QByteArray source = ReadFileBytes(SourceSound(name));
+        QVERIFY(!source.isEmpty());
+        QVERIFY2(ReadFileBytes(GameSound(name)) == source, qPrintable(GameSound(name)));
+    }
 
     // --- real player ---
     void shippedWaveStartsPlaying_data() { AddShippedRows(); }
-    void shippedWaveStartsPlaying();
-    void audioDeviceIsOpenedOnce();
-    void newSoundCutsOffThePlayingOne();
-    void unplayableFileIsSilentAndStopsTheOldSound_data();
-    void unplayableFileIsSilentAndStopsTheOldSound();
-    void changedFileIsReloadedAtTheNextCall();
-    void shutdownStopsTheSoundAndTheNextCallPlays();
-    void idleDeviceClosesAndTheNextSoundReopensIt();
+
+    // Every shipped effect loads and starts on the one channel.
+    void shippedWaveStartsPlaying()
+    {
+        QFETCH(QString, name);
+        const std::string path = GameSound(name).toStdString();
+        const int before = platform::GetSoundDiagnostics().soundsStarted;
+        platform::PlayWaveAsync(path);
+        const auto d = platform::GetSoundDiagnostics();
+        QVERIFY(d.deviceOpen);
+        QCOMPARE(d.soundsStarted, before + 1);
+        QCOMPARE(d.lastStarted, path);
+        QCOMPARE(Mix_AllocateChannels(-1), 1);
+    }
+
+    // Only the first call pays for opening the device, until a reset closes it.
+    void audioDeviceIsOpenedOnce()
+    {
+        platform::PlayWaveAsync(longA);
+        const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
+        for (int i = 0; i < 5; ++i)
+            platform::PlayWaveAsync(i % 2 ? longA : longB);
+        QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts);
+
+        platform::ResetSound();
+        const auto reset = platform::GetSoundDiagnostics();
+        QCOMPARE(reset.deviceOpenAttempts, 0);
+        QVERIFY(!reset.deviceOpen);
+        QCOMPARE(reset.soundsStarted, 0);
+        QCOMPARE(reset.nowPlaying, std::string());
+        platform::PlayWaveAsync(longA);
+        QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, 1);
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+    }
+
+    // A sound started while another plays cuts the earlier one off.
+    void newSoundCutsOffThePlayingOne()
+    {
+        platform::PlayWaveAsync(longA);
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+        const Mix_Chunk* first = Mix_GetChunk(0);
+        QVERIFY(first);
+
+        platform::PlayWaveAsync(longB);
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
+        QVERIFY(Mix_GetChunk(0) != first);
+        QCOMPARE(Mix_Playing(-1), 1);
+    }
+
+    void unplayableFileIsSilentAndStopsTheOldSound_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content"); // null: no file is written
+        QTest::addColumn<bool>("directory");
+
+        QByteArray junk(4096, '\0');
+        QRandomGenerator gen(1234);
+        for (char& c : junk)
+            c = char(gen.bounded(256));
+        QByteArray badFormat = MakeTone(0.5, 440);
+        qToLittleEndian(quint16(0x7777), badFormat.data() + 20);
+
+        QTest::newRow("missing") << "missing.wav" << QByteArray() << false;
+        QTest::newRow("random bytes") << "junk.wav" << junk << false;
+        QTest::newRow("empty file") << "empty.wav" << QByteArray("") << false;
+        QTest::newRow("directory") << "x.wav" << QByteArray() << true;
+        QTest::newRow("text") << "text.wav" << QByteArray("not a sound\n") << false;
+        QTest::newRow("header only") << "header.wav" << MakeTone(0.5, 440).left(12) << false;
+        QTest::newRow("unknown encoding") << "encoding.wav" << badFormat << false;
+    }
+
+    // A file that can't be played is silent, and still replaces what was playing.
+    void unplayableFileIsSilentAndStopsTheOldSound()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, directory);
+        const QString path = tmp.filePath(name);
+        if (directory)
+            QVERIFY(QDir().mkpath(path));
+        else if (!content.isNull())
+            QVERIFY(WriteFileBytes(path, content));
+
+        platform::PlayWaveAsync(longA);
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+        const int started = platform::GetSoundDiagnostics().soundsStarted;
+
+        platform::PlayWaveAsync(path.toStdString());
+        const auto d = platform::GetSoundDiagnostics();
+        QCOMPARE(d.soundsStarted, started);
+        QCOMPARE(d.lastStarted, longA);
+        QCOMPARE(d.nowPlaying, std::string());
+        QCOMPARE(Mix_Playing(-1), 0);
+        QVERIFY(d.deviceOpen);
+    }
+
+    // The file is read at every call, so an edited or removed file is noticed.
+    void changedFileIsReloadedAtTheNextCall()
+    {
+        const QString path = tmp.filePath("changing.wav");
+        QVERIFY(WriteFileBytes(path, MakeTone(20.0, 300.0)));
+        platform::PlayWaveAsync(path.toStdString());
+        QVERIFY(Mix_GetChunk(0));
+        const Uint32 longLength = Mix_GetChunk(0)->alen;
+
+        QVERIFY(WriteFileBytes(path, MakeTone(10.0, 300.0)));
+        platform::PlayWaveAsync(path.toStdString());
+        QVERIFY(Mix_GetChunk(0));
+        QCOMPARE(Mix_GetChunk(0)->alen * 2, longLength);
+
+        QVERIFY(QFile::remove(path));
+        platform::PlayWaveAsync(path.toStdString());
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, std::string());
+    }
+
+    // Shutdown silences the sound at once; the next call plays again without
+    // reopening the device.
+    void shutdownStopsTheSoundAndTheNextCallPlays()
+    {
+        platform::PlayWaveAsync(longA);
+        const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
+        platform::ShutdownSound();
+        platform::ShutdownSound();
+        auto d = platform::GetSoundDiagnostics();
+        QCOMPARE(d.nowPlaying, std::string());
+        QCOMPARE(Mix_Playing(-1), 0);
+
+        platform::PlayWaveAsync(longB);
+        d = platform::GetSoundDiagnostics();
+        QCOMPARE(d.deviceOpenAttempts, attempts);
+        QCOMPARE(d.nowPlaying, longB);
+    }
+
+    // A silent device is closed (no audio thread left awake); a playing one
+    // stays open, and the next sound opens the device again.
+    void idleDeviceClosesAndTheNextSoundReopensIt()
+    {
+        platform::PlayWaveAsync(longA);
+        const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
+        platform::CloseIdleSound();
+        QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+
+        platform::ShutdownSound();
+        platform::CloseIdleSound();
+        QVERIFY(!platform::GetSoundDiagnostics().deviceOpen);
+        QCOMPARE(SDL_WasInit(SDL_INIT_AUDIO), Uint32{0});
+
+        platform::PlayWaveAsync(longB);
+        QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts + 1);
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
+
+        // By itself, once a sound has ended, and never while it sounds.
+        const QString blip = tmp.filePath("blip.wav");
+        QVERIFY(WriteFileBytes(blip, MakeTone(0.3, 300.0)));
+        platform::PlayWaveAsync(blip.toStdString());
+        QTest::qWait(200);
+        QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
+        QTRY_VERIFY_WITH_TIMEOUT(!platform::GetSoundDiagnostics().deviceOpen, 5000);
+        // Asked for while the device may still be closing: it plays once closed.
+        const int reopened = platform::GetSoundDiagnostics().deviceOpenAttempts + 1;
+        platform::PlayWaveAsync(longA);
+        QTRY_COMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+        QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, reopened);
+    }
 
     // --- replacing the player ---
-    void installedPlayerGetsThePathsInsteadOfAudio();
-};
-
-void TestSound::initTestCase()
-{
-    QVERIFY(tmp.isValid());
-    platform::SetSoundPlayer(nullptr);
-    longA = tmpPath("longA.wav");
-    longB = tmpPath("longB.wav");
-    QVERIFY(WriteFile(QString::fromStdString(longA), MakeTone(20.0, 440.0)));
-    QVERIFY(WriteFile(QString::fromStdString(longB), MakeTone(20.0, 660.0)));
-}
-
-// The platform sound call plays plain PCM: 16-bit mono, with sizes that agree.
-void TestSound::shippedWaveIsPcm16MonoWithConsistentSizes()
-{
-    QFETCH(QString, name);
-    QFETCH(double, minSeconds);
-    QFETCH(double, maxSeconds);
-    QFile f(SourceSound(name));
-    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
-    QString why;
-    const auto wave = ParseWave(f.readAll(), &why);
-    QVERIFY2(wave, qPrintable(why));
-    QCOMPARE(wave->format, quint16(1));
-    QCOMPARE(wave->channels, quint16(1));
-    QCOMPARE(wave->bits, quint16(16));
-    QCOMPARE(wave->blockAlign, quint16(2));
-    QVERIFY(wave->rate == 22050 || wave->rate == 44100);
-    QCOMPARE(wave->byteRate, wave->rate * 2);
-    QCOMPARE(wave->data.size() % 2, 0);
-    QVERIFY2(wave->seconds() >= minSeconds && wave->seconds() <= maxSeconds,
-             qPrintable(QString::number(wave->seconds())));
-}
-
-// Modest volume: clearly heard, never clipped (peak about -3 dBFS).
-void TestSound::shippedWaveIsAudibleButBelowFullScale()
-{
-    QFETCH(QString, name);
-    const Wave wave = LoadShipped(name);
-    QVERIFY(wave.samples() > 0);
-    int peak = 0;
-    for (int i = 0; i < wave.samples(); ++i)
-        peak = std::max(peak, std::abs(int(wave.sample(i))));
-    QVERIFY2(peak <= 0.75 * 32767 && peak >= 0.5 * 32767, qPrintable(QString::number(peak)));
-}
-
-// No click: the sound fades in from and out to silence (first and last 0.2 ms).
-void TestSound::shippedWaveStartsAndEndsAtSilence()
-{
-    QFETCH(QString, name);
-    const Wave wave = LoadShipped(name);
-    QVERIFY(wave.samples() > 0);
-    const int edge = int(wave.rate / 5000);
-    for (int i = 0; i < edge; ++i) {
-        QVERIFY2(std::abs(wave.sample(i)) < 330, qPrintable(QString("start sample %1").arg(i)));
-        QVERIFY2(std::abs(wave.sample(wave.samples() - 1 - i)) < 330, qPrintable(QString("end sample %1").arg(i)));
-    }
-}
-
-// The game looks for its sounds in sounds/ beside the program.
-void TestSound::shippedWaveIsCopiedBesideTheGame()
-{
-    QFETCH(QString, name);
-    QFile source(SourceSound(name)), copy(GameSound(name));
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(copy.fileName()));
-    QVERIFY(source.readAll() == copy.readAll());
-}
-
-// Every shipped effect loads and starts on the one channel.
-void TestSound::shippedWaveStartsPlaying()
-{
-    QFETCH(QString, name);
-    const std::string path = GameSound(name).toStdString();
-    const int before = platform::GetSoundDiagnostics().soundsStarted;
-    platform::PlayWaveAsync(path);
-    const auto d = platform::GetSoundDiagnostics();
-    QVERIFY(d.deviceOpen);
-    QCOMPARE(d.soundsStarted, before + 1);
-    QCOMPARE(d.lastStarted, path);
-    QCOMPARE(Mix_AllocateChannels(-1), 1);
-}
-
-// Only the first call pays for opening the device, until a reset closes it.
-void TestSound::audioDeviceIsOpenedOnce()
-{
-    platform::PlayWaveAsync(longA);
-    const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
-    for (int i = 0; i < 5; ++i)
-        platform::PlayWaveAsync(i % 2 ? longA : longB);
-    QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts);
-
-    platform::ResetSound();
-    const auto reset = platform::GetSoundDiagnostics();
-    QCOMPARE(reset.deviceOpenAttempts, 0);
-    QVERIFY(!reset.deviceOpen);
-    QCOMPARE(reset.soundsStarted, 0);
-    QCOMPARE(reset.nowPlaying, std::string());
-    platform::PlayWaveAsync(longA);
-    QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, 1);
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
-}
-
-// A sound started while another plays cuts the earlier one off.
-void TestSound::newSoundCutsOffThePlayingOne()
-{
-    platform::PlayWaveAsync(longA);
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
-    const Mix_Chunk* first = Mix_GetChunk(0);
-    QVERIFY(first);
-
-    platform::PlayWaveAsync(longB);
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
-    QVERIFY(Mix_GetChunk(0) != first);
-    QCOMPARE(Mix_Playing(-1), 1);
-}
-
-void TestSound::unplayableFileIsSilentAndStopsTheOldSound_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("content"); // null: no file is written
-    QTest::addColumn<bool>("directory");
-
-    QByteArray junk(4096, '\0');
-    QRandomGenerator gen(1234);
-    for (char& c : junk)
-        c = char(gen.bounded(256));
-    QByteArray badFormat = MakeTone(0.5, 440);
-    qToLittleEndian(quint16(0x7777), badFormat.data() + 20);
-
-    QTest::newRow("missing") << "missing.wav" << QByteArray() << false;
-    QTest::newRow("random bytes") << "junk.wav" << junk << false;
-    QTest::newRow("empty file") << "empty.wav" << QByteArray("") << false;
-    QTest::newRow("directory") << "x.wav" << QByteArray() << true;
-    QTest::newRow("text") << "text.wav" << QByteArray("not a sound\n") << false;
-    QTest::newRow("header only") << "header.wav" << MakeTone(0.5, 440).left(12) << false;
-    QTest::newRow("unknown encoding") << "encoding.wav" << badFormat << false;
-}
-
-// A file that can't be played is silent, and still replaces what was playing.
-void TestSound::unplayableFileIsSilentAndStopsTheOldSound()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, content);
-    QFETCH(bool, directory);
-    const QString path = tmp.filePath(name);
-    if (directory)
-        QVERIFY(QDir().mkpath(path));
-    else if (!content.isNull())
-        QVERIFY(WriteFile(path, content));
-
-    platform::PlayWaveAsync(longA);
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
-    const int started = platform::GetSoundDiagnostics().soundsStarted;
-
-    platform::PlayWaveAsync(path.toStdString());
-    const auto d = platform::GetSoundDiagnostics();
-    QCOMPARE(d.soundsStarted, started);
-    QCOMPARE(d.lastStarted, longA);
-    QCOMPARE(d.nowPlaying, std::string());
-    QCOMPARE(Mix_Playing(-1), 0);
-    QVERIFY(d.deviceOpen);
-}
-
-// The file is read at every call, so an edited or removed file is noticed.
-void TestSound::changedFileIsReloadedAtTheNextCall()
-{
-    const QString path = tmp.filePath("changing.wav");
-    QVERIFY(WriteFile(path, MakeTone(20.0, 300.0)));
-    platform::PlayWaveAsync(path.toStdString());
-    QVERIFY(Mix_GetChunk(0));
-    const Uint32 longLength = Mix_GetChunk(0)->alen;
-
-    QVERIFY(WriteFile(path, MakeTone(10.0, 300.0)));
-    platform::PlayWaveAsync(path.toStdString());
-    QVERIFY(Mix_GetChunk(0));
-    QCOMPARE(Mix_GetChunk(0)->alen * 2, longLength);
-
-    QVERIFY(QFile::remove(path));
-    platform::PlayWaveAsync(path.toStdString());
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, std::string());
-}
-
-// Shutdown silences the sound at once; the next call plays again without
-// reopening the device.
-void TestSound::shutdownStopsTheSoundAndTheNextCallPlays()
-{
-    platform::PlayWaveAsync(longA);
-    const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
-    platform::ShutdownSound();
-    platform::ShutdownSound();
-    auto d = platform::GetSoundDiagnostics();
-    QCOMPARE(d.nowPlaying, std::string());
-    QCOMPARE(Mix_Playing(-1), 0);
-
-    platform::PlayWaveAsync(longB);
-    d = platform::GetSoundDiagnostics();
-    QCOMPARE(d.deviceOpenAttempts, attempts);
-    QCOMPARE(d.nowPlaying, longB);
-}
-
-// A silent device is closed (no audio thread left awake); a playing one
-// stays open, and the next sound opens the device again.
-void TestSound::idleDeviceClosesAndTheNextSoundReopensIt()
-{
-    platform::PlayWaveAsync(longA);
-    const int attempts = platform::GetSoundDiagnostics().deviceOpenAttempts;
-    platform::CloseIdleSound();
-    QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
-
-    platform::ShutdownSound();
-    platform::CloseIdleSound();
-    QVERIFY(!platform::GetSoundDiagnostics().deviceOpen);
-    QCOMPARE(SDL_WasInit(SDL_INIT_AUDIO), Uint32{0});
-
-    platform::PlayWaveAsync(longB);
-    QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts + 1);
-    QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
-
-    // By itself, once a sound has ended, and never while it sounds.
-    const QString blip = tmp.filePath("blip.wav");
-    QVERIFY(WriteFile(blip, MakeTone(0.3, 300.0)));
-    platform::PlayWaveAsync(blip.toStdString());
-    QTest::qWait(200);
-    QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
-    QTRY_VERIFY_WITH_TIMEOUT(!platform::GetSoundDiagnostics().deviceOpen, 5000);
-    // Asked for while the device may still be closing: it plays once closed.
-    const int reopened = platform::GetSoundDiagnostics().deviceOpenAttempts + 1;
-    platform::PlayWaveAsync(longA);
-    QTRY_COMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
-    QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, reopened);
-}
-
-// An installed player receives every path; the audio output hears nothing.
-void TestSound::installedPlayerGetsThePathsInsteadOfAudio()
-{
-    const int started = platform::GetSoundDiagnostics().soundsStarted;
+    // An installed player receives every path; the audio output hears nothing.
+    void installedPlayerGetsThePathsInsteadOfAudio()
     {
-        RecordingSound recorder;
+        const int started = platform::GetSoundDiagnostics().soundsStarted;
+        {
+            RecordingSound recorder;
+            platform::PlayWaveAsync(longA);
+            platform::PlayWaveAsync("/no/such/die.wav");
+            QCOMPARE(recorder.played, (std::vector<std::string>{longA, "/no/such/die.wav"}));
+            QCOMPARE(recorder.names(), (std::vector<std::string>{"longA.wav", "die.wav"}));
+            QCOMPARE(platform::GetSoundDiagnostics().soundsStarted, started);
+        }
         platform::PlayWaveAsync(longA);
-        platform::PlayWaveAsync("/no/such/die.wav");
-        QCOMPARE(recorder.played, (std::vector<std::string>{longA, "/no/such/die.wav"}));
-        QCOMPARE(recorder.names(), (std::vector<std::string>{"longA.wav", "die.wav"}));
-        QCOMPARE(platform::GetSoundDiagnostics().soundsStarted, started);
+        QCOMPARE(platform::GetSoundDiagnostics().soundsStarted, started + 1);
     }
-    platform::PlayWaveAsync(longA);
-    QCOMPARE(platform::GetSoundDiagnostics().soundsStarted, started + 1);
-}
+};
 
 QTEST_MAIN(TestSound)
 #include "test_sound.moc"

@@ -38,206 +38,186 @@ class TestTopScore : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
-    void cleanup();
+    // Every test starts as GameOver does: the table just loaded from disk.
+    void init()
+    {
+        folder = std::make_unique<ScoreFolder>();
+        ModHigh::LoadScores();
+    }
 
-    void scoreMustBeatTheTenthEntry_data();
-    void scoreMustBeatTheTenthEntry();
-    void newEntryGoesToItsPlace_data();
-    void newEntryGoesToItsPlace();
-    void newEntryIsSavedAndShown();
-    void cancelOrEmptyNameChangesNothing();
-    void nameIsKeptAsTypedUpTo126Characters_data();
-    void nameIsKeptAsTypedUpTo126Characters();
-    void realPromptAsksForTheName();
-    void realPromptCancelledDiscardsTheScore();
+    void cleanup() { folder.reset(); }
+
+    void scoreMustBeatTheTenthEntry_data() { AddTopScoreRuleRows(); }
+
+    // Only a score greater than entry 9's, compared as 16-bit signed, enters.
+    void scoreMustBeatTheTenthEntry()
+    {
+        QFETCH(int, lowest);
+        QFETCH(int, score);
+        QFETCH(bool, enters);
+        HighScores[9].Score = static_cast<platform::Int16>(lowest);
+        QCOMPARE(ModHigh::IsTopScore(static_cast<platform::Int16>(score)), enters);
+    }
+
+    void newEntryGoesToItsPlace_data()
+    {
+        QTest::addColumn<QList<int>>("before");
+        QTest::addColumn<int>("score");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("after");
+        const QList<int> table{90, 80, 70, 60, 50, 40, 30, 20, 10, 5};
+        QTest::newRow("1 into an empty table goes to row 0")
+            << QList<int>(10, 0) << 1 << 0 << QList<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("new best") << table << 95 << 0 << QList<int>{95, 90, 80, 70, 60, 50, 40, 30, 20, 10};
+        QTest::newRow("equal to row 3 goes above it")
+            << table << 60 << 3 << QList<int>{90, 80, 70, 60, 60, 50, 40, 30, 20, 10};
+        QTest::newRow("beating only entry 9 replaces it")
+            << table << 6 << 9 << QList<int>{90, 80, 70, 60, 50, 40, 30, 20, 10, 6};
+        QTest::newRow("equal to several goes above them all") << QList<int>{50, 30, 30, 30, 20, 10, 0, 0, 0, 0} << 30
+                                                              << 1 << QList<int>{50, 30, 30, 30, 30, 20, 10, 0, 0, 0};
+        QTest::newRow("negative table") << QList<int>(10, -5) << -4 << 0
+                                        << QList<int>{-4, -5, -5, -5, -5, -5, -5, -5, -5, -5};
+    }
+
+    // The new entry takes the first row it is >= to; the rows below move down.
+    void newEntryGoesToItsPlace()
+    {
+        QFETCH(QList<int>, before);
+        QFETCH(int, score);
+        QFETCH(int, row);
+        QFETCH(QList<int>, after);
+        for (int i = 0; i < 10; ++i)
+            HighScores[i] = {"R" + std::to_string(i), static_cast<platform::Int16>(before[i])};
+        TopScoreView prompt("New");
+
+        ModHigh::AddTopScore(static_cast<platform::Int16>(score));
+
+        QCOMPARE(prompt.asked, 1);
+        for (int i = 0; i < 10; ++i) {
+            const std::string name = i < row ? "R" + std::to_string(i) : i == row ? "New" : "R" + std::to_string(i - 1);
+            QCOMPARE(HighScores[i].Name, name);
+            QCOMPARE(HighScores[i].Score, after[i]);
+        }
+    }
+
+    // The changed table reaches scores.dat at once, then the Hall of Fame opens.
+    void newEntryIsSavedAndShown()
+    {
+        folder->write(ScoreFileBytes({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
+        ModHigh::LoadScores();
+        TopScoreView prompt("Zoë");
+        ModHigh::AddTopScore(25);
+        QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
+        QVERIFY(HallOfFame() && HallOfFame()->isVisible());
+        QCOMPARE(HallOfFame()->TxtName[1]->text(), QStringLiteral("Zoë"));
+        QCOMPARE(HallOfFame()->TxtScore[1]->text(), QStringLiteral("25"));
+    }
+
+    // Cancel (an empty answer) discards the score: table, file and window untouched.
+    void cancelOrEmptyNameChangesNothing()
+    {
+        const QByteArray before = ScoreFileBytes({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
+        folder->write(before);
+        ModHigh::LoadScores();
+        TopScoreView prompt("");
+        ModHigh::AddTopScore(25);
+        QCOMPARE(prompt.asked, 1);
+        QCOMPARE(HighScores[1].Name, std::string("Bob"));
+        QCOMPARE(HighScores[2].Score, 0);
+        QCOMPARE(folder->read(), before);
+        QVERIFY(!HallOfFame());
+    }
+
+    void nameIsKeptAsTypedUpTo126Characters_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QByteArray>("stored");
+        AddRow("blanks only", "   ", "   ", QByteArray("   "));
+        AddRow("not trimmed", "  Ann  ", "  Ann  ", QByteArray("  Ann  "));
+        AddRow("outside the code page", "Ω", "?", QByteArray("?"));
+        AddRow("one letter outside", "Łukasz", "?ukasz", QByteArray("?ukasz"));
+        AddRow("inside the code page", "Zoë €5", "Zoë €5",
+               QByteArray("Zo\xEB \x80"
+                          "5"));
+        QTest::newRow("126 ascii stays whole") << QString(126, 'a') << QString(126, 'a') << QByteArray(126, 'a');
+        QTest::newRow("200 ascii") << QString(200, 'a') << QString(126, 'a') << QByteArray(126, 'a');
+        QTest::newRow("200 two-byte characters")
+            << QString(200, QChar(0xE9)) << QString(126, QChar(0xE9)) << QByteArray(126, '\xE9');
+        QTest::newRow("200 four-byte characters")
+            << QString::fromUtf8("😀").repeated(200) << QString(126, '?') << QByteArray(126, '?');
+    }
+
+    // The name is stored as typed, blanks and all, cut to 126 characters, and
+    // kept in the table from the start as the file will give it back.
+    void nameIsKeptAsTypedUpTo126Characters()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QFETCH(QByteArray, stored);
+        TopScoreView prompt(typed.toStdString());
+        ModHigh::AddTopScore(1);
+        QCOMPARE(QString::fromStdString(HighScores[0].Name), kept);
+        const QByteArray bytes = folder->read();
+        QCOMPARE(bytes.size(), 2560);
+        QCOMPARE(bytes.left(128), NameRecord(stored));
+        QCOMPARE(bytes.mid(128, 128), ScoreRecord(1));
+    }
+
+    // The real prompt: its title, label, empty field of at most 126 characters.
+    void realPromptAsksForTheName()
+    {
+        TopScoreView realPrompt;
+        QString title;
+        QString label;
+        QString initialText = QStringLiteral("unset");
+        int maxLength = 0;
+        WhenModalDialogOpens([&](QInputDialog* dialog) {
+            title = dialog->windowTitle();
+            label = dialog->labelText();
+            if (auto* field = dialog->findChild<QLineEdit*>()) {
+                initialText = field->text();
+                maxLength = field->maxLength();
+                QTest::keyClicks(field, QStringLiteral(" Zo"));
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QStringLiteral("ë"), Qt::NoModifier);
+                QTest::keyClick(field, Qt::Key_Space);
+            }
+            dialog->accept();
+        });
+
+        ModHigh::AddTopScore(7);
+
+        QCOMPARE(title, QStringLiteral("Congratulations, you have a top score!"));
+        QCOMPARE(label, QStringLiteral("Enter your name:"));
+        QCOMPARE(initialText, QString());
+        QCOMPARE(maxLength, 126);
+        QCOMPARE(QString::fromStdString(HighScores[0].Name), QStringLiteral(" Zoë "));
+        QCOMPARE(HighScores[0].Score, 7);
+        QVERIFY(HallOfFame());
+    }
+
+    // Cancelling the real prompt, even with text typed, records nothing.
+    void realPromptCancelledDiscardsTheScore()
+    {
+        folder->write(ScoreFileBytes({{"Ann", 30}}));
+        ModHigh::LoadScores();
+        TopScoreView realPrompt;
+        WhenModalDialogOpens([](QInputDialog* dialog) {
+            if (auto* field = dialog->findChild<QLineEdit*>())
+                QTest::keyClicks(field, QStringLiteral("Bob"));
+            dialog->reject();
+        });
+
+        ModHigh::AddTopScore(50);
+
+        QCOMPARE(HighScores[0].Name, std::string("Ann"));
+        QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}}));
+        QVERIFY(!HallOfFame());
+    }
 
   private:
     std::unique_ptr<ScoreFolder> folder;
 };
-
-// Every test starts as GameOver does: the table just loaded from disk.
-void TestTopScore::init()
-{
-    folder = std::make_unique<ScoreFolder>();
-    ModHigh::LoadScores();
-}
-
-void TestTopScore::cleanup()
-{
-    folder.reset();
-}
-
-void TestTopScore::scoreMustBeatTheTenthEntry_data()
-{
-    AddTopScoreRuleRows();
-}
-
-// Only a score greater than entry 9's, compared as 16-bit signed, enters.
-void TestTopScore::scoreMustBeatTheTenthEntry()
-{
-    QFETCH(int, lowest);
-    QFETCH(int, score);
-    QFETCH(bool, enters);
-    HighScores[9].Score = static_cast<platform::Int16>(lowest);
-    QCOMPARE(ModHigh::IsTopScore(static_cast<platform::Int16>(score)), enters);
-}
-
-void TestTopScore::newEntryGoesToItsPlace_data()
-{
-    QTest::addColumn<QList<int>>("before");
-    QTest::addColumn<int>("score");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QList<int>>("after");
-    const QList<int> table{90, 80, 70, 60, 50, 40, 30, 20, 10, 5};
-    QTest::newRow("1 into an empty table goes to row 0")
-        << QList<int>(10, 0) << 1 << 0 << QList<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("new best") << table << 95 << 0 << QList<int>{95, 90, 80, 70, 60, 50, 40, 30, 20, 10};
-    QTest::newRow("equal to row 3 goes above it")
-        << table << 60 << 3 << QList<int>{90, 80, 70, 60, 60, 50, 40, 30, 20, 10};
-    QTest::newRow("beating only entry 9 replaces it")
-        << table << 6 << 9 << QList<int>{90, 80, 70, 60, 50, 40, 30, 20, 10, 6};
-    QTest::newRow("equal to several goes above them all")
-        << QList<int>{50, 30, 30, 30, 20, 10, 0, 0, 0, 0} << 30 << 1 << QList<int>{50, 30, 30, 30, 30, 20, 10, 0, 0, 0};
-    QTest::newRow("negative table") << QList<int>(10, -5) << -4 << 0
-                                    << QList<int>{-4, -5, -5, -5, -5, -5, -5, -5, -5, -5};
-}
-
-// The new entry takes the first row it is >= to; the rows below move down.
-void TestTopScore::newEntryGoesToItsPlace()
-{
-    QFETCH(QList<int>, before);
-    QFETCH(int, score);
-    QFETCH(int, row);
-    QFETCH(QList<int>, after);
-    for (int i = 0; i < 10; ++i)
-        HighScores[i] = {"R" + std::to_string(i), static_cast<platform::Int16>(before[i])};
-    TopScoreView prompt("New");
-
-    ModHigh::AddTopScore(static_cast<platform::Int16>(score));
-
-    QCOMPARE(prompt.asked, 1);
-    for (int i = 0; i < 10; ++i) {
-        const std::string name = i < row ? "R" + std::to_string(i) : i == row ? "New" : "R" + std::to_string(i - 1);
-        QCOMPARE(HighScores[i].Name, name);
-        QCOMPARE(HighScores[i].Score, after[i]);
-    }
-}
-
-// The changed table reaches scores.dat at once, then the Hall of Fame opens.
-void TestTopScore::newEntryIsSavedAndShown()
-{
-    folder->write(ScoreFileBytes({{"Ann", 30}, {"Bob", 20}, {"Cy", 10}}));
-    ModHigh::LoadScores();
-    TopScoreView prompt("Zoë");
-    ModHigh::AddTopScore(25);
-    QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}, {"Zo\xEB", 25}, {"Bob", 20}, {"Cy", 10}}));
-    QVERIFY(HallOfFame() && HallOfFame()->isVisible());
-    QCOMPARE(HallOfFame()->TxtName[1]->text(), QStringLiteral("Zoë"));
-    QCOMPARE(HallOfFame()->TxtScore[1]->text(), QStringLiteral("25"));
-}
-
-// Cancel (an empty answer) discards the score: table, file and window untouched.
-void TestTopScore::cancelOrEmptyNameChangesNothing()
-{
-    const QByteArray before = ScoreFileBytes({{"Ann", 30}, {"Bob", 20}}) + QByteArray(100, 'T');
-    folder->write(before);
-    ModHigh::LoadScores();
-    TopScoreView prompt("");
-    ModHigh::AddTopScore(25);
-    QCOMPARE(prompt.asked, 1);
-    QCOMPARE(HighScores[1].Name, std::string("Bob"));
-    QCOMPARE(HighScores[2].Score, 0);
-    QCOMPARE(folder->read(), before);
-    QVERIFY(!HallOfFame());
-}
-
-void TestTopScore::nameIsKeptAsTypedUpTo126Characters_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept");
-    QTest::addColumn<QByteArray>("stored");
-    AddRow("blanks only", "   ", "   ", QByteArray("   "));
-    AddRow("not trimmed", "  Ann  ", "  Ann  ", QByteArray("  Ann  "));
-    AddRow("outside the code page", "Ω", "?", QByteArray("?"));
-    AddRow("one letter outside", "Łukasz", "?ukasz", QByteArray("?ukasz"));
-    AddRow("inside the code page", "Zoë €5", "Zoë €5",
-           QByteArray("Zo\xEB \x80"
-                      "5"));
-    QTest::newRow("126 ascii stays whole") << QString(126, 'a') << QString(126, 'a') << QByteArray(126, 'a');
-    QTest::newRow("200 ascii") << QString(200, 'a') << QString(126, 'a') << QByteArray(126, 'a');
-    QTest::newRow("200 two-byte characters")
-        << QString(200, QChar(0xE9)) << QString(126, QChar(0xE9)) << QByteArray(126, '\xE9');
-    QTest::newRow("200 four-byte characters")
-        << QString::fromUtf8("😀").repeated(200) << QString(126, '?') << QByteArray(126, '?');
-}
-
-// The name is stored as typed, blanks and all, cut to 126 characters, and
-// kept in the table from the start as the file will give it back.
-void TestTopScore::nameIsKeptAsTypedUpTo126Characters()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    QFETCH(QByteArray, stored);
-    TopScoreView prompt(typed.toStdString());
-    ModHigh::AddTopScore(1);
-    QCOMPARE(QString::fromStdString(HighScores[0].Name), kept);
-    const QByteArray bytes = folder->read();
-    QCOMPARE(bytes.size(), 2560);
-    QCOMPARE(bytes.left(128), NameRecord(stored));
-    QCOMPARE(bytes.mid(128, 128), ScoreRecord(1));
-}
-
-// The real prompt: its title, label, empty field of at most 126 characters.
-void TestTopScore::realPromptAsksForTheName()
-{
-    TopScoreView realPrompt;
-    QString title;
-    QString label;
-    QString initialText = QStringLiteral("unset");
-    int maxLength = 0;
-    WhenModalDialogOpens([&](QInputDialog* dialog) {
-        title = dialog->windowTitle();
-        label = dialog->labelText();
-        if (auto* field = dialog->findChild<QLineEdit*>()) {
-            initialText = field->text();
-            maxLength = field->maxLength();
-            QTest::keyClicks(field, QStringLiteral(" Zo"));
-            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QStringLiteral("ë"), Qt::NoModifier);
-            QTest::keyClick(field, Qt::Key_Space);
-        }
-        dialog->accept();
-    });
-
-    ModHigh::AddTopScore(7);
-
-    QCOMPARE(title, QStringLiteral("Congratulations, you have a top score!"));
-    QCOMPARE(label, QStringLiteral("Enter your name:"));
-    QCOMPARE(initialText, QString());
-    QCOMPARE(maxLength, 126);
-    QCOMPARE(QString::fromStdString(HighScores[0].Name), QStringLiteral(" Zoë "));
-    QCOMPARE(HighScores[0].Score, 7);
-    QVERIFY(HallOfFame());
-}
-
-// Cancelling the real prompt, even with text typed, records nothing.
-void TestTopScore::realPromptCancelledDiscardsTheScore()
-{
-    folder->write(ScoreFileBytes({{"Ann", 30}}));
-    ModHigh::LoadScores();
-    TopScoreView realPrompt;
-    WhenModalDialogOpens([](QInputDialog* dialog) {
-        if (auto* field = dialog->findChild<QLineEdit*>())
-            QTest::keyClicks(field, QStringLiteral("Bob"));
-        dialog->reject();
-    });
-
-    ModHigh::AddTopScore(50);
-
-    QCOMPARE(HighScores[0].Name, std::string("Ann"));
-    QCOMPARE(folder->read(), ScoreFileBytes({{"Ann", 30}}));
-    QVERIFY(!HallOfFame());
-}
 
 QTEST_MAIN(TestTopScore)
 #include "test_top_score.moc"

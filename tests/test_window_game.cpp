@@ -34,403 +34,353 @@ QRgb ShownPixel(FrmMain& w, QPoint clientPoint)
 // enter that square completes the level.
 void LeaveOneApple(int x, int y)
 {
-    for (auto& column : ModMain::Map) {
-        for (auto& cell : column) {
-            if (cell > ModMain::Wall)
-                cell = ModMain::Empty;
-        }
-    }
+    ModMain::ClearApples();
     ModMain::Map[x][y] = ModMain::GreenApple;
     ModMain::ApplesLeft = 1;
 }
 
 } // namespace
 
-class TestWindowGame : public QObject {
-    Q_OBJECT
-
-  private slots:
-    void onePlayerGameWritesPlayerOneLabelsOnly();
-    void twoPlayerGameShowsBothRowsAt388();
-    void fastestTakesEffectFromTheNextPass();
-    void presentedFrameIsOnScreenWithoutEventProcessing();
-    void presentPaintsOnlyTheBlocksThatChanged_data();
-    void presentPaintsOnlyTheBlocksThatChanged();
-    void newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame();
-    void abortAgainWithdrawsTheWaitingNewGame();
-    void newGameAfterGameOverWaitsForTheLastPass();
-    void abortInTheSetupLeavesTheMenusIdle();
-};
-
-// One-player game: "Apples Left : 15", "Score:0", "Lives : 5"; player two's
-// labels keep the texts they start with; title hidden, menus in game; the largest
-// score fits; back to idle after Abort with the last values kept.
-void TestWindowGame::onePlayerGameWritesPlayerOneLabelsOnly()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    bool checked = false;
-    f.playGame([&] {
-        if (!ModMain::GameRunning || checked)
-            return;
-        checked = true;
-        // The fixture's clock and seed fix the batch: nothing eaten yet.
-        QCOMPARE(ModMain::ApplesLeft, platform::Int16{15});
-        QCOMPARE(ModMain::Snakes[0]->score, platform::Int16{0});
-        QCOMPARE(w.LblApple->text(), QStringLiteral("Apples Left : %1").arg(ModMain::ApplesLeft));
-        QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:%1").arg(ModMain::Snakes[0]->score));
-        QCOMPARE(w.LblLives1->text(), QStringLiteral("Lives : 5"));
-        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score : 0"));
-        QCOMPARE(w.LblLives2->text(), QStringLiteral("Lives : 5"));
-        QVERIFY(!w.PicStartup->isVisible());
-        QVERIFY(!w.Label1->isVisible());
-        QCOMPARE(w.Menu.MenuItemPause->text(), QStringLiteral("Pause"));
-        QVERIFY(!w.Menu.MenuItemNewGame->isEnabled());
-        QVERIFY(w.Menu.MenuItemAbort->isEnabled());
-        QCOMPARE(w.Client->size(), QSize(330, 344));
-        // The largest 16-bit score appears in full.
-        ModMain::Snakes[0]->score = 32767;
-        ModMain::UpdateScoreLabels();
-        QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
-        QVERIFY(w.LblScore1->fontMetrics().horizontalAdvance(w.LblScore1->text()) <= w.LblScore1->width());
-        w.Menu.MenuItemAbort->trigger();
-    });
-    QVERIFY(checked);
-    QVERIFY(!f.hitLimit);
-    QVERIFY(!ModMain::GameRunning);
-    QVERIFY(ModMain::Snakes.empty());
-    QVERIFY(w.PicStartup->isVisible());
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-    QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
-}
-
-// Two players: client 330 x 388 with player two's rows written; the next
-// one-player game goes back to 344 and leaves player two's labels alone.
-void TestWindowGame::twoPlayerGameShowsBothRowsAt388()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    const int windowHeight = w.height();
-    w.Menu.MenuItemTwoPlayer->trigger();
-    bool checked = false;
-    f.playGame([&] {
-        if (!ModMain::GameRunning || checked)
-            return;
-        checked = true;
-        QCOMPARE(w.Client->size(), QSize(330, 388));
-        QCOMPARE(w.height(), windowHeight + 44);
-        QVERIFY(w.LblScore2->geometry().bottom() < w.Client->height());
-        QVERIFY(w.LblLives2->geometry().bottom() < w.Client->height());
-        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:0"));
-        QCOMPARE(w.LblLives2->text(), QStringLiteral("Lives : 5"));
-        ModMain::Snakes[1]->score = 7;
-        ModMain::UpdateScoreLabels();
-        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
-        w.Menu.MenuItemAbort->trigger();
-    });
-    QVERIFY(checked);
-
-    w.Menu.MenuItemOnePlayer->trigger();
-    checked = false;
-    f.playGame([&] {
-        if (!ModMain::GameRunning || checked)
-            return;
-        checked = true;
-        QCOMPARE(w.Client->size(), QSize(330, 344));
-        QCOMPARE(w.height(), windowHeight);
-        QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
-        w.Menu.MenuItemAbort->trigger();
-    });
-    QVERIFY(checked);
-    QVERIFY(!f.hitLimit);
-}
-
-// Choosing Fastest mid-game: the pass in progress still waits its 90 ms,
-// every later pass waits nothing.
-void TestWindowGame::fastestTakesEffectFromTheNextPass()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    std::map<int, std::uint32_t> shownAt; // frame number -> clock
-    int changedAfter = 0;
-    f.playGame([&] {
-        if (!ModMain::GameRunning)
-            return;
-        shownAt.emplace(f.frames(), f.time.now);
-        if (changedAfter == 0 && f.frames() == 4) {
-            changedAfter = f.frames();
-            w.Menu.MenuItemSpeed[4]->trigger();
-        }
-        if (changedAfter && f.frames() >= changedAfter + 5)
-            w.Menu.MenuItemAbort->trigger();
-    });
-    QVERIFY(!f.hitLimit);
-    QCOMPARE(ModMain::SpeedDelay, 0);
-    for (int frame = 2; frame < changedAfter + 5; ++frame) {
-        QVERIFY(shownAt.count(frame) && shownAt.count(frame + 1));
-        const std::uint32_t step = shownAt[frame + 1] - shownAt[frame];
-        QCOMPARE(step, frame <= changedAfter ? 90u : 0u);
-    }
-}
-
-// A presented frame is on the screen as soon as PresentFrame returns, with
-// no event processed in between; the message label stays on top of it; an
-// expose shows the last presented frame again.
-void TestWindowGame::presentedFrameIsOnScreenWithoutEventProcessing()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    w.SetTitleVisible(false);
-    w.SetMessageCaption("Game Over");
-    w.SetMessageVisible(true);
-    QCoreApplication::processEvents();
-
-    platform::Surface frame(330, 300);
-    frame.FillRect(0, 0, 330, 300, qRgb(200, 30, 30));
-    frame.FillRect(320, 290, 10, 10, qRgb(30, 30, 200));
-    w.PresentFrame(frame);
-    QCOMPARE(ShownPixel(w, {5, 5}), qRgb(200, 30, 30) & 0xffffffu);
-    QCOMPARE(ShownPixel(w, {325, 295}), qRgb(30, 30, 200) & 0xffffffu);
-    // Outside the frame the client stays white.
-    QCOMPARE(ShownPixel(w, {325, 310}), 0xffffffu);
-
-    frame.FillRect(0, 0, 330, 300, qRgb(30, 160, 30));
-    w.PresentFrame(frame);
-    QCOMPARE(ShownPixel(w, {5, 5}), qRgb(30, 160, 30) & 0xffffffu);
-    // The caption is on screen over the frame, not erased by it.
-    const QImage shown = w.windowHandle()->screen()->grabWindow(w.winId()).toImage();
-    const QRect caption(w.Label1->mapTo(&w, QPoint(0, 0)), w.Label1->size());
-    bool captionSeen = false;
-    for (int y = caption.top(); y <= caption.bottom() && !captionSeen; ++y) {
-        for (int x = caption.left(); x <= caption.right() && !captionSeen; ++x)
-            captionSeen = (shown.pixel(x, y) & 0xffffffu) != (qRgb(30, 160, 30) & 0xffffffu);
-    }
-    QVERIFY(captionSeen);
-
-    // An expose repaints our copy, not what the renderer has drawn since.
-    frame.FillRect(0, 0, 330, 300, qRgb(0, 0, 0));
-    w.Client->repaint();
-    QCOMPARE(ShownPixel(w, {329, 299}), qRgb(30, 160, 30) & 0xffffffu);
-}
-
 using Fills = std::vector<std::pair<QRect, QRgb>>;
 
 // How the test draws its two frames.
 enum class FrameDrawing { Plain, AsFrames, ChangesOutsideAFrame };
 
-void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged_data()
-{
-    QTest::addColumn<Fills>("changes");
-    QTest::addColumn<QRegion>("painted");
-    QTest::addColumn<int>("drawing");
-    const QRgb red = qRgb(220, 20, 20);
-    const auto rows = [&](const char* name, const Fills& changes, const QRegion& painted) {
-        QTest::newRow(name) << changes << painted << int(FrameDrawing::Plain);
-        QTest::addRow("%s, as frames", name) << changes << painted << int(FrameDrawing::AsFrames);
-        QTest::addRow("%s, outside a frame", name) << changes << painted << int(FrameDrawing::ChangesOutsideAFrame);
-    };
-    rows("unchanged frame paints nothing", Fills{}, QRegion());
-    rows("one pixel repaints its square", Fills{{{57, 73, 1, 1}, red}}, QRegion(50, 70, 10, 10));
-    rows("neighbouring squares form one run", Fills{{{100, 100, 20, 10}, red}}, QRegion(100, 100, 20, 10));
-    rows("a pixel across a square edge", Fills{{{9, 9, 2, 2}, red}}, QRegion(0, 0, 20, 20));
-    rows("whole bar with a square beside it", Fills{{{5, 5, 1, 1}, red}, {{300, 0, 30, 300}, qRgb(128, 128, 0)}},
-         QRegion(0, 0, 10, 10) + QRegion(300, 0, 30, 300));
-    rows("last pixel of the frame", Fills{{{329, 299, 1, 1}, red}}, QRegion(320, 290, 10, 10));
-    rows("whole frame", Fills{{{0, 0, 330, 300}, red}}, QRegion(0, 0, 330, 300));
-}
+class TestWindowGame : public QObject {
+    Q_OBJECT
 
-// A frame reaches the screen through the blocks that differ from the last
-// one; whatever is painted, the screen then shows exactly the new frame.
-void TestWindowGame::presentPaintsOnlyTheBlocksThatChanged()
-{
-    QFETCH(Fills, changes);
-    QFETCH(QRegion, painted);
-    QFETCH(int, drawing);
-    WindowFixture f;
-    FrmMain& w = f.window();
-    w.SetTitleVisible(false);
-    QCoreApplication::processEvents();
-
-    platform::Surface frame(330, 300);
-    const auto drawFirst = [&] {
-        frame.Clear();
-        frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
-    };
-    const auto drawChanges = [&] {
-        for (const auto& [rect, colour] : changes)
-            frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
-    };
-    const auto how = static_cast<FrameDrawing>(drawing);
-    if (how == FrameDrawing::Plain) {
-        drawFirst();
-        w.PresentFrame(frame);
-    } else {
-        // The second time the frame draws no block at all.
-        frame.DrawFrame(drawFirst);
-        w.PresentFrame(frame);
-        frame.DrawFrame(drawFirst);
-        w.PresentFrame(frame);
-        QCOMPARE(w.Client->LastChange(), QRegion());
+  private slots:
+    // One-player game: "Apples Left : 15", "Score:0", "Lives : 5"; player two's
+    // labels keep the texts they start with; title hidden, menus in game; the largest
+    // score fits; back to idle after Abort with the last values kept.
+    void onePlayerGameWritesPlayerOneLabelsOnly()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        QVERIFY(f.checkRunningGame([&] {
+            // The fixture's clock and seed fix the batch: nothing eaten yet.
+            QCOMPARE(ModMain::ApplesLeft, platform::Int16{15});
+            QCOMPARE(ModMain::Snakes[0]->score, platform::Int16{0});
+            QCOMPARE(w.LblApple->text(), QStringLiteral("Apples Left : %1").arg(ModMain::ApplesLeft));
+            QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:%1").arg(ModMain::Snakes[0]->score));
+            QCOMPARE(w.LblLives1->text(), QStringLiteral("Lives : 5"));
+            QCOMPARE(w.LblScore2->text(), QStringLiteral("Score : 0"));
+            QCOMPARE(w.LblLives2->text(), QStringLiteral("Lives : 5"));
+            QVERIFY(!w.PicStartup->isVisible());
+            QVERIFY(!w.Label1->isVisible());
+            QCOMPARE(w.Menu.MenuItemPause->text(), QStringLiteral("Pause"));
+            QVERIFY(!w.Menu.MenuItemNewGame->isEnabled());
+            QVERIFY(w.Menu.MenuItemAbort->isEnabled());
+            QCOMPARE(w.Client->size(), QSize(330, 344));
+            // The largest 16-bit score appears in full.
+            ModMain::Snakes[0]->score = 32767;
+            ModMain::UpdateScoreLabels();
+            QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
+            QVERIFY(w.LblScore1->fontMetrics().horizontalAdvance(w.LblScore1->text()) <= w.LblScore1->width());
+        }));
+        QCOMPARE(NotIdle(w), QString());
+        QCOMPARE(w.LblScore1->text(), QStringLiteral("Score:32767"));
     }
-    if (how == FrameDrawing::AsFrames) {
-        frame.DrawFrame([&] {
-            drawFirst();
-            drawChanges();
+
+    // Two players: client 330 x 388 with player two's rows written; the next
+    // one-player game goes back to 344 and leaves player two's labels alone.
+    void twoPlayerGameShowsBothRowsAt388()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        const int windowHeight = w.height();
+        w.Menu.MenuItemTwoPlayer->trigger();
+        QVERIFY(f.checkRunningGame([&] {
+            QCOMPARE(w.Client->size(), QSize(330, 388));
+            QCOMPARE(w.height(), windowHeight + 44);
+            QVERIFY(w.LblScore2->geometry().bottom() < w.Client->height());
+            QVERIFY(w.LblLives2->geometry().bottom() < w.Client->height());
+            QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:0"));
+            QCOMPARE(w.LblLives2->text(), QStringLiteral("Lives : 5"));
+            ModMain::Snakes[1]->score = 7;
+            ModMain::UpdateScoreLabels();
+            QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
+        }));
+
+        w.Menu.MenuItemOnePlayer->trigger();
+        QVERIFY(f.checkRunningGame([&] {
+            QCOMPARE(w.Client->size(), QSize(330, 344));
+            QCOMPARE(w.height(), windowHeight);
+            QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
+        }));
+    }
+
+    // Choosing Fastest mid-game: the pass in progress still waits its 90 ms,
+    // every later pass waits nothing.
+    void fastestTakesEffectFromTheNextPass()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        std::map<int, std::uint32_t> shownAt; // frame number -> clock
+        int changedAfter = 0;
+        f.playGame([&] {
+            if (!ModMain::GameRunning)
+                return;
+            shownAt.emplace(f.frames(), f.time.now);
+            if (changedAfter == 0 && f.frames() == 4) {
+                changedAfter = f.frames();
+                w.Menu.MenuItemSpeed[4]->trigger();
+            }
+            if (changedAfter && f.frames() >= changedAfter + 5)
+                w.Menu.MenuItemAbort->trigger();
         });
-    } else {
-        drawChanges();
+        QVERIFY(!f.hitLimit);
+        QCOMPARE(ModMain::SpeedDelay, 0);
+        for (int frame = 2; frame < changedAfter + 5; ++frame) {
+            QVERIFY(shownAt.count(frame) && shownAt.count(frame + 1));
+            const std::uint32_t step = shownAt[frame + 1] - shownAt[frame];
+            QCOMPARE(step, frame <= changedAfter ? 90u : 0u);
+        }
     }
-    w.PresentFrame(frame);
-    QCOMPARE(w.Client->LastChange(), painted);
 
-    const QPoint origin = w.Client->mapTo(&w, QPoint(0, 0));
-    const QImage shown =
-        w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(shown.copy(QRect(origin, QSize(330, 300))), frame.image());
-}
+    // A presented frame is on the screen as soon as PresentFrame returns, with
+    // no event processed in between; the message label stays on top of it; an
+    // expose shows the last presented frame again.
+    void presentedFrameIsOnScreenWithoutEventProcessing()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        w.SetTitleVisible(false);
+        w.SetMessageCaption("Game Over");
+        w.SetMessageVisible(true);
+        QCoreApplication::processEvents();
 
-// Abort and New Game chosen during the level-completed wait of the aborted
-// game: the old sequence finishes on the old snakes first (its "All levels
-// completed!" box, its game over), its loop ends and releases them, and only
-// then does the new game start, at level 1 with fresh snakes.
-void TestWindowGame::newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    int phase = 0;
-    std::weak_ptr<Snake> oldSnake;
-    int game2Points = 0;
-    std::size_t boxesBeforeGame2 = 99;
-    bool game2Consistent = true;
-    f.playGame([&] {
-        if (phase == 0 && !ModMain::Snakes.empty() && !ModMain::GameRunning) {
-            // Inside the setup, before the first move: the snake heading up
-            // from (15, 28) eats this apple on its third step.
-            LeaveOneApple(15, 25);
-            oldSnake = ModMain::Snakes[0];
-            phase = 1;
-        } else if (phase == 1 && w.Label1->isVisible() && w.Label1->text() == QStringLiteral("Level 1 Completed!")) {
-            phase = 2;
-            w.Menu.MenuItemAbort->trigger();
-            w.Menu.MenuItemNewGame->trigger();
-            // Nothing of a new game may have run inside this handler.
-            QCOMPARE(ModMain::Snakes[0], oldSnake.lock());
-            QCOMPARE(game2Points, 0);
-        } else if (phase == 2 && ModMain::GameRunning) {
-            if (game2Points++ == 0)
-                boxesBeforeGame2 = f.dialogs.size();
-            game2Consistent = game2Consistent && oldSnake.expired() && ModMain::Level == 1 &&
-                              ModMain::Snakes.size() == 1 && ModMain::Snakes[0]->Lives == 5 &&
-                              !w.Menu.MenuItemNewGame->isEnabled() && w.Menu.MenuItemAbort->isEnabled();
-            if (game2Points == 6) {
-                phase = 3;
+        platform::Surface frame(330, 300);
+        frame.FillRect(0, 0, 330, 300, qRgb(200, 30, 30));
+        frame.FillRect(320, 290, 10, 10, qRgb(30, 30, 200));
+        w.PresentFrame(frame);
+        QCOMPARE(ShownPixel(w, {5, 5}), qRgb(200, 30, 30) & 0xffffffu);
+        QCOMPARE(ShownPixel(w, {325, 295}), qRgb(30, 30, 200) & 0xffffffu);
+        // Outside the frame the client stays white.
+        QCOMPARE(ShownPixel(w, {325, 310}), 0xffffffu);
+
+        frame.FillRect(0, 0, 330, 300, qRgb(30, 160, 30));
+        w.PresentFrame(frame);
+        QCOMPARE(ShownPixel(w, {5, 5}), qRgb(30, 160, 30) & 0xffffffu);
+        // The caption is on screen over the frame, not erased by it.
+        const QImage shown = w.windowHandle()->screen()->grabWindow(w.winId()).toImage();
+        const QRect caption(w.Label1->mapTo(&w, QPoint(0, 0)), w.Label1->size());
+        bool captionSeen = false;
+        for (int y = caption.top(); y <= caption.bottom() && !captionSeen; ++y) {
+            for (int x = caption.left(); x <= caption.right() && !captionSeen; ++x)
+                captionSeen = (shown.pixel(x, y) & 0xffffffu) != (qRgb(30, 160, 30) & 0xffffffu);
+        }
+        QVERIFY(captionSeen);
+
+        // An expose repaints our copy, not what the renderer has drawn since.
+        frame.FillRect(0, 0, 330, 300, qRgb(0, 0, 0));
+        w.Client->repaint();
+        QCOMPARE(ShownPixel(w, {329, 299}), qRgb(30, 160, 30) & 0xffffffu);
+    }
+
+    void presentPaintsOnlyTheBlocksThatChanged_data()
+    {
+        QTest::addColumn<Fills>("changes");
+        QTest::addColumn<QRegion>("painted");
+        QTest::addColumn<int>("drawing");
+        const QRgb red = qRgb(220, 20, 20);
+        const auto rows = [&](const char* name, const Fills& changes, const QRegion& painted) {
+            QTest::newRow(name) << changes << painted << int(FrameDrawing::Plain);
+            QTest::addRow("%s, as frames", name) << changes << painted << int(FrameDrawing::AsFrames);
+            QTest::addRow("%s, outside a frame", name) << changes << painted << int(FrameDrawing::ChangesOutsideAFrame);
+        };
+        rows("unchanged frame paints nothing", Fills{}, QRegion());
+        rows("one pixel repaints its square", Fills{{{57, 73, 1, 1}, red}}, QRegion(50, 70, 10, 10));
+        rows("neighbouring squares form one run", Fills{{{100, 100, 20, 10}, red}}, QRegion(100, 100, 20, 10));
+        rows("a pixel across a square edge", Fills{{{9, 9, 2, 2}, red}}, QRegion(0, 0, 20, 20));
+        rows("whole bar with a square beside it", Fills{{{5, 5, 1, 1}, red}, {{300, 0, 30, 300}, qRgb(128, 128, 0)}},
+             QRegion(0, 0, 10, 10) + QRegion(300, 0, 30, 300));
+        rows("last pixel of the frame", Fills{{{329, 299, 1, 1}, red}}, QRegion(320, 290, 10, 10));
+        rows("whole frame", Fills{{{0, 0, 330, 300}, red}}, QRegion(0, 0, 330, 300));
+    }
+
+    // A frame reaches the screen through the blocks that differ from the last
+    // one; whatever is painted, the screen then shows exactly the new frame.
+    void presentPaintsOnlyTheBlocksThatChanged()
+    {
+        QFETCH(Fills, changes);
+        QFETCH(QRegion, painted);
+        QFETCH(int, drawing);
+        WindowFixture f;
+        FrmMain& w = f.window();
+        w.SetTitleVisible(false);
+        QCoreApplication::processEvents();
+
+        platform::Surface frame(330, 300);
+        const auto drawFirst = [&] {
+            frame.Clear();
+            frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
+        };
+        const auto drawChanges = [&] {
+            for (const auto& [rect, colour] : changes)
+                frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
+        };
+        const auto how = static_cast<FrameDrawing>(drawing);
+        if (how == FrameDrawing::Plain) {
+            drawFirst();
+            w.PresentFrame(frame);
+        } else {
+            // The second time the frame draws no block at all.
+            frame.DrawFrame(drawFirst);
+            w.PresentFrame(frame);
+            frame.DrawFrame(drawFirst);
+            w.PresentFrame(frame);
+            QCOMPARE(w.Client->LastChange(), QRegion());
+        }
+        if (how == FrameDrawing::AsFrames) {
+            frame.DrawFrame([&] {
+                drawFirst();
+                drawChanges();
+            });
+        } else {
+            drawChanges();
+        }
+        w.PresentFrame(frame);
+        QCOMPARE(w.Client->LastChange(), painted);
+
+        const QPoint origin = w.Client->mapTo(&w, QPoint(0, 0));
+        const QImage shown =
+            w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.copy(QRect(origin, QSize(330, 300))), frame.image());
+    }
+
+    // Abort and New Game chosen during the level-completed wait of the aborted
+    // game: the old sequence finishes on the old snakes first (its "All levels
+    // completed!" box, its game over), its loop ends and releases them, and only
+    // then does the new game start, at level 1 with fresh snakes.
+    void newGameInsideAnAbortedLevelSequenceWaitsForTheOldGame()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        int phase = 0;
+        std::weak_ptr<Snake> oldSnake;
+        int game2Points = 0;
+        std::size_t boxesBeforeGame2 = 99;
+        bool game2Consistent = true;
+        f.playGame([&] {
+            if (phase == 0 && !ModMain::Snakes.empty() && !ModMain::GameRunning) {
+                // Inside the setup, before the first move: the snake heading up
+                // from (15, 28) eats this apple on its third step.
+                LeaveOneApple(15, 25);
+                oldSnake = ModMain::Snakes[0];
+                phase = 1;
+            } else if (phase == 1 && w.Label1->isVisible() &&
+                       w.Label1->text() == QStringLiteral("Level 1 Completed!")) {
+                phase = 2;
+                w.Menu.MenuItemAbort->trigger();
+                w.Menu.MenuItemNewGame->trigger();
+                // Nothing of a new game may have run inside this handler.
+                QCOMPARE(ModMain::Snakes[0], oldSnake.lock());
+                QCOMPARE(game2Points, 0);
+            } else if (phase == 2 && ModMain::GameRunning) {
+                if (game2Points++ == 0)
+                    boxesBeforeGame2 = f.dialogs.size();
+                game2Consistent = game2Consistent && oldSnake.expired() && ModMain::Level == 1 &&
+                                  ModMain::Snakes.size() == 1 && ModMain::Snakes[0]->Lives == 5 &&
+                                  !w.Menu.MenuItemNewGame->isEnabled() && w.Menu.MenuItemAbort->isEnabled();
+                if (game2Points == 6) {
+                    phase = 3;
+                    w.Menu.MenuItemAbort->trigger();
+                }
+            }
+        });
+        QCOMPARE(phase, 3);
+        QVERIFY(!f.hitLimit);
+        QCOMPARE(boxesBeforeGame2, std::size_t(1));
+        QCOMPARE(f.dialogs.size(), std::size_t(1));
+        QCOMPARE(f.dialogs[0].text, QStringLiteral("All levels completed!"));
+        QVERIFY(game2Consistent);
+        QCOMPARE(NotIdle(w), QString());
+    }
+
+    // Abort, New Game, Abort while the old game unwinds: no new game starts.
+    void abortAgainWithdrawsTheWaitingNewGame()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        int games = 0;
+        Snake* seen = nullptr;
+        f.playGame([&] {
+            if (!ModMain::GameRunning)
+                return;
+            if (ModMain::Snakes[0].get() != seen) {
+                seen = ModMain::Snakes[0].get();
+                ++games;
+            }
+            if (f.frames() == 3) {
+                w.Menu.MenuItemAbort->trigger();
+                w.Menu.MenuItemNewGame->trigger();
                 w.Menu.MenuItemAbort->trigger();
             }
-        }
-    });
-    QCOMPARE(phase, 3);
-    QVERIFY(!f.hitLimit);
-    QCOMPARE(boxesBeforeGame2, std::size_t(1));
-    QCOMPARE(f.dialogs.size(), std::size_t(1));
-    QCOMPARE(f.dialogs[0].text, QStringLiteral("All levels completed!"));
-    QVERIFY(game2Consistent);
-    QVERIFY(!ModMain::GameRunning);
-    QVERIFY(ModMain::Snakes.empty());
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-    QVERIFY(w.PicStartup->isVisible());
-}
+        });
+        QCOMPARE(games, 1);
+        QVERIFY(!f.hitLimit);
+        QCOMPARE(NotIdle(w), QString());
+    }
 
-// Abort, New Game, Abort while the old game unwinds: no new game starts.
-void TestWindowGame::abortAgainWithdrawsTheWaitingNewGame()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    int games = 0;
-    Snake* seen = nullptr;
-    f.playGame([&] {
-        if (!ModMain::GameRunning)
-            return;
-        if (ModMain::Snakes[0].get() != seen) {
-            seen = ModMain::Snakes[0].get();
-            ++games;
-        }
-        if (f.frames() == 3) {
-            w.Menu.MenuItemAbort->trigger();
-            w.Menu.MenuItemNewGame->trigger();
-            w.Menu.MenuItemAbort->trigger();
-        }
-    });
-    QCOMPARE(games, 1);
-    QVERIFY(!f.hitLimit);
-    QVERIFY(ModMain::Snakes.empty());
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-    QVERIFY(w.PicStartup->isVisible());
-}
+    // New Game chosen after a natural "Game Over", in the last pass's wait: the
+    // new game starts once the old loop has returned, after the name prompt.
+    void newGameAfterGameOverWaitsForTheLastPass()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        f.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap());
+        int phase = 0;
+        std::weak_ptr<Snake> oldSnake;
+        std::size_t dialogsAtNewGame = 0;
+        bool freshGame = false;
+        f.playGame([&] {
+            if (phase == 0 && ModMain::GameRunning) {
+                oldSnake = ModMain::Snakes[0];
+                ModMain::Snakes[0]->score = 3; // beats the empty table: a name prompt
+                phase = 1;
+            } else if (phase == 1 && !ModMain::GameRunning && w.Menu.MenuItemNewGame->isEnabled()) {
+                phase = 2;
+                dialogsAtNewGame = f.dialogs.size();
+                w.Menu.MenuItemNewGame->trigger();
+                QCOMPARE(ModMain::Snakes[0], oldSnake.lock()); // nothing of a new game ran here
+            } else if (phase == 2 && ModMain::GameRunning) {
+                phase = 3;
+                freshGame = oldSnake.expired() && ModMain::Snakes[0]->score == 0 && ModMain::Level == 1;
+                w.Menu.MenuItemAbort->trigger();
+            }
+        });
+        QCOMPARE(phase, 3);
+        QVERIFY(!f.hitLimit);
+        QVERIFY(freshGame);
+        QCOMPARE(dialogsAtNewGame, std::size_t(1)); // the name prompt, answered first
+        QCOMPARE(f.dialogs.size(), std::size_t(1));
+        QCOMPARE(NotIdle(w), QString());
+    }
 
-// New Game chosen after a natural "Game Over", in the last pass's wait: the
-// new game starts once the old loop has returned, after the name prompt.
-void TestWindowGame::newGameAfterGameOverWaitsForTheLastPass()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    f.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap());
-    int phase = 0;
-    std::weak_ptr<Snake> oldSnake;
-    std::size_t dialogsAtNewGame = 0;
-    bool freshGame = false;
-    f.playGame([&] {
-        if (phase == 0 && ModMain::GameRunning) {
-            oldSnake = ModMain::Snakes[0];
-            ModMain::Snakes[0]->score = 3; // beats the empty table: a name prompt
-            phase = 1;
-        } else if (phase == 1 && !ModMain::GameRunning && w.Menu.MenuItemNewGame->isEnabled()) {
-            phase = 2;
-            dialogsAtNewGame = f.dialogs.size();
-            w.Menu.MenuItemNewGame->trigger();
-            QCOMPARE(ModMain::Snakes[0], oldSnake.lock()); // nothing of a new game ran here
-        } else if (phase == 2 && ModMain::GameRunning) {
-            phase = 3;
-            freshGame = oldSnake.expired() && ModMain::Snakes[0]->score == 0 && ModMain::Level == 1;
-            w.Menu.MenuItemAbort->trigger();
-        }
-    });
-    QCOMPARE(phase, 3);
-    QVERIFY(!f.hitLimit);
-    QVERIFY(freshGame);
-    QCOMPARE(dialogsAtNewGame, std::size_t(1)); // the name prompt, answered first
-    QCOMPARE(f.dialogs.size(), std::size_t(1));
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-}
-
-// Abort chosen inside the setup (the lives label refresh): that game makes no
-// pass, and the menus stay idle instead of showing a game that runs on.
-void TestWindowGame::abortInTheSetupLeavesTheMenusIdle()
-{
-    WindowFixture f;
-    FrmMain& w = f.window();
-    bool aborted = false;
-    bool ran = false;
-    f.playGame([&] {
-        if (ModMain::GameRunning) {
-            ran = true;
-            w.Menu.MenuItemAbort->trigger();
-        } else if (!aborted && !ModMain::Snakes.empty()) {
-            aborted = true;
-            w.Menu.MenuItemAbort->trigger();
-        }
-    });
-    QVERIFY(aborted);
-    QVERIFY(!ran);
-    QCOMPARE(f.frames(), 0);
-    QVERIFY(ModMain::Snakes.empty());
-    QVERIFY(w.PicStartup->isVisible());
-    QVERIFY(w.Menu.MenuItemNewGame->isEnabled());
-    QVERIFY(!w.Menu.MenuItemAbort->isEnabled());
-}
+    // Abort chosen inside the setup (the lives label refresh): that game makes no
+    // pass, and the menus stay idle instead of showing a game that runs on.
+    void abortInTheSetupLeavesTheMenusIdle()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        bool aborted = false;
+        bool ran = false;
+        f.playGame([&] {
+            if (ModMain::GameRunning) {
+                ran = true;
+                w.Menu.MenuItemAbort->trigger();
+            } else if (!aborted && !ModMain::Snakes.empty()) {
+                aborted = true;
+                w.Menu.MenuItemAbort->trigger();
+            }
+        });
+        QVERIFY(aborted);
+        QVERIFY(!ran);
+        QCOMPARE(f.frames(), 0);
+        QCOMPARE(NotIdle(w), QString());
+    }
+};
 
 QTEST_MAIN(TestWindowGame)
 #include "test_window_game.moc"

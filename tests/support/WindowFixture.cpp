@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <QWindow>
@@ -76,6 +77,19 @@ void WindowFixture::playGame(const std::function<void()>& step, int limit)
     time.onProcessEvents = nullptr;
 }
 
+bool WindowFixture::checkRunningGame(const std::function<void()>& check)
+{
+    bool checked = false;
+    playGame([&] {
+        if (!ModMain::GameRunning || checked)
+            return;
+        checked = true;
+        check();
+        Window->Menu.MenuItemAbort->trigger();
+    });
+    return checked && !hitLimit;
+}
+
 int WindowFixture::frames() const
 {
     return Window->Client->FramesPresented();
@@ -98,8 +112,33 @@ void WindowFixture::answerModal()
     dialog->reject();
 }
 
-void SetUpStackedSnakes(int players)
+QList<int> Requests()
 {
+    QList<int> dirs;
+    for (const auto& snake : ModMain::Snakes)
+        dirs.append(snake->dir);
+    return dirs;
+}
+
+QString NotIdle(const FrmMain& window)
+{
+    QStringList wrong;
+    if (ModMain::GameRunning)
+        wrong << QStringLiteral("a game runs");
+    if (!ModMain::Snakes.empty())
+        wrong << QStringLiteral("snakes left");
+    if (!window.PicStartup->isVisible())
+        wrong << QStringLiteral("no title picture");
+    if (!window.Menu.MenuItemNewGame->isEnabled())
+        wrong << QStringLiteral("New Game disabled");
+    if (window.Menu.MenuItemAbort->isEnabled())
+        wrong << QStringLiteral("Abort enabled");
+    return wrong.join(QStringLiteral(", "));
+}
+
+void SetUpStackedSnakes(int players, bool running)
+{
+    ModMain::GameRunning = running;
     ModMain::Snakes.clear();
     for (int i = 0; i < players; ++i) {
         auto snake = std::make_shared<Snake>();

@@ -5,6 +5,7 @@
 #include "support/RecordingSound.h"
 #include "window/FrmMain.h"
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,6 +39,9 @@ class WindowFixture {
     void playGame(const std::function<void()>& step, int limit = 400);
     bool hitLimit = false;
     int points = 0; // processing points seen by the last playGame
+    // Plays a game, runs `check` at its first point with GameRunning and then
+    // chooses Abort: whether `check` ran and the game ended within the limit.
+    bool checkRunningGame(const std::function<void()>& check);
 
     // Frames shown so far.
     int frames() const;
@@ -54,9 +58,17 @@ class WindowFixture {
     QTimer Answerer;
 };
 
-// Snakes as a running game of `players` humans has them, each fully stacked
-// (so every direction is accepted) and with no request yet (dir 0).
-void SetUpStackedSnakes(int players);
+// Snakes as a game of `players` humans has them, each fully stacked (so
+// every direction is accepted) and with no request yet (dir 0); GameRunning
+// set to `running`.
+void SetUpStackedSnakes(int players, bool running = true);
+
+// The requests (dir) of the snakes, player one's first.
+QList<int> Requests();
+
+// What is not as between games (a game running, snakes left, no title
+// picture, New Game disabled, Abort enabled), or empty.
+QString NotIdle(const FrmMain& window);
 
 // Sends a key press and release to the window as the window system would.
 void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -46,24 +45,10 @@ std::optional<QString> RunTool(const QString& program, const QStringList& args, 
     return run.ok ? std::optional<QString>(run.output) : std::nullopt;
 }
 
-// Copies `from` into `to`, keeping the permission bits (the executable!).
+// Copies the folder `from` as `to`, keeping the permission bits (the executable!).
 bool CopyTree(const QString& from, const QString& to)
 {
-    if (!QDir().mkpath(to))
-        return false;
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    const QDir source(from);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString target = to + QLatin1Char('/') + source.relativeFilePath(info.filePath());
-        if (info.isDir()) {
-            if (!QDir().mkpath(target))
-                return false;
-        } else if (!QFile::copy(info.filePath(), target)) {
-            return false;
-        }
-    }
-    return true;
+    return RunProgram(QStringLiteral("cp"), {"-a", from, to}, QProcessEnvironment::systemEnvironment(), 60000).ok;
 }
 
 } // namespace
