@@ -43,36 +43,6 @@ bool onField(Seg s)
     return s.x >= 0 && s.x < ModMain::FieldSize && s.y >= 0 && s.y < ModMain::FieldSize;
 }
 
-} // namespace
-
-class TestSoak : public QObject {
-    Q_OBJECT
-
-  private slots:
-    void init();
-    void cleanup() { fx.tearDown(); }
-
-    // One or two players and four computer snakes, 20,000 passes over every
-    // level; with one player lives, restarts and game overs too.
-    void wholeGamesStaySound_data();
-    void wholeGamesStaySound();
-
-  private:
-    Figures run(int players, int computers, int passes);
-    // Empty when the state after a pass is sound, else what is wrong.
-    QString checkState() const;
-    // A simple player: toward the nearest apple over free squares, now and
-    // then a random free turn.
-    void steerHumans();
-
-    GameFixture fx;
-    std::uint64_t seed = 0;
-    std::mt19937 player;
-    int mapCount = 0;
-};
-
-namespace {
-
 std::uint64_t soakSeed()
 {
     bool given = false;
@@ -85,26 +55,114 @@ std::uint64_t soakSeed()
 
 } // namespace
 
-void TestSoak::init()
-{
-    seed = soakSeed();
-    qInfo("seed %llu (replay with SNAKE_SOAK_SEED=%llu)", static_cast<unsigned long long>(seed),
-          static_cast<unsigned long long>(seed));
-    // The game's generator and the scripted player both follow the seed.
-    player.seed(static_cast<std::mt19937::result_type>(seed ^ (seed >> 32)));
-    fx.reset(GameFixture::FirstMap::None, seed);
-    const QDir data(QStringLiteral(SNAKE_SOURCE_DIR "/data"));
-    const QStringList shipped = data.entryList({QStringLiteral("map*.dat")}, QDir::Files);
-    for (const QString& name : shipped)
-        QFile::copy(data.filePath(name), QDir(fx.appDir()).filePath(name));
-    mapCount = static_cast<int>(shipped.size());
-    if (mapCount == 0) {
-        fx.writeMap(1, GameFixture::borderedMap());
-        fx.writeMap(2, GameFixture::mapWithWalls({{10, 10}, {11, 10}, {12, 10}, {20, 15}, {20, 16}}, true));
-        fx.writeMap(3, GameFixture::mapWithWalls({{5, 5}, {24, 24}, {15, 12}, {15, 13}, {15, 14}}, false));
-        mapCount = 3;
+class TestSoak : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init()
+    {
+        seed = soakSeed();
+        qInfo("seed %llu (replay with SNAKE_SOAK_SEED=%llu)", static_cast<unsigned long long>(seed),
+              static_cast<unsigned long long>(seed));
+        // The game's generator and the scripted player both follow the seed.
+        player.seed(static_cast<std::mt19937::result_type>(seed ^ (seed >> 32)));
+        fx.reset(GameFixture::FirstMap::None, seed);
+        const QDir data(QStringLiteral(SNAKE_SOURCE_DIR "/data"));
+        const QStringList shipped = data.entryList({QStringLiteral("map*.dat")}, QDir::Files);
+        for (const QString& name : shipped)
+            QFile::copy(data.filePath(name), QDir(fx.appDir()).filePath(name));
+        mapCount = static_cast<int>(shipped.size());
+        if (mapCount == 0) {
+            fx.writeMap(1, GameFixture::borderedMap());
+            fx.writeMap(2, GameFixture::mapWithWalls({{10, 10}, {11, 10}, {12, 10}, {20, 15}, {20, 16}}, true));
+            fx.writeMap(3, GameFixture::mapWithWalls({{5, 5}, {24, 24}, {15, 12}, {15, 13}, {15, 14}}, false));
+            mapCount = 3;
+        }
     }
-}
+
+    void cleanup() { fx.tearDown(); }
+
+    // One or two players and four computer snakes, 20,000 passes over every
+    // level; with one player lives, restarts and game overs too.
+    void wholeGamesStaySound_data()
+    {
+        QTest::addColumn<int>("players");
+        QTest::newRow("two players and four computers") << 2;
+        QTest::newRow("one player and four computers") << 1;
+    }
+
+    void wholeGamesStaySound()
+    {
+        QFETCH(int, players);
+        QElapsedTimer clock;
+        clock.start();
+        const Figures f = run(players, 4, 20000);
+        if (QTest::currentTestFailed())
+            return;
+        qInfo("%d player(s), four computers on %d maps: %d passes, %d levels completed, %d apples eaten, %d games, "
+              "%d lives lost, %lld ms",
+              players, mapCount, f.passes, f.levels, f.applesEaten, f.games, f.livesLost, clock.elapsed());
+        QVERIFY(f.passes >= 20000);
+        if (players == 2) {
+            // The game really goes through its levels and starts over.
+            QVERIFY(f.levels >= 2 * mapCount);
+            QVERIFY(f.games >= 2);
+            QCOMPARE(f.livesLost, 0);
+        } else {
+            QVERIFY(f.levels > 0);
+            QVERIFY(f.livesLost > 0);
+        }
+    }
+
+  private:
+    Figures run(int players, int computers, int passes);
+    // Empty when the state after a pass is sound, else what is wrong.
+    QString checkState() const;
+    // A simple player: toward the nearest apple over free squares, now and
+    // then a random free turn.
+    void steerHumans()
+    {
+        std::vector<Seg> apples;
+        for (platform::Int16 x = 0; x < ModMain::FieldSize; ++x)
+            for (platform::Int16 y = 0; y < ModMain::FieldSize; ++y)
+                if (ModMain::Map[x][y] > ModMain::Wall)
+                    apples.push_back({x, y});
+        const auto distance = [&](Seg s) {
+            int best = 1000;
+            for (const Seg a : apples)
+                best = std::min(best, std::abs(a.x - s.x) + std::abs(a.y - s.y));
+            return best;
+        };
+        for (const auto& snake : ModMain::Snakes) {
+            const Seg head = snake->body()[0];
+            const Seg neck = snake->body()[1];
+            std::vector<platform::Int16> free;
+            platform::Int16 best = 0;
+            int bestDistance = 100000;
+            for (const platform::Int16 d : Directions) {
+                const Seg next = ahead(head, d);
+                if (next == neck || !onField(next) || !ModMain::SquareIsFree(next.x, next.y, false))
+                    continue;
+                free.push_back(d);
+                const int dist = distance(next) * 2 + (d == snake->dir ? 0 : 1);
+                if (dist < bestDistance) {
+                    bestDistance = dist;
+                    best = d;
+                }
+            }
+            if (free.empty())
+                continue;
+            if (player() % 10 == 0)
+                best = free[player() % free.size()];
+            snake->ChangeDirection(best);
+        }
+    }
+
+    GameFixture fx;
+    std::uint64_t seed = 0;
+    std::mt19937 player;
+    int mapCount = 0;
+};
 
 QString TestSoak::checkState() const
 {
@@ -149,44 +207,6 @@ QString TestSoak::checkState() const
         if (const QString problem = check(*ModMain::ComSnakes[i], false, static_cast<int>(i)); !problem.isEmpty())
             return problem;
     return {};
-}
-
-void TestSoak::steerHumans()
-{
-    std::vector<Seg> apples;
-    for (platform::Int16 x = 0; x < ModMain::FieldSize; ++x)
-        for (platform::Int16 y = 0; y < ModMain::FieldSize; ++y)
-            if (ModMain::Map[x][y] > ModMain::Wall)
-                apples.push_back({x, y});
-    const auto distance = [&](Seg s) {
-        int best = 1000;
-        for (const Seg a : apples)
-            best = std::min(best, std::abs(a.x - s.x) + std::abs(a.y - s.y));
-        return best;
-    };
-    for (const auto& snake : ModMain::Snakes) {
-        const Seg head = snake->body()[0];
-        const Seg neck = snake->body()[1];
-        std::vector<platform::Int16> free;
-        platform::Int16 best = 0;
-        int bestDistance = 100000;
-        for (const platform::Int16 d : Directions) {
-            const Seg next = ahead(head, d);
-            if (next == neck || !onField(next) || !ModMain::SquareIsFree(next.x, next.y, false))
-                continue;
-            free.push_back(d);
-            const int dist = distance(next) * 2 + (d == snake->dir ? 0 : 1);
-            if (dist < bestDistance) {
-                bestDistance = dist;
-                best = d;
-            }
-        }
-        if (free.empty())
-            continue;
-        if (player() % 10 == 0)
-            best = free[player() % free.size()];
-        snake->ChangeDirection(best);
-    }
 }
 
 Figures TestSoak::run(int players, int computers, int passes)
@@ -241,36 +261,6 @@ Figures TestSoak::run(int players, int computers, int passes)
     if (!failure.isEmpty())
         QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
     return figures;
-}
-
-void TestSoak::wholeGamesStaySound_data()
-{
-    QTest::addColumn<int>("players");
-    QTest::newRow("two players and four computers") << 2;
-    QTest::newRow("one player and four computers") << 1;
-}
-
-void TestSoak::wholeGamesStaySound()
-{
-    QFETCH(int, players);
-    QElapsedTimer clock;
-    clock.start();
-    const Figures f = run(players, 4, 20000);
-    if (QTest::currentTestFailed())
-        return;
-    qInfo("%d player(s), four computers on %d maps: %d passes, %d levels completed, %d apples eaten, %d games, "
-          "%d lives lost, %lld ms",
-          players, mapCount, f.passes, f.levels, f.applesEaten, f.games, f.livesLost, clock.elapsed());
-    QVERIFY(f.passes >= 20000);
-    if (players == 2) {
-        // The game really goes through its levels and starts over.
-        QVERIFY(f.levels >= 2 * mapCount);
-        QVERIFY(f.games >= 2);
-        QCOMPARE(f.livesLost, 0);
-    } else {
-        QVERIFY(f.levels > 0);
-        QVERIFY(f.livesLost > 0);
-    }
 }
 
 QTEST_MAIN(TestSoak)
