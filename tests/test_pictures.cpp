@@ -1,11 +1,10 @@
 // The embedded pictures: the tile strip pixel for pixel, the sprite sheet's
 // open and closed tile sides and row colours, the title and icon sizes.
 #include "render/RenderFrame.h"
-
 #include "support/TableColumns.h"
+
 #include <QImage>
 #include <QMap>
-
 #include <QtTest>
 
 namespace {
@@ -13,21 +12,13 @@ namespace {
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Black = qRgb(0, 0, 0);
 
+// The colours of the strip's pixel table, by letter from 'a'.
 QRgb StripColour(char letter)
 {
-    switch (letter) {
-    case 'a': return qRgb(0, 0, 0);
-    case 'b': return qRgb(128, 128, 128);
-    case 'c': return qRgb(192, 192, 192);
-    case 'd': return qRgb(255, 255, 255);
-    case 'e': return qRgb(0, 128, 0);
-    case 'f': return qRgb(0, 255, 0);
-    case 'g': return qRgb(0, 255, 128);
-    case 'h': return qRgb(128, 0, 0);
-    case 'i': return qRgb(255, 0, 0);
-    case 'j': return qRgb(255, 74, 74);
-    default: return 0;
-    }
+    static const QRgb colours[] = {qRgb(0, 0, 0),   qRgb(128, 128, 128), qRgb(192, 192, 192), qRgb(255, 255, 255),
+                                   qRgb(0, 128, 0), qRgb(0, 255, 0),     qRgb(0, 255, 128),   qRgb(128, 0, 0),
+                                   qRgb(255, 0, 0), qRgb(255, 74, 74)};
+    return letter >= 'a' && letter <= 'j' ? colours[letter - 'a'] : 0;
 }
 
 QString Rgb(QRgb c)

@@ -16,12 +16,14 @@
 #include <memory>
 
 using platform::Surface;
+using Body = std::vector<Snake::Segment>;
+using Probes = std::vector<std::array<int, 3>>; // x, y, tile
 
 namespace {
 
 const QRgb White = qRgb(255, 255, 255);
 
-std::shared_ptr<Snake> MakeSnake(std::vector<Snake::Segment> body, int colour)
+std::shared_ptr<Snake> MakeSnake(Body body, int colour)
 {
     auto snake = std::make_shared<Snake>();
     snake->Colour = static_cast<Snake::Int16>(colour);
@@ -53,13 +55,8 @@ int SpriteAt(int x, int y, int row)
 
 bool SquareIsWhite(int x, int y)
 {
-    for (int dy = 0; dy < 10; ++dy) {
-        for (int dx = 0; dx < 10; ++dx) {
-            if (Render::BackBuffer().Pixel(x * 10 + dx, y * 10 + dy) != White)
-                return false;
-        }
-    }
-    return true;
+    static const Surface white(10, 10); // a new surface is white
+    return SquareEquals(Render::BackBuffer(), x, y, white, 0, 0);
 }
 
 } // namespace
@@ -104,21 +101,18 @@ class TestRenderFrame : public QObject {
     void snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
     {
         // tiles: per segment, head first
-        Columns<std::vector<Snake::Segment>, std::vector<int>>("body", "tiles");
-        QTest::newRow("two segments moving right")
-            << std::vector<Snake::Segment>{{6, 5}, {5, 5}} << std::vector<int>{12, 0};
-        QTest::newRow("bend right to down")
-            << std::vector<Snake::Segment>{{6, 6}, {6, 5}, {5, 5}, {4, 5}} << std::vector<int>{13, 7, 5, 0};
+        Columns<Body, std::vector<int>>("body", "tiles");
+        QTest::newRow("two segments moving right") << Body{{6, 5}, {5, 5}} << std::vector<int>{12, 0};
+        QTest::newRow("bend right to down") << Body{{6, 6}, {6, 5}, {5, 5}, {4, 5}} << std::vector<int>{13, 7, 5, 0};
         QTest::newRow("hook up and left")
-            << std::vector<Snake::Segment>{{1, 0}, {0, 0}, {0, 1}, {0, 2}, {1, 2}} << std::vector<int>{12, 6, 4, 8, 2};
-        QTest::newRow("at the far corner")
-            << std::vector<Snake::Segment>{{29, 29}, {29, 28}, {28, 28}} << std::vector<int>{13, 7, 0};
+            << Body{{1, 0}, {0, 0}, {0, 1}, {0, 2}, {1, 2}} << std::vector<int>{12, 6, 4, 8, 2};
+        QTest::newRow("at the far corner") << Body{{29, 29}, {29, 28}, {28, 28}} << std::vector<int>{13, 7, 0};
     }
 
     // n segments on n squares: exactly n copies, each square showing its tile.
     void snakeOnDistinctSquaresMakesOneCopyPerSegment()
     {
-        const auto [body, tiles] = Fetch<std::vector<Snake::Segment>, std::vector<int>>("body", "tiles");
+        const auto [body, tiles] = Fetch<Body, std::vector<int>>("body", "tiles");
         Render::BackBuffer().Clear();
         const auto snake = MakeSnake(body, 2);
         snake->Draw(Render::BackBuffer(), Render::Picture1());
@@ -147,37 +141,27 @@ class TestRenderFrame : public QObject {
         QCOMPARE(SpriteAt(12, 7, 1), 13);
     }
 
-    // One step up from a stack: the head looks up and the tail below points up.
-    void stepUpFromStackShowsHeadUpAndTailBelow()
+    void squaresShowTheirSnakesTiles_data()
     {
-        auto snake = std::make_shared<Snake>();
-        snake->init(4, 10, 10, ModMain::DirUp, Snake::Int16{0});
-        auto body = snake->body();
-        body.insert(body.begin(), {10, 9});
-        body.pop_back();
-        SetSnakeBody(*snake, body);
-        ModMain::Snakes = {snake};
-        Render::RenderFrame();
-        QCOMPARE(SpriteAt(10, 9, 0), 11);
-        QCOMPARE(SpriteAt(10, 10, 0), 3);
+        Columns<Body, int, Probes>("body", "colour", "probes");
+        // The head looks up; the tail below, still stacked, points up.
+        QTest::newRow("one step up from a stack")
+            << Body{{10, 9}, {10, 10}, {10, 10}, {10, 10}} << 0 << Probes{{10, 9, 11}, {10, 10, 3}};
+        // Body, head, tail: the tail's tile is the one seen.
+        QTest::newRow("a ring brings the head onto the tail's square")
+            << Body{{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}} << 4 << Probes{{5, 5, 0}};
+        // Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
+        QTest::newRow("colour 3") << Body{{6, 5}, {5, 5}} << 3 << Probes{{6, 5, 12}, {5, 5, 0}};
     }
 
-    // Body, head, tail: where a ring brings the head back onto the tail's square,
-    // the tail's tile is the one seen.
-    void tailDrawnLastCoversHeadOnSharedSquare()
+    // Each probed square shows the tile of the snake's colour row.
+    void squaresShowTheirSnakesTiles()
     {
-        ModMain::Snakes = {MakeSnake({{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}}, 4)};
+        const auto [body, colour, probes] = Fetch<Body, int, Probes>("body", "colour", "probes");
+        ModMain::Snakes = {MakeSnake(body, colour)};
         Render::RenderFrame();
-        QCOMPARE(SpriteAt(5, 5, 4), 0);
-    }
-
-    // Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
-    void colourThreeReadsSheetRowsThirtyToThirtyNine()
-    {
-        ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 3)};
-        Render::RenderFrame();
-        QVERIFY(SquareEquals(Render::BackBuffer(), 6, 5, Render::Picture1(), 120, 30));
-        QVERIFY(SquareEquals(Render::BackBuffer(), 5, 5, Render::Picture1(), 0, 30));
+        for (const auto& [x, y, tile] : probes)
+            QCOMPARE(SpriteAt(x, y, colour), tile);
     }
 
     // An explicit colour wins over the snake's own.

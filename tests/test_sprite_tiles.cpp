@@ -1,6 +1,5 @@
 // Which sprite tile each snake segment shows, as tables of small bodies.
 #include "snake/SpriteTiles.h"
-
 #include "support/TableColumns.h"
 
 #include <QtTest>
