@@ -50,10 +50,8 @@ class TestLevels : public QObject {
         fx.writeMap(level, MarkedMap(level));
         fx.writeMap(level + 1, MarkedMap(level + 1));
         fx.writeFile("map010.dat", MarkedMap(1));
-        BeginLevel(level);
+        auto snake = OneStepFromTheLastApple(fx, level);
         const std::string completed = "Level " + std::to_string(level) + " Completed!";
-        auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-        LeaveOneApple(10, 9);
         ScriptAppleRow(15); // out of the snake's way
         bool messageUpDuringWait = false;
         fx.time().onProcessEvents = [&] {
@@ -68,8 +66,7 @@ class TestLevels : public QObject {
         QVERIFY(!fx.view().messageVisible);
         QCOMPARE(fx.view().count("caption"), 1);
         // "Apples Left : 0" is shown before the sequence runs.
-        QVERIFY(fx.view().find("label Apple: Apples Left : 0") >= 0);
-        QVERIFY(fx.view().find("label Apple: Apples Left : 0") < fx.view().find("caption " + completed));
+        QCOMPARE(fx.view().firstOutOfOrder({"label Apple: Apples Left : 0", "caption " + completed}), QString());
         for (const std::string& e : fx.view().events)
             QVERIFY2(e.find("Level " + std::to_string(level + 1)) == std::string::npos, e.c_str());
         QCOMPARE(fx.sound().names(), (std::vector<std::string>{"apple.wav", "level.wav"}));
@@ -169,30 +166,15 @@ class TestLevels : public QObject {
     // No next map: caption, the box, "Game Over", then the score check.
     void lastLevelEndsWithBoxThenGameOver()
     {
-        BeginLevel(1);
-        auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-        LeaveOneApple(10, 9, ModMain::RedApple);
+        auto snake = OneStepFromTheLastApple(fx, 1, ModMain::RedApple);
         std::uint32_t pumpedAtBox = 0;
         fx.view().onAllLevelsCompleted = [&] { pumpedAtBox = fx.time().pumpedMs; };
 
         ModMain::MoveAll();
-        const RecordingView& v = fx.view();
-        const std::vector<std::string> order{"caption Level 1 Completed!",
-                                             "message shown",
-                                             "message hidden",
-                                             "all levels box",
-                                             "caption Game Over",
-                                             "message shown",
-                                             "message hidden",
-                                             "title shown",
-                                             "menus idle",
-                                             "prompt 5"};
-        int at = -1;
-        for (const std::string& step : order) {
-            const int next = v.find(step, at + 1);
-            QVERIFY2(next > at, step.c_str());
-            at = next;
-        }
+        QCOMPARE(fx.view().firstOutOfOrder({"caption Level 1 Completed!", "message shown", "message hidden",
+                                            "all levels box", "caption Game Over", "message shown", "message hidden",
+                                            "title shown", "menus idle", "prompt 5"}),
+                 QString());
         QCOMPARE(pumpedAtBox, 2000u); // the level caption's two seconds came first
         QCOMPARE(fx.time().pumpedMs, 4000u);
         QVERIFY(!ModMain::GameRunning);
@@ -207,9 +189,7 @@ class TestLevels : public QObject {
     {
         fx.writeMap(2, MarkedMap(2));
         fx.writeMap(4, MarkedMap(4));
-        BeginLevel(1);
-        auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-        LeaveOneApple(10, 9);
+        auto snake = OneStepFromTheLastApple(fx);
         ModMain::MoveAll();
         QCOMPARE(ModMain::Level, platform::Int16{2});
         QCOMPARE(markedLevel(), 2);
@@ -239,10 +219,8 @@ class TestLevels : public QObject {
     void gameOverAfterLastLevelIsFinal()
     {
         QFETCH(int, lives);
-        BeginLevel(1);
-        auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+        auto snake = OneStepFromTheLastApple(fx, 1, ModMain::RedApple);
         snake->Lives = static_cast<platform::Int16>(lives);
-        LeaveOneApple(10, 9, ModMain::RedApple);
         fx.promptAnswer = "Winner";
         ModMain::MoveAll();
         QCOMPARE(fx.promptScores, std::vector<int>{5});
@@ -260,10 +238,8 @@ class TestLevels : public QObject {
     void lastAppleCompletesTheLevelBeforeARefill()
     {
         fx.writeMap(2, MarkedMap(2));
-        BeginLevel(1);
+        OneStepFromTheLastApple(fx);
         ModMain::SpeedDelay = 0;
-        fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-        LeaveOneApple(10, 9);
         ModMain::AppleTimer = 99.9;
         ModMain::RunPass();
         QCOMPARE(ModMain::Level, platform::Int16{2});
@@ -458,9 +434,7 @@ class TestLevels : public QObject {
         QFETCH(bool, nextMap);
         if (nextMap)
             fx.writeMap(2, MarkedMap(2));
-        BeginLevel(1);
-        fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
-        LeaveOneApple(10, 9);
+        OneStepFromTheLastApple(fx);
         fx.time().onProcessEvents = [&] {
             if (ModMain::Paused || fx.view().messageCaption != "Level 1 Completed!")
                 return;

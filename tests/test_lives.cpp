@@ -175,10 +175,8 @@ class TestLives : public QObject {
     {
         const auto [cell, lowest, checkedScore] = Fetch<int, int, int>("cell", "lowest", "checkedScore");
         fx.writeScores(tableWithLowest(lowest));
-        BeginLevel(1);
-        auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+        auto snake = OneStepFromTheLastApple(fx, 1, cell);
         snake->score = 4;
-        LeaveOneApple(10, 9, cell);
         ModMain::MoveAll();
         QCOMPARE(fx.promptScores, checkedScore < 0 ? std::vector<int>{} : std::vector<int>{checkedScore});
         QCOMPARE(int(snake->score), 4 + (cell == 2 ? 1 : 5));
