@@ -24,49 +24,32 @@ class TestComputer : public QObject {
     void init() { fx.reset(GameFixture::FirstMap::Empty); }
     void cleanup() { fx.tearDown(); }
 
-    // Free way and no random turn: one draw, same direction, one step.
-    void freeWayKeepsDirectionWithOneDraw_data()
+    // A free way, moving right from (10,10) with the neck on (9,10): the
+    // first draw decides on a random turn (below 1/6), whose direction is
+    // drawn next; the neck still refuses.
+    void stepFollowsItsDraws_data()
     {
-        QTest::addColumn<double>("first");
-        QTest::newRow("just above 1/6") << 1.0 / 6.0 + 1e-9;
-        QTest::newRow("0.5") << 0.5;
-        QTest::newRow("0.999") << 0.999;
+        Columns<QList<double>, int, int, int>("draws", "dir", "headX", "headY");
+        QTest::newRow("no turn: just above 1/6") << QList<double>{1.0 / 6.0 + 1e-9} << 1 << 11 << 10;
+        QTest::newRow("no turn: 0.5") << QList<double>{0.5} << 1 << 11 << 10;
+        QTest::newRow("no turn: 0.999") << QList<double>{0.999} << 1 << 11 << 10;
+        QTest::newRow("turn up") << QList<double>{0.0, towards(-2)} << -2 << 10 << 9;
+        QTest::newRow("turn left is the neck: refused") << QList<double>{0.0, towards(-1)} << 1 << 11 << 10;
+        QTest::newRow("turn 0 keeps the way") << QList<double>{0.1, towards(0)} << 1 << 11 << 10;
+        QTest::newRow("turn right again") << QList<double>{0.1666, towards(1)} << 1 << 11 << 10;
+        QTest::newRow("turn down") << QList<double>{0.05, towards(2)} << 2 << 10 << 11;
     }
 
-    void freeWayKeepsDirectionWithOneDraw()
+    void stepFollowsItsDraws()
     {
-        QFETCH(double, first);
+        const auto [draws, dir, headX, headY] = Fetch<QList<double>, int, int, int>("draws", "dir", "headX", "headY");
         auto snake = fx.addComputer(GameFixture::line(10, 10, -1, 0, 5), DirRight);
-        platform::ScriptRandom({first});
+        platform::ScriptRandom(std::vector<double>(draws.begin(), draws.end()));
         snake->Move();
-        QCOMPARE(platform::RandomDrawCount(), std::uint64_t{1});
-        QCOMPARE(snake->dir, DirRight);
-        QCOMPARE(snake->body()[0], (Seg{11, 10}));
-        QCOMPARE(snake->body().size(), std::size_t{5});
-    }
-
-    // A random turn (1 in 6) draws a direction; the neck still refuses.
-    void randomTurnFollowsTheDraw_data()
-    {
-        Columns<double, int, int, int, int>("first", "drawn", "dir", "headX", "headY");
-        // Moving right from (10,10); the neck is on (9,10).
-        QTest::newRow("up") << 0.0 << -2 << -2 << 10 << 9;
-        QTest::newRow("left is the neck: refused") << 0.0 << -1 << 1 << 11 << 10;
-        QTest::newRow("0 keeps the way") << 0.1 << 0 << 1 << 11 << 10;
-        QTest::newRow("right again") << 0.1666 << 1 << 1 << 11 << 10;
-        QTest::newRow("down") << 0.05 << 2 << 2 << 10 << 11;
-    }
-
-    void randomTurnFollowsTheDraw()
-    {
-        const auto [first, drawn, dir, headX, headY] =
-            Fetch<double, int, int, int, int>("first", "drawn", "dir", "headX", "headY");
-        auto snake = fx.addComputer(GameFixture::line(10, 10, -1, 0, 5), DirRight);
-        platform::ScriptRandom({first, towards(drawn)});
-        snake->Move();
-        QCOMPARE(platform::RandomDrawCount(), std::uint64_t{2});
+        QCOMPARE(platform::RandomDrawCount(), std::uint64_t(draws.size()));
         QCOMPARE(int(snake->dir), dir);
         QCOMPARE(snake->body()[0], (Seg{static_cast<platform::Int16>(headX), static_cast<platform::Int16>(headY)}));
+        QCOMPARE(snake->body().size(), std::size_t{5});
     }
 
     // Dead end: six retries and the final test every pass (7 or 8 draws),
