@@ -8,13 +8,9 @@ namespace {
 struct FirstFrame {
     std::vector<std::shared_ptr<Snake>> humans, computers;
     std::vector<Body> humanBodies, computerBodies;
-    bool comOn = false;
-    int appleCells = -1;
-    int applesLeft = -1;
-    int level = -1;
+    bool comOn = false, paused = true;
+    int appleCells = -1, applesLeft = -1, level = -1;
     double timer = -1;
-    bool paused = true;
-    int eventsProcessed = -1;
 };
 
 struct LoopStarted {};
@@ -287,7 +283,6 @@ FirstFrame TestNewGame::runNewGame(int passes)
         first.level = ModMain::Level;
         first.timer = ModMain::AppleTimer;
         first.paused = ModMain::Paused;
-        first.eventsProcessed = fx.time().processEventsCalls;
     };
     int loopEvents = 0;
     fx.time().onProcessEvents = [&] {
