@@ -127,14 +127,9 @@ class TestApples : public QObject {
 
             const auto before = Map;
             const auto taken = [&](int x, int y) {
-                for (const auto& s : ModMain::Snakes)
-                    if (s->UsesSquare(static_cast<platform::Int16>(x), static_cast<platform::Int16>(y)))
-                        return true;
-                if (ModMain::ComSnakesOn)
-                    for (const auto& s : ModMain::ComSnakes)
-                        if (s->UsesSquare(static_cast<platform::Int16>(x), static_cast<platform::Int16>(y)))
-                            return true;
-                return false;
+                const auto uses = [&](const auto& s) { return s->UsesSquare(platform::Int16(x), platform::Int16(y)); };
+                return std::ranges::any_of(ModMain::Snakes, uses) ||
+                       (ModMain::ComSnakesOn && std::ranges::any_of(ModMain::ComSnakes, uses));
             };
             ModMain::PlaceApples(1, 10);
             ModMain::PlaceApples(2, 5);
