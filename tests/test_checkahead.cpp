@@ -55,27 +55,43 @@ class TestCheckAhead : public QObject {
         QCOMPARE(fx.view().count("label"), 0);
     }
 
-    // Eating: sound, growth, cell cleared, count lowered, points, labels.
-    void appleAheadIsEaten_data() { AddEatenAppleRows(); }
+    // Eating: sound, growth, cell cleared, count lowered, points, labels. A
+    // score pushed past 32767 is an overflow error, not a wrap.
+    void appleAheadIsEaten_data()
+    {
+        Columns<int, int, int, int, bool>("cell", "points", "growth", "score", "fatal");
+        QTest::newRow("green") << 2 << 1 << 2 << 10 << false;
+        QTest::newRow("red") << 3 << 5 << 6 << 10 << false;
+        QTest::newRow("green to 32767") << 2 << 1 << 2 << 32766 << false;
+        QTest::newRow("green past 32767") << 2 << 1 << 2 << 32767 << true;
+        QTest::newRow("red to 32767") << 3 << 5 << 6 << 32762 << false;
+        QTest::newRow("red past 32767") << 3 << 5 << 6 << 32763 << true;
+    }
 
     void appleAheadIsEaten()
     {
-        const auto [cell, points, growth] = Fetch<int, int, int>("cell", "points", "growth");
+        const auto [cell, points, growth, score, fatal] =
+            Fetch<int, int, int, int, bool>("cell", "points", "growth", "score", "fatal");
         Map[6][5] = static_cast<std::uint8_t>(cell);
         Map[20][20] = ModMain::GreenApple;
         ModMain::ApplesLeft = 2;
         auto snake = fx.addHuman(GameFixture::line(5, 5, -1, 0, 10), DirRight);
-        snake->score = 10;
-
-        snake->Move();
+        snake->score = static_cast<platform::Int16>(score);
+        try {
+            snake->Move();
+        } catch (const FatalMessage& e) {
+            QVERIFY2(fatal, e.what());
+            return;
+        }
+        QVERIFY2(!fatal, "score overflow went unnoticed");
         QCOMPARE(fx.sound().names(), std::vector<std::string>{"apple.wav"});
         QCOMPARE(int(snake->body().size()), 10 + growth);
         QCOMPARE(snake->body()[0], (Seg{6, 5}));
         QCOMPARE(Map[6][5], std::uint8_t{0});
         QCOMPARE(ModMain::ApplesLeft, platform::Int16{1});
-        QCOMPARE(int(snake->score), 10 + points);
+        QCOMPARE(int(snake->score), score + points);
         QCOMPARE(fx.view().label(ModMain::StatusLabel::Apple), std::string("Apples Left : 1"));
-        QCOMPARE(fx.view().label(ModMain::StatusLabel::Score1), "Score:" + std::to_string(10 + points));
+        QCOMPARE(fx.view().label(ModMain::StatusLabel::Score1), "Score:" + std::to_string(score + points));
         QVERIFY(GameFixture::applesConsistent());
     }
 
@@ -178,33 +194,6 @@ class TestCheckAhead : public QObject {
         } else {
             QCOMPARE(second->body()[0], (Seg{6, 5}));
             QCOMPARE(second->body().size(), std::size_t{3});
-        }
-    }
-
-    // A score pushed past 32767 is an overflow error, not a wrap.
-    void scoreOverflowIsFatal_data()
-    {
-        Columns<int, int, bool>("cell", "score", "fatal");
-        QTest::newRow("green to 32767") << 2 << 32766 << false;
-        QTest::newRow("green past 32767") << 2 << 32767 << true;
-        QTest::newRow("red to 32767") << 3 << 32762 << false;
-        QTest::newRow("red past 32767") << 3 << 32763 << true;
-    }
-
-    void scoreOverflowIsFatal()
-    {
-        const auto [cell, score, fatal] = Fetch<int, int, bool>("cell", "score", "fatal");
-        Map[6][5] = static_cast<std::uint8_t>(cell);
-        Map[20][20] = ModMain::GreenApple;
-        ModMain::ApplesLeft = 2;
-        auto snake = fx.addHuman(GameFixture::line(5, 5, -1, 0, 10), DirRight);
-        snake->score = static_cast<platform::Int16>(score);
-        try {
-            snake->Move();
-            QVERIFY2(!fatal, "score overflow went unnoticed");
-            QCOMPARE(fx.view().label(ModMain::StatusLabel::Score1), std::string("Score:32767"));
-        } catch (const FatalMessage& e) {
-            QVERIFY2(fatal, e.what());
         }
     }
 

@@ -6,8 +6,6 @@
 
 using Segment = Snake::Segment;
 using Body = std::vector<Segment>;
-Q_DECLARE_METATYPE(Segment)
-Q_DECLARE_METATYPE(Body)
 
 namespace {
 
