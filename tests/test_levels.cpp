@@ -163,10 +163,24 @@ class TestLevels : public QObject {
         QVERIFY(columns.contains(27));
     }
 
-    // No next map: caption, the box, "Game Over", then the score check.
+    // No next map: caption, the box, "Game Over", then the score check. The
+    // rest of the eater's step (its own head now lies on the square ahead)
+    // costs no life: no "die.wav", no restarted round, no second game over or
+    // second name prompt.
+    void lastLevelEndsWithBoxThenGameOver_data()
+    {
+        Columns<int, std::string>("lives", "answer"); // answer: to the name prompt
+        QTest::newRow("five lives, name prompt cancelled") << 5 << std::string();
+        QTest::newRow("last life") << 1 << std::string("Winner");
+        QTest::newRow("lives left") << 3 << std::string("Winner");
+    }
+
     void lastLevelEndsWithBoxThenGameOver()
     {
+        const auto [lives, answer] = Fetch<int, std::string>("lives", "answer");
         auto snake = OneStepFromTheLastApple(fx, 1, ModMain::RedApple);
+        snake->Lives = static_cast<platform::Int16>(lives);
+        fx.promptAnswer = answer;
         std::uint32_t pumpedAtBox = 0;
         fx.view().onAllLevelsCompleted = [&] { pumpedAtBox = fx.time().pumpedMs; };
 
@@ -182,6 +196,13 @@ class TestLevels : public QObject {
         QCOMPARE(fx.sound().names(), (std::vector<std::string>{"apple.wav", "gameover.wav"}));
         QVERIFY(ModHigh::ScoresLoaded);
         QCOMPARE(snake->score, platform::Int16{5});
+        QCOMPARE(fx.promptScores, std::vector<int>{5});
+        QCOMPARE(int(snake->Lives), lives);
+        QCOMPARE(fx.view().count("caption Game Over"), 1);
+        QCOMPARE(fx.time().sleptMs, 0u); // no restarted round
+        QCOMPARE(ModMain::CountAppleCells(), 0);
+        QCOMPARE(ModHigh::HighScores[0].Name, answer);
+        QCOMPARE(ModHigh::HighScores[1].Name, std::string());
     }
 
     // A gap in the numbering (1, 2, 4) ends the game after level 2.
@@ -204,34 +225,6 @@ class TestLevels : public QObject {
         QCOMPARE(markedLevel(), 2); // map4 never loaded
         QVERIFY(!ModMain::GameRunning);
         QVERIFY(fx.view().find("caption Level 2 Completed!") >= 0);
-    }
-
-    // After the last level's game over, the rest of the eater's step (its own
-    // head now lies on the square ahead) costs no life: no "die.wav", no
-    // restarted round, no second game over or second name prompt.
-    void gameOverAfterLastLevelIsFinal_data()
-    {
-        QTest::addColumn<int>("lives");
-        QTest::newRow("last life") << 1;
-        QTest::newRow("lives left") << 3;
-    }
-
-    void gameOverAfterLastLevelIsFinal()
-    {
-        QFETCH(int, lives);
-        auto snake = OneStepFromTheLastApple(fx, 1, ModMain::RedApple);
-        snake->Lives = static_cast<platform::Int16>(lives);
-        fx.promptAnswer = "Winner";
-        ModMain::MoveAll();
-        QCOMPARE(fx.promptScores, std::vector<int>{5});
-        QCOMPARE(fx.played("gameover.wav"), 1);
-        QCOMPARE(fx.played("die.wav"), 0);
-        QCOMPARE(int(snake->Lives), lives);
-        QCOMPARE(fx.view().count("caption Game Over"), 1);
-        QCOMPARE(fx.time().sleptMs, 0u); // no restarted round
-        QCOMPARE(ModMain::CountAppleCells(), 0);
-        QCOMPARE(ModHigh::HighScores[0].Name, std::string("Winner"));
-        QCOMPARE(ModHigh::HighScores[1].Name, std::string());
     }
 
     // Eating the last apple completes the level even just before a refill.
