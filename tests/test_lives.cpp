@@ -38,13 +38,12 @@ class TestLives : public QObject {
         auto snake = fx.addHuman(GameFixture::line(10, 1, 0, 1, 5), DirUp); // wall above
         snake->Lives = 1;
         snake->score = 3;
-        Map[20][20] = ModMain::GreenApple;
-        ModMain::ApplesLeft = 1;
+        LeaveOneApple(20, 20);
         ModMain::MoveAll();
         QCOMPARE(snake->Lives, platform::Int16{0});
         QCOMPARE(fx.sound().names(), std::vector<std::string>{"gameover.wav"});
         QVERIFY(!ModMain::GameRunning);
-        QVERIFY(fx.view().find("label Lives1: Lives : 0") < fx.view().find("caption Game Over"));
+        QCOMPARE(fx.view().firstOutOfOrder({"label Lives1: Lives : 0", "caption Game Over"}), QString());
         QCOMPARE(fx.promptScores, std::vector<int>{3});
         QCOMPARE(snake->body()[0], (Seg{10, 1})); // its body does not shift
         QCOMPARE(ModMain::CountAppleCells(), 1);  // no restart
@@ -113,8 +112,7 @@ class TestLives : public QObject {
         BeginLevel(1);
         auto one = fx.addHuman(GameFixture::line(5, 1, 0, 1, 4), DirUp); // the border ahead
         auto two = fx.addHuman(Body{{10, 10}, {11, 10}}, DirRight);      // its own neck ahead
-        Map[20][20] = ModMain::GreenApple;
-        ModMain::ApplesLeft = 1;
+        LeaveOneApple(20, 20);
         for (int pass = 0; pass < 6; ++pass)
             ModMain::MoveAll();
         QCOMPARE(one->Lives, platform::Int16{5});
