@@ -1,6 +1,7 @@
 // Whole frames: what RenderFrame leaves in the back buffer for a known game
 // state, read back square by square against the tile strip and sprite sheet.
 #include "support/RecordingView.h"
+#include "support/TableColumns.h"
 #include "support/TimerBarRows.h"
 
 #include "game/GameView.h"
@@ -15,12 +16,14 @@
 #include <memory>
 
 using platform::Surface;
+using Body = std::vector<Snake::Segment>;
+using Probes = std::vector<std::array<int, 3>>; // x, y, tile
 
 namespace {
 
 const QRgb White = qRgb(255, 255, 255);
 
-std::shared_ptr<Snake> MakeSnake(std::vector<Snake::Segment> body, int colour)
+std::shared_ptr<Snake> MakeSnake(Body body, int colour)
 {
     auto snake = std::make_shared<Snake>();
     snake->Colour = static_cast<Snake::Int16>(colour);
@@ -52,13 +55,8 @@ int SpriteAt(int x, int y, int row)
 
 bool SquareIsWhite(int x, int y)
 {
-    for (int dy = 0; dy < 10; ++dy) {
-        for (int dx = 0; dx < 10; ++dx) {
-            if (Render::BackBuffer().Pixel(x * 10 + dx, y * 10 + dy) != White)
-                return false;
-        }
-    }
-    return true;
+    static const Surface white(10, 10); // a new surface is white
+    return SquareEquals(Render::BackBuffer(), x, y, white, 0, 0);
 }
 
 } // namespace
@@ -67,321 +65,261 @@ class TestRenderFrame : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QCOMPARE(Render::BackBuffer().width(), Render::FrameWidth);
+        QCOMPARE(Render::BackBuffer().height(), Render::FrameHeight);
+    }
 
-    void sheetTilesAreAllDifferent();
-    void snakeOnDistinctSquaresMakesOneCopyPerSegment_data();
-    void snakeOnDistinctSquaresMakesOneCopyPerSegment();
-    void stackedSnakeShowsHeadDownWhateverItsDirection_data();
-    void stackedSnakeShowsHeadDownWhateverItsDirection();
-    void stepUpFromStackShowsHeadUpAndTailBelow();
-    void tailDrawnLastCoversHeadOnSharedSquare();
-    void colourThreeReadsSheetRowsThirtyToThirtyNine();
-    void colourArgumentOverridesSnakeColour();
-    void colourWithoutSheetRowDrawsNothing();
-    void mapCellsDrawTheirStripTiles_data();
-    void mapCellsDrawTheirStripTiles();
-    void fullWallMapDrawsNineHundredTiles();
-    void emptyMapGivesWhiteField();
-    void laterSnakeInDrawingOrderCoversEarlier_data();
-    void laterSnakeInDrawingOrderCoversEarlier();
-    void computerSnakesHiddenWhileComSnakesOff();
-    void emptyOrReleasedSnakeListsDrawNothing();
-    void timerBarFillsFromTopToBottomRow_data();
-    void timerBarFillsFromTopToBottomRow();
-    void eachFrameIsPresentedOnceWhenFinished();
-    void previousFrameIsClearedFirst();
+    void init()
+    {
+        ModMain::ResetState();
+        view.reset(); // before the next one installs itself
+        shown = {};
+        view = std::make_unique<RecordingView>();
+        view->onPresentFrame = [this] { shown = view->presented->image().copy(); };
+        platform::ResetBitBltCount();
+    }
+
+    void cleanup()
+    {
+        view.reset();
+        ModMain::ResetState();
+    }
+
+    // Precondition of the square probes: within a row, no two tiles are alike.
+    void sheetTilesAreAllDifferent()
+    {
+        for (int row = 0; row < 5; ++row) {
+            for (int t = 0; t < 14; ++t) {
+                platform::BitBlt(Render::BackBuffer(), 0, 0, 10, 10, Render::Picture1(), t * 10, row * 10);
+                QCOMPARE(SpriteAt(0, 0, row), t);
+            }
+        }
+    }
+
+    void snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
+    {
+        // tiles: per segment, head first
+        Columns<Body, std::vector<int>>("body", "tiles");
+        QTest::newRow("two segments moving right") << Body{{6, 5}, {5, 5}} << std::vector<int>{12, 0};
+        QTest::newRow("bend right to down") << Body{{6, 6}, {6, 5}, {5, 5}, {4, 5}} << std::vector<int>{13, 7, 5, 0};
+        QTest::newRow("hook up and left")
+            << Body{{1, 0}, {0, 0}, {0, 1}, {0, 2}, {1, 2}} << std::vector<int>{12, 6, 4, 8, 2};
+        QTest::newRow("at the far corner") << Body{{29, 29}, {29, 28}, {28, 28}} << std::vector<int>{13, 7, 0};
+    }
+
+    // n segments on n squares: exactly n copies, each square showing its tile.
+    void snakeOnDistinctSquaresMakesOneCopyPerSegment()
+    {
+        const auto [body, tiles] = Fetch<Body, std::vector<int>>("body", "tiles");
+        Render::BackBuffer().Clear();
+        const auto snake = MakeSnake(body, 2);
+        snake->Draw(Render::BackBuffer(), Render::Picture1());
+        QCOMPARE(platform::BitBltCount(), body.size());
+        for (std::size_t i = 0; i < body.size(); ++i)
+            QCOMPARE(SpriteAt(body[i].x, body[i].y, 2), tiles[i]);
+    }
+
+    void stackedSnakeShowsHeadDownWhateverItsDirection_data()
+    {
+        QTest::addColumn<int>("dir");
+        QTest::newRow("up") << int(ModMain::DirUp);
+        QTest::newRow("left") << int(ModMain::DirLeft);
+        QTest::newRow("right") << int(ModMain::DirRight);
+        QTest::newRow("down") << int(ModMain::DirDown);
+    }
+
+    // Just after init every segment shares one square: tile 13 shows there.
+    void stackedSnakeShowsHeadDownWhateverItsDirection()
+    {
+        QFETCH(int, dir);
+        auto snake = std::make_shared<Snake>();
+        snake->init(5, 12, 7, static_cast<Snake::Int16>(dir), Snake::Int16{1});
+        ModMain::Snakes = {snake};
+        Render::RenderFrame();
+        QCOMPARE(SpriteAt(12, 7, 1), 13);
+    }
+
+    void squaresShowTheirSnakesTiles_data()
+    {
+        Columns<Body, int, Probes>("body", "colour", "probes");
+        // The head looks up; the tail below, still stacked, points up.
+        QTest::newRow("one step up from a stack")
+            << Body{{10, 9}, {10, 10}, {10, 10}, {10, 10}} << 0 << Probes{{10, 9, 11}, {10, 10, 3}};
+        // Body, head, tail: the tail's tile is the one seen.
+        QTest::newRow("a ring brings the head onto the tail's square")
+            << Body{{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}} << 4 << Probes{{5, 5, 0}};
+        // Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
+        QTest::newRow("colour 3") << Body{{6, 5}, {5, 5}} << 3 << Probes{{6, 5, 12}, {5, 5, 0}};
+    }
+
+    // Each probed square shows the tile of the snake's colour row.
+    void squaresShowTheirSnakesTiles()
+    {
+        const auto [body, colour, probes] = Fetch<Body, int, Probes>("body", "colour", "probes");
+        ModMain::Snakes = {MakeSnake(body, colour)};
+        Render::RenderFrame();
+        for (const auto& [x, y, tile] : probes)
+            QCOMPARE(SpriteAt(x, y, colour), tile);
+    }
+
+    // An explicit colour wins over the snake's own.
+    void colourArgumentOverridesSnakeColour()
+    {
+        Render::BackBuffer().Clear();
+        MakeSnake({{6, 5}, {5, 5}}, 0)->Draw(Render::BackBuffer(), Render::Picture1(), Snake::Int16{4});
+        QCOMPARE(SpriteAt(6, 5, 4), 12);
+    }
+
+    // A colour with no sheet row copies nothing rather than reading outside it.
+    void colourWithoutSheetRowDrawsNothing()
+    {
+        ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 7)};
+        ModMain::ComSnakesOn = true;
+        ModMain::ComSnakes = {MakeSnake({{8, 5}, {9, 5}}, -1)};
+        Render::RenderFrame();
+        for (const int x : {5, 6, 8, 9})
+            QVERIFY(SquareIsWhite(x, 5));
+    }
+
+    void mapCellsDrawTheirStripTiles_data()
+    {
+        Columns<int, int>("code", "tile");
+        QTest::newRow("wall") << 1 << 0;
+        QTest::newRow("green apple") << 2 << 1;
+        QTest::newRow("red apple") << 3 << 2;
+    }
+
+    // A map cell with code k shows strip tile k - 1 on its square.
+    void mapCellsDrawTheirStripTiles()
+    {
+        const auto [code, tile] = Fetch<int, int>("code", "tile");
+        ModMain::Map[3][17] = static_cast<std::uint8_t>(code);
+        Render::RenderFrame();
+        QCOMPARE(platform::BitBltCount(), 1u);
+        QVERIFY(SquareEquals(Render::BackBuffer(), 3, 17, Render::PicMap(), tile * 10, 0));
+        QVERIFY(SquareIsWhite(17, 3)); // [x][y], not [y][x]
+    }
+
+    // 900 wall cells: 900 copies of the wall tile; row and column 30 never drawn.
+    void fullWallMapDrawsNineHundredTiles()
+    {
+        for (auto& column : ModMain::Map)
+            column.fill(ModMain::Wall);
+        Render::RenderFrame();
+        QCOMPARE(platform::BitBltCount(), 900u);
+        for (int x = 0; x < 30; ++x) {
+            for (int y = 0; y < 30; ++y)
+                QVERIFY(SquareEquals(Render::BackBuffer(), x, y, Render::PicMap(), 0, 0));
+        }
+    }
+
+    // No walls, apples or snakes: the whole 300 x 300 field is white.
+    void emptyMapGivesWhiteField()
+    {
+        Render::RenderFrame();
+        QCOMPARE(platform::BitBltCount(), 0u);
+        for (int y = 0; y < 300; ++y) {
+            for (int x = 0; x < 300; ++x)
+                QCOMPARE(Render::BackBuffer().Pixel(x, y), White);
+        }
+    }
+
+    void laterSnakeInDrawingOrderCoversEarlier_data()
+    {
+        // winner: colour seen on the shared square
+        Columns<int, int, bool, int>("players", "computers", "comOn", "winner");
+        // Snake colours: player one 0, player two 1, computers 2, 3, ...
+        QTest::newRow("player two over player one") << 2 << 0 << false << 1;
+        QTest::newRow("computer over player one") << 1 << 1 << true << 2;
+        QTest::newRow("computer over both players") << 2 << 1 << true << 2;
+        QTest::newRow("second computer over first") << 1 << 2 << true << 3;
+        QTest::newRow("computers switched off are not drawn") << 1 << 2 << false << 0;
+    }
+
+    // Player one, then player two, then computers by index (only while
+    // ComSnakesOn, whatever ComSnakes holds): the last one drawn on a square
+    // is the one seen there.
+    void laterSnakeInDrawingOrderCoversEarlier()
+    {
+        const auto [players, computers, comOn, winner] =
+            Fetch<int, int, bool, int>("players", "computers", "comOn", "winner");
+        for (int i = 0; i < players; ++i)
+            ModMain::Snakes.push_back(MakeSnake({{6, 5}, {5, 5}}, i));
+        for (int i = 0; i < computers; ++i)
+            ModMain::ComSnakes.push_back(MakeSnake({{6, 5}, {5, 5}}, 2 + i));
+        ModMain::ComSnakesOn = comOn;
+        Render::RenderFrame();
+        QCOMPARE(SpriteAt(6, 5, winner), 12);
+        QCOMPARE(platform::BitBltCount(), std::uint64_t(2 * (players + (comOn ? computers : 0))));
+    }
+
+    // Between games the lists are empty while ComSnakesOn may stay true.
+    void emptyOrReleasedSnakeListsDrawNothing()
+    {
+        ModMain::ComSnakesOn = true;
+        Render::RenderFrame();
+        ModMain::Snakes = {nullptr};
+        ModMain::ComSnakes = {nullptr, MakeSnake({{6, 5}, {5, 5}}, 2)};
+        Render::RenderFrame();
+        QCOMPARE(view->frames, 2);
+        QCOMPARE(SpriteAt(6, 5, 2), 12);
+    }
+
+    void timerBarFillsFromTopToBottomRow_data() { AddTimerBarRows(); }
+
+    // Columns 300..329 are the bar's colour from row top down, white above.
+    void timerBarFillsFromTopToBottomRow()
+    {
+        const auto [v, top, red, green] = Fetch<double, int, int, int>("v", "top", "red", "green");
+        const QRgb colour = qRgb(red, green, 0);
+        ModMain::AppleTimer = v;
+        Render::RenderFrame();
+        for (int y = 0; y < 300; ++y) {
+            for (int x = 300; x < 330; ++x)
+                QCOMPARE(Render::BackBuffer().Pixel(x, y), y >= top ? colour : White);
+        }
+        QCOMPARE(Render::BackBuffer().Pixel(299, 299), White);
+    }
+
+    // Every RenderFrame hands the finished frame (snakes and bar included) to
+    // the view exactly once, always from the same back buffer.
+    void eachFrameIsPresentedOnceWhenFinished()
+    {
+        ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
+        ModMain::AppleTimer = 50;
+        const uchar* const pixels = Render::BackBuffer().image().constBits();
+        Render::RenderFrame();
+        QCOMPARE(view->frames, 1);
+        QCOMPARE(view->presented, &Render::BackBuffer());
+        QCOMPARE(shown.size(), QSize(330, 300));
+        QCOMPARE(shown.pixel(300, 299), qRgb(128, 128, 0));
+        QCOMPARE(shown.pixel(65, 55), Render::Picture1().Pixel(125, 15));
+        Render::RenderFrame();
+        QCOMPARE(view->frames, 2);
+        QCOMPARE(Render::BackBuffer().image().constBits(), pixels);
+    }
+
+    // Nothing of the last frame survives into the next one.
+    void previousFrameIsClearedFirst()
+    {
+        ModMain::Map[4][4] = ModMain::Wall;
+        ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
+        ModMain::AppleTimer = 0;
+        Render::RenderFrame();
+        ModMain::ResetState();
+        ModMain::AppleTimer = 90;
+        Render::RenderFrame();
+        QVERIFY(SquareIsWhite(4, 4));
+        QVERIFY(SquareIsWhite(6, 5));
+        QCOMPARE(Render::BackBuffer().Pixel(310, 100), White);
+    }
 
   private:
     std::unique_ptr<RecordingView> view;
     QImage shown; // a deep copy of the last frame presented
 };
-
-void TestRenderFrame::initTestCase()
-{
-    QCOMPARE(Render::BackBuffer().width(), Render::FrameWidth);
-    QCOMPARE(Render::BackBuffer().height(), Render::FrameHeight);
-}
-
-void TestRenderFrame::init()
-{
-    ModMain::ResetState();
-    view.reset(); // before the next one installs itself
-    shown = {};
-    view = std::make_unique<RecordingView>();
-    view->onPresentFrame = [this] { shown = view->presented->image().copy(); };
-    platform::ResetBitBltCount();
-}
-
-void TestRenderFrame::cleanup()
-{
-    view.reset();
-    ModMain::ResetState();
-}
-
-// Precondition of the square probes: within a row, no two tiles are alike.
-void TestRenderFrame::sheetTilesAreAllDifferent()
-{
-    for (int row = 0; row < 5; ++row) {
-        for (int t = 0; t < 14; ++t) {
-            platform::BitBlt(Render::BackBuffer(), 0, 0, 10, 10, Render::Picture1(), t * 10, row * 10);
-            QCOMPARE(SpriteAt(0, 0, row), t);
-        }
-    }
-}
-
-void TestRenderFrame::snakeOnDistinctSquaresMakesOneCopyPerSegment_data()
-{
-    QTest::addColumn<std::vector<Snake::Segment>>("body");
-    QTest::addColumn<std::vector<int>>("tiles"); // per segment, head first
-    QTest::newRow("two segments moving right")
-        << std::vector<Snake::Segment>{{6, 5}, {5, 5}} << std::vector<int>{12, 0};
-    QTest::newRow("bend right to down") << std::vector<Snake::Segment>{{6, 6}, {6, 5}, {5, 5}, {4, 5}}
-                                        << std::vector<int>{13, 7, 5, 0};
-    QTest::newRow("hook up and left") << std::vector<Snake::Segment>{{1, 0}, {0, 0}, {0, 1}, {0, 2}, {1, 2}}
-                                      << std::vector<int>{12, 6, 4, 8, 2};
-    QTest::newRow("at the far corner") << std::vector<Snake::Segment>{{29, 29}, {29, 28}, {28, 28}}
-                                       << std::vector<int>{13, 7, 0};
-}
-
-// n segments on n squares: exactly n copies, each square showing its tile.
-void TestRenderFrame::snakeOnDistinctSquaresMakesOneCopyPerSegment()
-{
-    QFETCH(std::vector<Snake::Segment>, body);
-    QFETCH(std::vector<int>, tiles);
-    Render::BackBuffer().Clear();
-    const auto snake = MakeSnake(body, 2);
-    snake->Draw(Render::BackBuffer(), Render::Picture1());
-    QCOMPARE(platform::BitBltCount(), body.size());
-    for (std::size_t i = 0; i < body.size(); ++i)
-        QCOMPARE(SpriteAt(body[i].x, body[i].y, 2), tiles[i]);
-}
-
-void TestRenderFrame::stackedSnakeShowsHeadDownWhateverItsDirection_data()
-{
-    QTest::addColumn<int>("dir");
-    QTest::newRow("up") << int(ModMain::DirUp);
-    QTest::newRow("left") << int(ModMain::DirLeft);
-    QTest::newRow("right") << int(ModMain::DirRight);
-    QTest::newRow("down") << int(ModMain::DirDown);
-}
-
-// Just after init every segment shares one square: tile 13 shows there.
-void TestRenderFrame::stackedSnakeShowsHeadDownWhateverItsDirection()
-{
-    QFETCH(int, dir);
-    auto snake = std::make_shared<Snake>();
-    snake->init(5, 12, 7, static_cast<Snake::Int16>(dir), Snake::Int16{1});
-    ModMain::Snakes = {snake};
-    Render::RenderFrame();
-    QCOMPARE(SpriteAt(12, 7, 1), 13);
-}
-
-// One step up from a stack: the head looks up and the tail below points up.
-void TestRenderFrame::stepUpFromStackShowsHeadUpAndTailBelow()
-{
-    auto snake = std::make_shared<Snake>();
-    snake->init(4, 10, 10, ModMain::DirUp, Snake::Int16{0});
-    auto body = snake->body();
-    body.insert(body.begin(), {10, 9});
-    body.pop_back();
-    SetSnakeBody(*snake, body);
-    ModMain::Snakes = {snake};
-    Render::RenderFrame();
-    QCOMPARE(SpriteAt(10, 9, 0), 11);
-    QCOMPARE(SpriteAt(10, 10, 0), 3);
-}
-
-// Body, head, tail: where a ring brings the head back onto the tail's square,
-// the tail's tile is the one seen.
-void TestRenderFrame::tailDrawnLastCoversHeadOnSharedSquare()
-{
-    ModMain::Snakes = {MakeSnake({{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}}, 4)};
-    Render::RenderFrame();
-    QCOMPARE(SpriteAt(5, 5, 4), 0);
-}
-
-// Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
-void TestRenderFrame::colourThreeReadsSheetRowsThirtyToThirtyNine()
-{
-    ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 3)};
-    Render::RenderFrame();
-    QVERIFY(SquareEquals(Render::BackBuffer(), 6, 5, Render::Picture1(), 120, 30));
-    QVERIFY(SquareEquals(Render::BackBuffer(), 5, 5, Render::Picture1(), 0, 30));
-}
-
-// An explicit colour wins over the snake's own.
-void TestRenderFrame::colourArgumentOverridesSnakeColour()
-{
-    Render::BackBuffer().Clear();
-    MakeSnake({{6, 5}, {5, 5}}, 0)->Draw(Render::BackBuffer(), Render::Picture1(), Snake::Int16{4});
-    QCOMPARE(SpriteAt(6, 5, 4), 12);
-}
-
-// A colour with no sheet row copies nothing rather than reading outside it.
-void TestRenderFrame::colourWithoutSheetRowDrawsNothing()
-{
-    ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 7)};
-    ModMain::ComSnakesOn = true;
-    ModMain::ComSnakes = {MakeSnake({{8, 5}, {9, 5}}, -1)};
-    Render::RenderFrame();
-    for (const int x : {5, 6, 8, 9})
-        QVERIFY(SquareIsWhite(x, 5));
-}
-
-void TestRenderFrame::mapCellsDrawTheirStripTiles_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("tile");
-    QTest::newRow("wall") << 1 << 0;
-    QTest::newRow("green apple") << 2 << 1;
-    QTest::newRow("red apple") << 3 << 2;
-}
-
-// A map cell with code k shows strip tile k - 1 on its square.
-void TestRenderFrame::mapCellsDrawTheirStripTiles()
-{
-    QFETCH(int, code);
-    QFETCH(int, tile);
-    ModMain::Map[3][17] = static_cast<std::uint8_t>(code);
-    Render::RenderFrame();
-    QCOMPARE(platform::BitBltCount(), 1u);
-    QVERIFY(SquareEquals(Render::BackBuffer(), 3, 17, Render::PicMap(), tile * 10, 0));
-    QVERIFY(SquareIsWhite(17, 3)); // [x][y], not [y][x]
-}
-
-// 900 wall cells: 900 copies of the wall tile; row and column 30 never drawn.
-void TestRenderFrame::fullWallMapDrawsNineHundredTiles()
-{
-    for (auto& column : ModMain::Map)
-        column.fill(ModMain::Wall);
-    Render::RenderFrame();
-    QCOMPARE(platform::BitBltCount(), 900u);
-    for (int x = 0; x < 30; ++x) {
-        for (int y = 0; y < 30; ++y)
-            QVERIFY(SquareEquals(Render::BackBuffer(), x, y, Render::PicMap(), 0, 0));
-    }
-}
-
-// No walls, apples or snakes: the whole 300 x 300 field is white.
-void TestRenderFrame::emptyMapGivesWhiteField()
-{
-    Render::RenderFrame();
-    QCOMPARE(platform::BitBltCount(), 0u);
-    for (int y = 0; y < 300; ++y) {
-        for (int x = 0; x < 300; ++x)
-            QCOMPARE(Render::BackBuffer().Pixel(x, y), White);
-    }
-}
-
-void TestRenderFrame::laterSnakeInDrawingOrderCoversEarlier_data()
-{
-    QTest::addColumn<int>("players");
-    QTest::addColumn<int>("computers");
-    QTest::addColumn<int>("winner"); // colour seen on the shared square
-    // Snake colours: player one 0, player two 1, computers 2, 3, ...
-    QTest::newRow("player two over player one") << 2 << 0 << 1;
-    QTest::newRow("computer over player one") << 1 << 1 << 2;
-    QTest::newRow("computer over both players") << 2 << 1 << 2;
-    QTest::newRow("second computer over first") << 1 << 2 << 3;
-}
-
-// Player one, then player two, then computers by index: the last one drawn
-// on a square is the one seen there.
-void TestRenderFrame::laterSnakeInDrawingOrderCoversEarlier()
-{
-    QFETCH(int, players);
-    QFETCH(int, computers);
-    QFETCH(int, winner);
-    for (int i = 0; i < players; ++i)
-        ModMain::Snakes.push_back(MakeSnake({{6, 5}, {5, 5}}, i));
-    for (int i = 0; i < computers; ++i)
-        ModMain::ComSnakes.push_back(MakeSnake({{6, 5}, {5, 5}}, 2 + i));
-    ModMain::ComSnakesOn = computers > 0;
-    Render::RenderFrame();
-    QCOMPARE(SpriteAt(6, 5, winner), 12);
-}
-
-// With ComSnakesOn false no computer snake is drawn, whatever ComSnakes holds.
-void TestRenderFrame::computerSnakesHiddenWhileComSnakesOff()
-{
-    ModMain::Snakes = {MakeSnake({{2, 2}, {1, 2}}, 0)};
-    ModMain::ComSnakes = {MakeSnake({{6, 5}, {5, 5}}, 2)};
-    ModMain::ComSnakesOn = false;
-    Render::RenderFrame();
-    QCOMPARE(platform::BitBltCount(), 2u);
-    QVERIFY(SquareIsWhite(6, 5));
-    QCOMPARE(SpriteAt(2, 2, 0), 12);
-}
-
-// Between games the lists are empty while ComSnakesOn may stay true.
-void TestRenderFrame::emptyOrReleasedSnakeListsDrawNothing()
-{
-    ModMain::ComSnakesOn = true;
-    Render::RenderFrame();
-    ModMain::Snakes = {nullptr};
-    ModMain::ComSnakes = {nullptr, MakeSnake({{6, 5}, {5, 5}}, 2)};
-    Render::RenderFrame();
-    QCOMPARE(view->frames, 2);
-    QCOMPARE(SpriteAt(6, 5, 2), 12);
-}
-
-void TestRenderFrame::timerBarFillsFromTopToBottomRow_data()
-{
-    AddTimerBarRows();
-}
-
-// Columns 300..329 are the bar's colour from row top down, white above.
-void TestRenderFrame::timerBarFillsFromTopToBottomRow()
-{
-    QFETCH(double, v);
-    QFETCH(int, top);
-    QFETCH(int, red);
-    QFETCH(int, green);
-    const QRgb colour = qRgb(red, green, 0);
-    ModMain::AppleTimer = v;
-    Render::RenderFrame();
-    for (int y = 0; y < 300; ++y) {
-        for (int x = 300; x < 330; ++x)
-            QCOMPARE(Render::BackBuffer().Pixel(x, y), y >= top ? colour : White);
-    }
-    QCOMPARE(Render::BackBuffer().Pixel(299, 299), White);
-}
-
-// Every RenderFrame hands the finished frame (snakes and bar included) to
-// the view exactly once, always from the same back buffer.
-void TestRenderFrame::eachFrameIsPresentedOnceWhenFinished()
-{
-    ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
-    ModMain::AppleTimer = 50;
-    const uchar* const pixels = Render::BackBuffer().image().constBits();
-    Render::RenderFrame();
-    QCOMPARE(view->frames, 1);
-    QCOMPARE(view->presented, &Render::BackBuffer());
-    QCOMPARE(shown.size(), QSize(330, 300));
-    QCOMPARE(shown.pixel(300, 299), qRgb(128, 128, 0));
-    QCOMPARE(shown.pixel(65, 55), Render::Picture1().Pixel(125, 15));
-    Render::RenderFrame();
-    QCOMPARE(view->frames, 2);
-    QCOMPARE(Render::BackBuffer().image().constBits(), pixels);
-}
-
-// Nothing of the last frame survives into the next one.
-void TestRenderFrame::previousFrameIsClearedFirst()
-{
-    ModMain::Map[4][4] = ModMain::Wall;
-    ModMain::Snakes = {MakeSnake({{6, 5}, {5, 5}}, 1)};
-    ModMain::AppleTimer = 0;
-    Render::RenderFrame();
-    ModMain::ResetState();
-    ModMain::AppleTimer = 90;
-    Render::RenderFrame();
-    QVERIFY(SquareIsWhite(4, 4));
-    QVERIFY(SquareIsWhite(6, 5));
-    QCOMPARE(Render::BackBuffer().Pixel(310, 100), White);
-}
 
 QTEST_MAIN(TestRenderFrame)
 #include "test_render_frame.moc"

@@ -17,30 +17,29 @@ using Seg = Snake::Segment;
 namespace {
 
 struct Figures {
-    int passes = 0;
-    int levels = 0;
-    int games = 0;
-    int livesLost = 0;
-    int applesEaten = 0;
+    int passes = 0, levels = 0, games = 0, livesLost = 0, applesEaten = 0;
 };
 
 constexpr std::array<platform::Int16, 4> Directions{ModMain::DirUp, ModMain::DirLeft, ModMain::DirRight,
                                                     ModMain::DirDown};
 
+// Directions are -1 and 1 across, -2 and 2 down.
 Seg ahead(Seg head, platform::Int16 dir)
 {
-    switch (dir) {
-    case ModMain::DirUp: --head.y; break;
-    case ModMain::DirDown: ++head.y; break;
-    case ModMain::DirLeft: --head.x; break;
-    default: ++head.x; break;
-    }
-    return head;
+    return {static_cast<platform::Int16>(head.x + dir % 2), static_cast<platform::Int16>(head.y + dir / 2)};
 }
 
 bool onField(Seg s)
 {
     return s.x >= 0 && s.x < ModMain::FieldSize && s.y >= 0 && s.y < ModMain::FieldSize;
+}
+
+// Fixed by default so CI stays repeatable; any other seed explores further.
+std::uint64_t soakSeed()
+{
+    bool given = false;
+    const qulonglong fromEnvironment = qEnvironmentVariable("SNAKE_SOAK_SEED").toULongLong(&given, 0);
+    return given ? fromEnvironment : 2024;
 }
 
 } // namespace
@@ -49,13 +48,55 @@ class TestSoak : public QObject {
     Q_OBJECT
 
   private slots:
-    void init();
+    void init()
+    {
+        seed = soakSeed();
+        qInfo("seed %llu (replay with SNAKE_SOAK_SEED=%llu)", static_cast<unsigned long long>(seed),
+              static_cast<unsigned long long>(seed));
+        // The game's generator and the scripted player both follow the seed.
+        player.seed(static_cast<std::mt19937::result_type>(seed ^ (seed >> 32)));
+        fx.reset(GameFixture::FirstMap::None, seed);
+        const QDir data(QStringLiteral(SNAKE_SOURCE_DIR "/data"));
+        const QStringList shipped = data.entryList({QStringLiteral("map*.dat")}, QDir::Files);
+        for (const QString& name : shipped)
+            QFile::copy(data.filePath(name), QDir(fx.appDir()).filePath(name));
+        mapCount = static_cast<int>(shipped.size());
+        QVERIFY2(mapCount > 0, "no map*.dat in data/");
+    }
+
     void cleanup() { fx.tearDown(); }
 
     // One or two players and four computer snakes, 20,000 passes over every
     // level; with one player lives, restarts and game overs too.
-    void wholeGamesStaySound_data();
-    void wholeGamesStaySound();
+    void wholeGamesStaySound_data()
+    {
+        QTest::addColumn<int>("players");
+        QTest::newRow("two players and four computers") << 2;
+        QTest::newRow("one player and four computers") << 1;
+    }
+
+    void wholeGamesStaySound()
+    {
+        QFETCH(int, players);
+        QElapsedTimer clock;
+        clock.start();
+        const Figures f = run(players, 4, 20000);
+        if (QTest::currentTestFailed())
+            return;
+        qInfo("%d player(s), four computers on %d maps: %d passes, %d levels completed, %d apples eaten, %d games, "
+              "%d lives lost, %lld ms",
+              players, mapCount, f.passes, f.levels, f.applesEaten, f.games, f.livesLost, clock.elapsed());
+        QVERIFY(f.passes >= 20000);
+        if (players == 2) {
+            // The game really goes through its levels and starts over.
+            QVERIFY(f.levels >= 2 * mapCount);
+            QVERIFY(f.games >= 2);
+            QCOMPARE(f.livesLost, 0);
+        } else {
+            QVERIFY(f.levels > 0);
+            QVERIFY(f.livesLost > 0);
+        }
+    }
 
   private:
     Figures run(int players, int computers, int passes);
@@ -63,48 +104,49 @@ class TestSoak : public QObject {
     QString checkState() const;
     // A simple player: toward the nearest apple over free squares, now and
     // then a random free turn.
-    void steerHumans();
+    void steerHumans()
+    {
+        std::vector<Seg> apples;
+        for (platform::Int16 x = 0; x < ModMain::FieldSize; ++x)
+            for (platform::Int16 y = 0; y < ModMain::FieldSize; ++y)
+                if (ModMain::Map[x][y] > ModMain::Wall)
+                    apples.push_back({x, y});
+        const auto distance = [&](Seg s) {
+            int best = 1000;
+            for (const Seg a : apples)
+                best = std::min(best, std::abs(a.x - s.x) + std::abs(a.y - s.y));
+            return best;
+        };
+        for (const auto& snake : ModMain::Snakes) {
+            const Seg head = snake->body()[0];
+            const Seg neck = snake->body()[1];
+            std::vector<platform::Int16> free;
+            platform::Int16 best = 0;
+            int bestDistance = 100000;
+            for (const platform::Int16 d : Directions) {
+                const Seg next = ahead(head, d);
+                if (next == neck || !onField(next) || !ModMain::SquareIsFree(next.x, next.y, false))
+                    continue;
+                free.push_back(d);
+                const int dist = distance(next) * 2 + (d == snake->dir ? 0 : 1);
+                if (dist < bestDistance) {
+                    bestDistance = dist;
+                    best = d;
+                }
+            }
+            if (free.empty())
+                continue;
+            if (player() % 10 == 0)
+                best = free[player() % free.size()];
+            snake->ChangeDirection(best);
+        }
+    }
 
     GameFixture fx;
     std::uint64_t seed = 0;
     std::mt19937 player;
     int mapCount = 0;
 };
-
-namespace {
-
-std::uint64_t soakSeed()
-{
-    bool given = false;
-    const qulonglong fromEnvironment = qEnvironmentVariable("SNAKE_SOAK_SEED").toULongLong(&given, 0);
-    if (given)
-        return fromEnvironment;
-    // Fixed by default so CI stays repeatable; any other seed explores further.
-    return 2024;
-}
-
-} // namespace
-
-void TestSoak::init()
-{
-    seed = soakSeed();
-    qInfo("seed %llu (replay with SNAKE_SOAK_SEED=%llu)", static_cast<unsigned long long>(seed),
-          static_cast<unsigned long long>(seed));
-    // The game's generator and the scripted player both follow the seed.
-    player.seed(static_cast<std::mt19937::result_type>(seed ^ (seed >> 32)));
-    fx.reset(GameFixture::FirstMap::None, seed);
-    const QDir data(QStringLiteral(SNAKE_SOURCE_DIR "/data"));
-    const QStringList shipped = data.entryList({QStringLiteral("map*.dat")}, QDir::Files);
-    for (const QString& name : shipped)
-        QFile::copy(data.filePath(name), QDir(fx.appDir()).filePath(name));
-    mapCount = static_cast<int>(shipped.size());
-    if (mapCount == 0) {
-        fx.writeMap(1, GameFixture::borderedMap());
-        fx.writeMap(2, GameFixture::mapWithWalls({{10, 10}, {11, 10}, {12, 10}, {20, 15}, {20, 16}}, true));
-        fx.writeMap(3, GameFixture::mapWithWalls({{5, 5}, {24, 24}, {15, 12}, {15, 13}, {15, 14}}, false));
-        mapCount = 3;
-    }
-}
 
 QString TestSoak::checkState() const
 {
@@ -149,44 +191,6 @@ QString TestSoak::checkState() const
         if (const QString problem = check(*ModMain::ComSnakes[i], false, static_cast<int>(i)); !problem.isEmpty())
             return problem;
     return {};
-}
-
-void TestSoak::steerHumans()
-{
-    std::vector<Seg> apples;
-    for (platform::Int16 x = 0; x < ModMain::FieldSize; ++x)
-        for (platform::Int16 y = 0; y < ModMain::FieldSize; ++y)
-            if (ModMain::Map[x][y] > ModMain::Wall)
-                apples.push_back({x, y});
-    const auto distance = [&](Seg s) {
-        int best = 1000;
-        for (const Seg a : apples)
-            best = std::min(best, std::abs(a.x - s.x) + std::abs(a.y - s.y));
-        return best;
-    };
-    for (const auto& snake : ModMain::Snakes) {
-        const Seg head = snake->body()[0];
-        const Seg neck = snake->body()[1];
-        std::vector<platform::Int16> free;
-        platform::Int16 best = 0;
-        int bestDistance = 100000;
-        for (const platform::Int16 d : Directions) {
-            const Seg next = ahead(head, d);
-            if (next == neck || !onField(next) || !ModMain::SquareIsFree(next.x, next.y, false))
-                continue;
-            free.push_back(d);
-            const int dist = distance(next) * 2 + (d == snake->dir ? 0 : 1);
-            if (dist < bestDistance) {
-                bestDistance = dist;
-                best = d;
-            }
-        }
-        if (free.empty())
-            continue;
-        if (player() % 10 == 0)
-            best = free[player() % free.size()];
-        snake->ChangeDirection(best);
-    }
 }
 
 Figures TestSoak::run(int players, int computers, int passes)
@@ -241,36 +245,6 @@ Figures TestSoak::run(int players, int computers, int passes)
     if (!failure.isEmpty())
         QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
     return figures;
-}
-
-void TestSoak::wholeGamesStaySound_data()
-{
-    QTest::addColumn<int>("players");
-    QTest::newRow("two players and four computers") << 2;
-    QTest::newRow("one player and four computers") << 1;
-}
-
-void TestSoak::wholeGamesStaySound()
-{
-    QFETCH(int, players);
-    QElapsedTimer clock;
-    clock.start();
-    const Figures f = run(players, 4, 20000);
-    if (QTest::currentTestFailed())
-        return;
-    qInfo("%d player(s), four computers on %d maps: %d passes, %d levels completed, %d apples eaten, %d games, "
-          "%d lives lost, %lld ms",
-          players, mapCount, f.passes, f.levels, f.applesEaten, f.games, f.livesLost, clock.elapsed());
-    QVERIFY(f.passes >= 20000);
-    if (players == 2) {
-        // The game really goes through its levels and starts over.
-        QVERIFY(f.levels >= 2 * mapCount);
-        QVERIFY(f.games >= 2);
-        QCOMPARE(f.livesLost, 0);
-    } else {
-        QVERIFY(f.levels > 0);
-        QVERIFY(f.livesLost > 0);
-    }
 }
 
 QTEST_MAIN(TestSoak)

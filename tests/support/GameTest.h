@@ -69,6 +69,16 @@ inline void LeaveOneApple(int x, int y, int cell = ModMain::GreenApple)
     ModMain::ApplesLeft = 1;
 }
 
+// Level `level` running, with one snake heading up from (10, 10) onto the
+// last apple, of `cell`, at (10, 9).
+inline std::shared_ptr<Snake> OneStepFromTheLastApple(GameFixture& fx, int level = 1, int cell = ModMain::GreenApple)
+{
+    BeginLevel(level);
+    auto snake = fx.addHuman(GameFixture::line(10, 10, 0, 1, 5), DirUp);
+    LeaveOneApple(10, 9, cell);
+    return snake;
+}
+
 // What eating each kind of apple brings: columns "cell", "points" and
 // "growth" (segments added).
 inline void AddEatenAppleRows()

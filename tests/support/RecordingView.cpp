@@ -39,6 +39,17 @@ int RecordingView::count(const std::string& prefix) const
         std::count_if(events.begin(), events.end(), [&](const std::string& e) { return e.starts_with(prefix); }));
 }
 
+QString RecordingView::firstOutOfOrder(const std::vector<std::string>& prefixes) const
+{
+    int at = -1;
+    for (const std::string& prefix : prefixes) {
+        at = find(prefix, at + 1);
+        if (at < 0)
+            return QString::fromStdString(prefix);
+    }
+    return {};
+}
+
 std::string RecordingView::label(StatusLabel which) const
 {
     const auto it = labels.find(which);

@@ -3,6 +3,8 @@
 // and frame the engine shows, plus one ordered event log.
 #include "game/GameView.h"
 
+#include <QString>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -32,6 +34,10 @@ class RecordingView final : public ModMain::GameView {
     // Index of the first event from `from` on that starts with `prefix`; -1 if none.
     int find(const std::string& prefix, int from = 0) const;
     int count(const std::string& prefix) const;
+    // The first prefix with no event after the one found for the prefix
+    // before it (a QString, so that a failed QCOMPARE shows it); "" when they all
+    // happened in this order.
+    QString firstOutOfOrder(const std::vector<std::string>& prefixes) const;
     std::string label(ModMain::StatusLabel which) const;
 
     std::map<ModMain::StatusLabel, std::string> labels;
