@@ -18,6 +18,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <optional>
 #include <set>
 
 namespace {
@@ -213,16 +218,21 @@ void TestPlatform::realClockWaitsEndOnTheirTick()
 
 void TestPlatform::tickAlarmRingsOnceWhereLastSet_data()
 {
-    // Offsets from now in ms; "stop" stops the alarm after setting it.
+    // Offsets from now in ms; "stop" stops the alarm after setting it. Each
+    // case runs again with no descriptor to spare, on the Qt timer.
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("second");
     QTest::addColumn<bool>("stop");
     QTest::addColumn<int>("rings");
-    QTest::newRow("set in the past") << -5 << -5 << false << 1;
-    QTest::newRow("stopped before its time") << 20 << 20 << true << 0;
-    QTest::newRow("stopped when due, unheard") << -5 << -5 << true << 0;
-    QTest::newRow("moved earlier") << 100000 << 10 << false << 1;
-    QTest::newRow("moved past the watch") << 10 << 100000 << false << 0;
+    QTest::addColumn<bool>("timerfd");
+    for (const bool timerfd : {true, false}) {
+        const char* const how = timerfd ? "" : ", Qt timer";
+        QTest::addRow("set in the past%s", how) << -5 << -5 << false << 1 << timerfd;
+        QTest::addRow("stopped before its time%s", how) << 20 << 20 << true << 0 << timerfd;
+        QTest::addRow("stopped when due, unheard%s", how) << -5 << -5 << true << 0 << timerfd;
+        QTest::addRow("moved earlier%s", how) << 100000 << 10 << false << 1 << timerfd;
+        QTest::addRow("moved past the watch%s", how) << 10 << 100000 << false << 0 << timerfd;
+    }
 }
 
 void TestPlatform::tickAlarmRingsOnceWhereLastSet()
@@ -231,8 +241,26 @@ void TestPlatform::tickAlarmRingsOnceWhereLastSet()
     QFETCH(int, second);
     QFETCH(bool, stop);
     QFETCH(int, rings);
+    QFETCH(bool, timerfd);
     int rang = 0;
-    platform::TickAlarm alarm([&] { ++rang; });
+    std::optional<platform::TickAlarm> made;
+    if (timerfd) {
+        made.emplace([&] { ++rang; });
+    } else {
+        // Descriptors are numbered from the lowest free one: a limit there
+        // makes the next one fail, as when a process has run out.
+        rlimit limit{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+        const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        QVERIFY(lowestFree >= 0);
+        ::close(lowestFree);
+        rlimit none = limit;
+        none.rlim_cur = static_cast<rlim_t>(lowestFree);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+        made.emplace([&] { ++rang; });
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    }
+    platform::TickAlarm& alarm = *made;
     const auto at = [](int ms) { return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms); };
     alarm.start(at(first));
     alarm.start(at(second));
