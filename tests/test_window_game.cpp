@@ -333,6 +333,7 @@ class TestWindowGame : public QObject {
         int phase = 0;
         std::weak_ptr<Snake> oldSnake;
         std::size_t dialogsAtNewGame = 0;
+        bool abortOffAtGameOver = false;
         bool freshGame = false;
         f.playGame([&] {
             if (phase == 0 && ModMain::GameRunning) {
@@ -341,6 +342,8 @@ class TestWindowGame : public QObject {
                 phase = 1;
             } else if (phase == 1 && !ModMain::GameRunning && w.Menu.MenuItemNewGame->isEnabled()) {
                 phase = 2;
+                // The game ended by itself: nothing chose Abort to turn it off.
+                abortOffAtGameOver = !w.Menu.MenuItemAbort->isEnabled();
                 dialogsAtNewGame = f.dialogs.size();
                 w.Menu.MenuItemNewGame->trigger();
                 QCOMPARE(ModMain::Snakes[0], oldSnake.lock()); // nothing of a new game ran here
@@ -353,6 +356,7 @@ class TestWindowGame : public QObject {
         QCOMPARE(phase, 3);
         QVERIFY(!f.hitLimit);
         QVERIFY(freshGame);
+        QVERIFY(abortOffAtGameOver);
         QCOMPARE(dialogsAtNewGame, std::size_t(1)); // the name prompt, answered first
         QCOMPARE(f.dialogs.size(), std::size_t(1));
         QCOMPARE(NotIdle(w), QString());
