@@ -43,14 +43,14 @@ struct TickAlarm::Impl {
 
     void arm(std::chrono::nanoseconds since) const
     {
-        itimerspec spec{};
+        itimerspec when{};
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
-        spec.it_value.tv_sec = static_cast<time_t>(seconds.count());
-        spec.it_value.tv_nsec = static_cast<long>((since - seconds).count());
+        when.it_value.tv_sec = static_cast<time_t>(seconds.count());
+        when.it_value.tv_nsec = static_cast<long>((since - seconds).count());
         // A zero time would disarm it; the clock's start is long past anyway.
-        if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
-            spec.it_value.tv_nsec = 1;
-        ::timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr);
+        if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+            when.it_value.tv_nsec = 1;
+        ::timerfd_settime(fd, TFD_TIMER_ABSTIME, &when, nullptr);
     }
 
     std::function<void()> ring;
