@@ -131,7 +131,7 @@ class TestWindowMenus : public QObject {
         QTest::newRow("LblApple, three digits") << 1 << "Apples Left : 999";
         QTest::newRow("LblScore1, lowest") << 2 << "Score:-32768";
         QTest::newRow("LblScore1, highest") << 2 << "Score:32767";
-        QTest::newRow("LblScore1, design text") << 2 << "Score : 0";
+        QTest::newRow("LblScore1, text before a game") << 2 << "Score : 0";
         QTest::newRow("LblLives1") << 3 << "Lives : 5";
         QTest::newRow("LblScore2, lowest") << 5 << "Score:-32768";
         QTest::newRow("LblLives2") << 6 << "Lives : 5";

@@ -104,6 +104,8 @@ bool ClientArea::PaintStraight(const QRegion& region)
     if (!isVisible() || !updatesEnabled() || !handle || !handle->isExposed() || !store || store->window() != handle ||
         !Frame.rect().contains(region.boundingRect()))
         return false;
+    // childrenRegion() would build a region on every frame; a look at each
+    // child allocates nothing.
     for (const QObject* child : children()) {
         const auto* const widget = qobject_cast<const QWidget*>(child);
         if (widget && widget->isVisible() && region.intersects(widget->geometry()))
