@@ -85,7 +85,7 @@ class TestSurface : public QObject {
         const Surface s(12, 7);
         QCOMPARE(s.width(), 12);
         QCOMPARE(s.height(), 7);
-        QCOMPARE(s.image().format(), QImage::Format_RGB32);
+        QCOMPARE(s.image().format(), QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < 7; ++y) {
             for (int x = 0; x < 12; ++x)
                 QCOMPARE(s.Pixel(x, y), White);

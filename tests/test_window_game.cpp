@@ -245,7 +245,7 @@ class TestWindowGame : public QObject {
 
         const QPoint origin = w.Client->mapTo(&w, QPoint(0, 0));
         const QImage shown =
-            w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(frame.image().format());
         QCOMPARE(shown.copy(QRect(origin, QSize(330, 300))), frame.image());
     }
 

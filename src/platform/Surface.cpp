@@ -17,13 +17,17 @@ namespace {
 
 constexpr QRgb White = 0xffffffff;
 constexpr int BytesPerPixel = 4;
+// Every pixel is opaque, so premultiplied and plain values are the same. It
+// is the format of the window's backing store on X11 and Wayland, so the
+// window takes a frame's rows as they are, with no conversion.
+constexpr QImage::Format PixelFormat = QImage::Format_ARGB32_Premultiplied;
 
 std::uint64_t bitBltCalls = 0;
 std::uint32_t surfacesMade = 0;
 
 QImage WhiteImage(int width, int height)
 {
-    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    QImage image(std::max(width, 1), std::max(height, 1), PixelFormat);
     image.fill(White);
     return image;
 }
@@ -61,11 +65,13 @@ Surface Surface::Load(const std::string& file, int width, int height)
                              << "picture is used instead.";
         return surface;
     }
+    // RGB32 drops any transparency, as the game's pictures never had any.
+    const QImage opaque = loaded.convertToFormat(QImage::Format_RGB32).convertToFormat(PixelFormat);
     if (loaded.size() == surface.image_->size())
-        return Surface(loaded.convertToFormat(QImage::Format_RGB32));
+        return Surface(opaque);
     qWarning().noquote() << "Picture" << path << "is" << loaded.width() << "x" << loaded.height() << ", expected"
                          << width << "x" << height << "; it is cropped or padded with white.";
-    const Surface source(loaded.convertToFormat(QImage::Format_RGB32));
+    const Surface source(opaque);
     BitBlt(surface, 0, 0, source.width(), source.height(), source, 0, 0);
     return surface;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Picture surfaces and the one raster operation the game uses: an opaque
-// block copy. A surface is a fixed-size 32-bit RGB picture that starts white.
+// block copy. A surface is a fixed-size, opaque 32-bit picture that starts white.
 #include "platform/FrameBlocks.h"
 
 #include <cstdint>

@@ -25,14 +25,16 @@ using platform::ForEachRun;
 
 // Frame rows of format `from` can go into an image of format `to` with
 // their top byte set: RGB32 into the ARGB32 formats (opaque, so the
-// premultiplied values are the same).
+// premultiplied values are the same), and premultiplied ARGB32 into RGB32,
+// as a painter copying them (CompositionMode_Source) would store them.
 bool OpaqueInto(QImage::Format from, QImage::Format to)
 {
-    return from == QImage::Format_RGB32 && (to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32);
+    if (from == QImage::Format_RGB32)
+        return to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32;
+    return from == QImage::Format_ARGB32_Premultiplied && to == QImage::Format_RGB32;
 }
 
-// Copies `pixels` RGB32 pixels with their top byte set: an RGB32 pixel is
-// opaque whatever that byte holds. This is most of a paint's work; in
+// Copies `pixels` 32-bit pixels with their top byte set (see OpaqueInto). This is most of a paint's work; in
 // fixed runs of eight the compiler does it in vector registers.
 void CopyOpaque(uchar* to, const uchar* from, std::size_t pixels)
 {
@@ -230,6 +232,8 @@ void ClientArea::MergeWithBandAbove(std::size_t bandStart)
 void ClientArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // Frames are opaque: their pixels are copied, never blended.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect shown = Frame.rect();
     QImage* const target = PlainTarget(painter);
     const QPoint offset(qRound(painter.deviceTransform().dx()), qRound(painter.deviceTransform().dy()));
