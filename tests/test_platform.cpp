@@ -12,8 +12,10 @@
 #include "platform/Ticks.h"
 #include "platform/WindowSystem.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <QtTest>
@@ -155,7 +157,9 @@ class TestPlatform : public QObject {
     }
 
     // The real clock's waits end once ticks() has reached the deadline, not a
-    // moment before: the game's loop would otherwise wait again.
+    // moment before: the game's loop would otherwise wait again. A pumped
+    // wait leaves the event loop nothing to do: ending it costs no wake-up
+    // of its own (a nested QEventLoop's quit() would leave one).
     void realClockWaitsEndOnTheirTick()
     {
         QFETCH(int, ms);
@@ -171,7 +175,31 @@ class TestPlatform : public QObject {
                 real.sleepUntil(deadline);
             const auto past = static_cast<std::int32_t>(real.ticks() - deadline);
             QVERIFY2(past >= 0 && past < 1000, qPrintable(QString::number(past)));
+            QVERIFY(!QAbstractEventDispatcher::instance()->processEvents(QEventLoop::AllEvents));
         }
+    }
+
+    // wake() ends every wait in progress, however deeply nested, and each
+    // at once.
+    void realClockWakeEndsNestedWaits()
+    {
+        platform::SetTimeSource(nullptr);
+        platform::TimeSource& real = platform::CurrentTimeSource();
+        platform::SetTimeSource(&fx.time());
+        QElapsedTimer clock;
+        clock.start();
+        qint64 innerEnded = -1;
+        const QObject timers; // none outlives the test
+        QTimer::singleShot(0, &timers, [&] {
+            real.waitProcessingEvents(real.ticks() + 60000);
+            innerEnded = clock.elapsed();
+        });
+        QTimer::singleShot(50, &timers, [&] { real.wake(); });
+        // Only a wait that missed the first wake() sees this one.
+        QTimer::singleShot(3000, &timers, [&] { real.wake(); });
+        real.waitForWake();
+        QVERIFY2(innerEnded >= 40 && innerEnded < 1000, qPrintable(QString::number(innerEnded)));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void tickAlarmRingsOnceWhereLastSet_data()

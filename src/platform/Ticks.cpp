@@ -68,7 +68,7 @@ class RealTime final : public TimeSource {
         // Every event the application delivers passes this filter: the first
         // one ends the wait once it has been handled.
         Waiter& waiter = waiterAt(depth_);
-        AnyEvent filter(waiter.loop);
+        AnyEvent filter(waiter.done);
         QCoreApplication::instance()->installEventFilter(&filter);
         runLoop(std::nullopt);
         QCoreApplication::instance()->removeEventFilter(&filter);
@@ -79,7 +79,7 @@ class RealTime final : public TimeSource {
         // Waits nest; each one looks again at what it waits for, so ending
         // all of them is always safe.
         for (std::size_t i = 0; i < depth_; ++i)
-            waiters_[i]->loop.quit();
+            waiters_[i]->done = true;
     }
 
     void sleepUntil(std::uint32_t deadline) override
@@ -93,32 +93,38 @@ class RealTime final : public TimeSource {
   private:
     class AnyEvent final : public QObject {
       public:
-        explicit AnyEvent(QEventLoop& loop) : loop_(loop) {}
+        explicit AnyEvent(bool& done) : done_(done) {}
         bool eventFilter(QObject*, QEvent*) override
         {
-            loop_.quit();
+            done_ = true;
             return false;
         }
 
       private:
-        QEventLoop& loop_;
+        bool& done_;
     };
 
     struct Waiter {
-        QEventLoop loop;
-        TickAlarm alarm{[this] { loop.quit(); }};
+        bool done = false;
+        TickAlarm alarm{[this] { done = true; }};
     };
 
     // Runs the event loop until `until` (none: until woken). Waits nest (a
-    // level sequence waits inside a pass); each depth keeps its own loop and
+    // level sequence waits inside a pass); each depth keeps its own flag and
     // alarm, made once and reused.
     void runLoop(std::optional<Clock::time_point> until)
     {
         Waiter& waiter = waiterAt(depth_);
         ++depth_;
+        waiter.done = false;
         if (until)
             waiter.alarm.start(*until);
-        waiter.loop.exec(QEventLoop::AllEvents);
+        // Each round blocks until the loop has handled something, and what
+        // ends the wait is handled in one. A nested QEventLoop would cost
+        // more: its quit() wakes the dispatcher through a pipe, and the wake
+        // is read and handled in the next round (about 30 us of CPU a pass).
+        while (!waiter.done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         waiter.alarm.stop();
         --depth_;
     }
