@@ -7,7 +7,7 @@
 //       .. 4 Fastest, through the Speed menu handler), keeps the snake going
 //       round a 10 x 10 square, and after the warm-up measures the pass
 //       period (mean, worst) and the process's CPU use for S seconds.
-//   pace_driver --speed INDEX --busy [--seconds S] [--warmup MS]
+//   pace_driver --speed INDEX --busy [--seconds S] [--warmup MS] [--seed N]
 //       The same with the busiest game: two players, each kept going round
 //       its own square, and four computer snakes on the first shipped level.
 //       The computers' apples are topped up so that no level ends.
@@ -19,7 +19,8 @@
 //
 // The apples that fall on a human snake's square are taken off the field
 // after each frame, so the snake never grows into itself and no level ends;
-// the game is otherwise untouched.
+// the game is otherwise untouched. It runs on a fixed seed (--seed, or
+// 1), so runs with the same seed play the same game, in any build.
 //
 // CPU is read from /proc/PID/task/*/schedstat (nanoseconds on a CPU, and the
 // number of times a thread was put on a CPU, that is its wake-ups), for this
@@ -32,6 +33,7 @@
 #include "game/GameView.h"
 #include "game/ModMain.h"
 #include "platform/Files.h"
+#include "platform/Random.h"
 #include "platform/Sound.h"
 #include "platform/WindowSystem.h"
 #include "snake/Snake.h"
@@ -186,8 +188,8 @@ constexpr int FewestApples = 8;
 // Forwards everything to the window and watches the frames go by.
 class PaceView final : public ModMain::GameView {
   public:
-    explicit PaceView(ModMain::GameView& window, Clock::duration warmup, bool busy)
-        : Window(window), Warmup(warmup), Busy(busy)
+    explicit PaceView(ModMain::GameView& window, Clock::duration warmup, bool busy, std::uint64_t seed)
+        : Window(window), Warmup(warmup), Busy(busy), Seed(seed)
     {
         Periods.reserve(1 << 20);
     }
@@ -196,7 +198,14 @@ class PaceView final : public ModMain::GameView {
     void SetMessageCaption(const std::string& c) override { Window.SetMessageCaption(c); }
     void SetMessageVisible(bool v) override { Window.SetMessageVisible(v); }
     void SetPauseCaption(const std::string& c) override { Window.SetPauseCaption(c); }
-    void SetTitleVisible(bool v) override { Window.SetTitleVisible(v); }
+    void SetTitleVisible(bool v) override
+    {
+        // The game hides the title once its snakes and apples are laid out,
+        // before the first move: from here on it runs on a fixed seed.
+        if (!v && !Started)
+            MakeGameRepeatable();
+        Window.SetTitleVisible(v);
+    }
     void SetTwoPlayerLayout(bool t) override { Window.SetTwoPlayerLayout(t); }
     void SetMenusIdle() override { Window.SetMenusIdle(); }
     void ShowAllLevelsCompleted() override { Window.ShowAllLevelsCompleted(); }
@@ -241,6 +250,24 @@ class PaceView final : public ModMain::GameView {
             SteerRound(*ModMain::Snakes[0], OnePlayerSquare);
             KeepSquareClear(OnePlayerSquare);
         }
+    }
+
+    // What the game drew from a clock-seeded generator (the computers'
+    // columns and colours, the first apples) drawn again from a fixed seed,
+    // as the game draws them. Every run, of every build, then plays the same
+    // game, with the same sounds at the same passes: CPU figures of two
+    // builds compare like for like.
+    void MakeGameRepeatable()
+    {
+        platform::SeedRandom(Seed);
+        for (const auto& computer : ModMain::ComSnakes) {
+            const auto x = static_cast<platform::Int16>(2 + std::floor(platform::Rnd() * 27));
+            computer->Place(10, x, 1, ModMain::DirDown);
+            computer->Colour = static_cast<platform::Int16>(std::floor(platform::Rnd() * 5));
+        }
+        ModMain::ClearApples();
+        ModMain::PlaceApples(1, 10);
+        ModMain::PlaceApples(2, 5);
     }
 
     // Ends the measured window now.
@@ -294,6 +321,7 @@ class PaceView final : public ModMain::GameView {
     }
 
     bool Busy;
+    std::uint64_t Seed;
     bool Started = false, Measuring = false, Finished = false;
     Clock::time_point GameStart, Last;
     platform::Int16 LastLives = 0;
@@ -394,7 +422,7 @@ void PrintIdleFigures(const char* what, const CpuPair& start, const CpuPair& end
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: pace_driver --speed 0..4 [--busy] [--seconds S] [--warmup MS]\n"
+    std::fprintf(stderr, "usage: pace_driver --speed 0..4 [--busy] [--seconds S] [--warmup MS] [--seed N]\n"
                          "       pace_driver --idle title|paused [--seconds S] [--warmup MS]\n"
                          "       pace_driver --startup\n");
     return 2;
@@ -407,6 +435,7 @@ int main(int argc, char* argv[])
     int speed = -1;
     double seconds = 20;
     int warmupMs = 1500;
+    std::uint64_t seed = 1;
     bool startup = false;
     bool busy = false;
     std::string idle;
@@ -425,6 +454,8 @@ int main(int argc, char* argv[])
             seconds = std::atof(argv[++i]);
         else if (arg == "--warmup" && hasValue)
             warmupMs = std::atoi(argv[++i]);
+        else if (arg == "--seed" && hasValue)
+            seed = std::strtoull(argv[++i], nullptr, 10);
         else
             return Usage();
     }
@@ -467,7 +498,7 @@ int main(int argc, char* argv[])
     }
     platform::SetAppPath(folder.path().toStdString());
 
-    PaceView view(window, std::chrono::milliseconds(warmupMs), busy);
+    PaceView view(window, std::chrono::milliseconds(warmupMs), busy, seed);
     ModMain::SetGameView(&view);
     const auto endGame = [&] {
         view.Finish();

@@ -77,15 +77,17 @@ echo "base: $base"
 echo "new:  $new"
 echo "display: Xvfb $DISPLAY, no window manager; sound: $sound"
 
-echo "== Busiest game at Medium: $runs runs of ${seconds} s each, alternating (base new new base ...)"
+# Run i of each build plays the game of seed i: the same game, with the same
+# sounds at the same passes, in both builds.
+echo "== Busiest game at Medium: $runs runs of ${seconds} s each, alternating (base new new base ...), run i on seed i"
 for i in $(seq "$runs"); do
     order="base new"
     [ $((i % 2)) -eq 0 ] && order="new base"
     for which in $order; do
         build="$base"
         [ "$which" = new ] && build="$new"
-        line="$("$build/bench/pace_driver" --speed 2 --busy --seconds "$seconds" 2>/dev/null)"
-        echo "$which: $line"
+        line="$("$build/bench/pace_driver" --speed 2 --busy --seconds "$seconds" --seed "$i" 2>/dev/null)"
+        echo "$which: seed=$i $line"
         echo "$line" >>"$work/$which"
     done
 done
@@ -98,6 +100,11 @@ summary() {
 }
 echo "-- medians (CPU in % of one core)"
 for key in cpu cpu_main cpu_audio xcpu sound_server_cpu wakeups_per_pass sounds off_by; do summary "$key"; done
+# Each seed's game in both builds: new/base of the game process's CPU.
+paired="$(paste -d'\n' "$work/base" "$work/new" | while read -r b && read -r n; do
+    awk -v b="$(field cpu "$b")" -v n="$(field cpu "$n")" 'BEGIN {if (b > 0) printf "%.3f\n", n / b}'
+done)"
+echo "cpu new/base by seed: $(tr '\n' ' ' <<<"$paired")median $(median <<<"$paired")"
 
 if [ "${SNAKE_COMPARE_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null; then
     echo "== Instructions per pass under callgrind (busiest game, Medium, 10 s collected)"
@@ -105,7 +112,7 @@ if [ "${SNAKE_COMPARE_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null; t
         build="$base"
         [ "$which" = new ] && build="$new"
         line="$(valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$work/cg.$which.%p" \
-            "$build/bench/pace_driver" --speed 2 --busy --seconds 10 2>/dev/null | grep '^speed=')"
+            "$build/bench/pace_driver" --speed 2 --busy --seconds 10 --seed 1 2>/dev/null | grep '^speed=')"
         passes="$(field passes "$line")"
         ir="$(cat "$work"/cg."$which".* | awk '/^totals:/ {s += $2} END {print s + 0}')"
         echo "$which: passes=$passes instructions=$ir per_pass=$(awk -v i="$ir" -v p="$passes" 'BEGIN {printf "%.0f", i / p}')"
@@ -125,7 +132,7 @@ for speed in 0 1 2 3; do
     for which in base new; do
         build="$base"
         [ "$which" = new ] && build="$new"
-        line="$("$build/bench/pace_driver" --speed "$speed" --busy --seconds "$seconds" 2>/dev/null)"
+        line="$("$build/bench/pace_driver" --speed "$speed" --busy --seconds "$seconds" --seed 1 2>/dev/null)"
         echo "$which: $(cut -d' ' -f1-8 <<<"$line") cpu=$(field cpu "$line")%"
     done
 done
