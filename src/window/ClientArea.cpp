@@ -34,7 +34,7 @@ bool OpaqueInto(QImage::Format from, QImage::Format to)
     return from == QImage::Format_ARGB32_Premultiplied && to == QImage::Format_RGB32;
 }
 
-// Copies `pixels` 32-bit pixels with their top byte set (see OpaqueInto). This is most of a paint's work; in
+// Copies `pixels` 32-bit pixels with their top byte set (see OpaqueInto); in
 // fixed runs of eight the compiler does it in vector registers.
 void CopyOpaque(uchar* to, const uchar* from, std::size_t pixels)
 {
