@@ -11,6 +11,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QtTest>
 
 #include <cstdlib>
@@ -127,8 +130,9 @@ class TestKeyboard : public QObject {
         QTest::newRow("A") << int(Qt::Key_A) << 0 << -1;
     }
 
-    // Escape closes an open menu and leaves the bar active: the arrow keys and
-    // W A S D still belong to the menus. A second Escape gives them back.
+    // Escape closes an open menu and leaves the bar active, its title marked:
+    // the arrow keys and W A S D still belong to the menus. A second Escape
+    // gives them back.
     void steeringKeysReturnOnlyWhenTheMenuBarIsLeft()
     {
         QFETCH(int, key);
@@ -138,12 +142,15 @@ class TestKeyboard : public QObject {
         FrmMain& w = f.window();
         SetUpStackedSnakes(2);
         QMenuBar* bar = w.menuBar();
+        const QRect title = bar->actionGeometry(bar->actions().first());
+        const QImage idle = bar->grab().toImage().copy(title);
         bar->setActiveAction(bar->actions().first());
         QMenu* open = bar->actions().first()->menu();
         QTRY_VERIFY(open->isVisible());
         QTest::keyClick(open, Qt::Key_Escape);
         QTRY_VERIFY(!open->isVisible());
         QVERIFY(w.MenuKeys.Active());
+        QVERIFY2(bar->grab().toImage().copy(title) != idle, "the title looks as when idle");
         PressKey(w, static_cast<Qt::Key>(key));
         QCOMPARE(Requests(), QList<int>({0, 0}));
         PressKeys(w, QStringLiteral("Esc Esc"));
@@ -175,11 +182,17 @@ class TestKeyboard : public QObject {
         AddRow("second Esc leaves the bar", "Alt Down Esc Esc", "", "");
         AddRow("Esc leaves an active bar", "Alt Right Esc", "", "");
         AddRow("a click on the field leaves the bar", "Alt Right Click", "", "");
+        AddRow("away and back ends keyboard mode", "F10 Away", "", "");
+        AddRow("away and back, then Esc", "Alt Right Away Esc", "", "");
+        AddRow("away and back, Alt twice", "Alt Away Alt Alt", "", "");
+        AddRow("away and back, Alt", "F10 Away Alt", "Game", "");
     }
 
     // Alt alone and F10 activate the bar with "Game" highlighted; Left/Right
     // walk the titles, Down or Return open, Right opens a submenu, Escape closes
-    // one level at a time. No arrow reaches a snake while the bar is active.
+    // one level at a time. No arrow reaches a snake while the bar is active,
+    // and the highlighted title is drawn marked. Leaving the window ends the
+    // bar's keyboard mode.
     void menuBarFromTheKeyboard()
     {
         QFETCH(QString, keys);
@@ -188,9 +201,15 @@ class TestKeyboard : public QObject {
         WindowFixture f;
         FrmMain& w = f.window();
         SetUpStackedSnakes(2);
+        QMenuBar* bar = w.menuBar();
+        const QImage idle = bar->grab().toImage();
         PressKeys(w, keys);
-        const QAction* active = w.menuBar()->activeAction();
+        QAction* active = bar->activeAction();
         QCOMPARE(active ? active->text() : QString(), highlighted);
+        if (active) {
+            const QRect title = bar->actionGeometry(active);
+            QVERIFY2(bar->grab().toImage().copy(title) != idle.copy(title), "the title looks as when idle");
+        }
         const auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QCOMPARE(popup ? popup->title() : QString(), open);
         const bool menus = !highlighted.isEmpty() || !open.isEmpty();
@@ -200,6 +219,28 @@ class TestKeyboard : public QObject {
         PressKey(w, Qt::Key_Up);
         PressKey(w, Qt::Key_D);
         QCOMPARE(Requests(), (menus ? QList<int>{0, 0} : QList<int>{-2, 1}));
+    }
+
+    void titleFromTheKeyboardIsMarkedOnEveryStyle_data()
+    {
+        QTest::addColumn<QString>("style");
+        for (const QString& style : QStyleFactory::keys())
+            QTest::newRow(qPrintable(style)) << style;
+    }
+
+    // Whatever the style, the title Alt selects looks selected.
+    void titleFromTheKeyboardIsMarkedOnEveryStyle()
+    {
+        QFETCH(QString, style);
+        const auto restore = qScopeGuard([name = QApplication::style()->name()] { QApplication::setStyle(name); });
+        QApplication::setStyle(style);
+        WindowFixture f;
+        QMenuBar* bar = f.window().menuBar();
+        const QRect title = bar->actionGeometry(bar->actions().first());
+        const QImage idle = bar->grab().toImage().copy(title);
+        PressKeys(f.window(), QStringLiteral("Alt"));
+        QVERIFY(f.window().MenuKeys.Active());
+        QVERIFY(bar->grab().toImage().copy(title) != idle);
     }
 
     void keyboardChoicesDoWhatClicksDo_data()
@@ -219,6 +260,10 @@ class TestKeyboard : public QObject {
         QTest::newRow("2 players, 4 computers, F2")
             << "Alt Right Down Down Return Alt Right Down Down Down Right Down Down Down Down Return F2" << 2 << 4 << 90
             << true << true;
+        // The menus take the keys: no shortcut acts behind them.
+        QTest::newRow("F2 under the bar") << "F10 F2 Esc" << 1 << 0 << 90 << true << false;
+        QTest::newRow("F2 under an open menu") << "Alt Down F2 Esc Esc" << 1 << 0 << 90 << true << false;
+        QTest::newRow("F3, F4 under the bar") << "Alt F3 F4 Esc" << 1 << 0 << 90 << true << false;
     }
 
     // Entries chosen with the arrows and Return do what a click does, and the
@@ -251,6 +296,8 @@ class TestKeyboard : public QObject {
         QCOMPARE(w.Menu.MenuItemTwoPlayer->isChecked(), players == 2);
         QVERIFY(w.Menu.mnipc[computers]->isChecked());
         QCOMPARE(passes >= 10, starts);
+        QVERIFY(!ModMain::Paused);
+        QCOMPARE(w.Menu.MenuItemAbort->isEnabled(), !starts); // enabled at start, disabled after a game
         if (starts) {
             QCOMPARE(humans, std::size_t(players));
             QCOMPARE(computerSnakes, std::size_t(computers));

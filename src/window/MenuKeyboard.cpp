@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 
 namespace {
 
@@ -24,6 +25,23 @@ class AltNavigationStyle final : public QProxyStyle {
         if (hint == SH_MenuBar_AltKeyNavigation)
             return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    // Fusion, among others, marks a title only while its menu is open, so a
+    // title selected from the keyboard looked like nothing while the game
+    // stood still. It is drawn as an open menu's title, which every style
+    // marks.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element == CE_MenuBarItem && item && (item->state & State_Selected) && widget && widget->hasFocus()) {
+            QStyleOptionMenuItem marked(*item);
+            marked.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &marked, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 };
 
@@ -46,6 +64,8 @@ MenuKeyboard::MenuKeyboard(QMenuBar& bar) : Bar(bar), Style(std::make_unique<Alt
         connect(menu, &QMenu::aboutToHide, this, [this] { LookAgainSoon(this); });
     }
     Bar.installEventFilter(this);
+    for (QMenu* menu : Menus)
+        menu->installEventFilter(this);
     if (QWidget* window = Bar.window(); window != &Bar)
         window->installEventFilter(this);
     platform::SetClockHold([this] { return Active(); });
@@ -59,8 +79,10 @@ MenuKeyboard::~MenuKeyboard()
 
 bool MenuKeyboard::Active() const
 {
-    // In keyboard mode the bar holds the focus; nothing else gives it focus.
-    if (Bar.hasFocus())
+    // Keyboard mode is a title selected while the bar has the keyboard. The
+    // focus alone is not enough: Qt hands it back to the bar when the window
+    // is activated again, with nothing selected and nothing shown.
+    if (Bar.hasFocus() && Bar.activeAction())
         return true;
     for (const QMenu* menu : Menus) {
         if (menu->isVisible())
@@ -87,6 +109,19 @@ void MenuKeyboard::ToggleBar()
 bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // While the menus hold the game the keys are theirs, as in a menu
+        // loop: no shortcut acts behind them (F2 would start a game that
+        // stands still at once). Modifiers pass: Alt leaves the bar.
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        const bool modifier =
+            key == Qt::Key_Alt || key == Qt::Key_Meta || key == Qt::Key_Control || key == Qt::Key_Shift;
+        if (watched != Bar.window() && !modifier && Active()) {
+            event->accept();
+            return true;
+        }
+        break;
+    }
     case QEvent::KeyPress: {
         const auto* key = static_cast<const QKeyEvent*>(event);
         if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
@@ -95,8 +130,14 @@ bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
-    case QEvent::FocusIn:
     case QEvent::FocusOut:
+        // Losing the window ends keyboard mode (Qt's own handler does), but
+        // Qt would give the keyboard back to the bar when the window returns:
+        // it goes to the game instead.
+        if (watched == &Bar && static_cast<const QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason)
+            Bar.window()->setFocus(Qt::ActiveWindowFocusReason);
+        [[fallthrough]];
+    case QEvent::FocusIn:
         if (watched == &Bar)
             LookAgainSoon(this);
         break;

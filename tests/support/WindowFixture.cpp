@@ -157,6 +157,7 @@ void PressKeys(FrmMain& window, const QString& keys)
 {
     static const std::map<QString, Qt::Key> named{
         {QStringLiteral("F10"), Qt::Key_F10},       {QStringLiteral("F2"), Qt::Key_F2},
+        {QStringLiteral("F3"), Qt::Key_F3},         {QStringLiteral("F4"), Qt::Key_F4},
         {QStringLiteral("Left"), Qt::Key_Left},     {QStringLiteral("Right"), Qt::Key_Right},
         {QStringLiteral("Up"), Qt::Key_Up},         {QStringLiteral("Down"), Qt::Key_Down},
         {QStringLiteral("Return"), Qt::Key_Return}, {QStringLiteral("Esc"), Qt::Key_Escape},
@@ -166,6 +167,15 @@ void PressKeys(FrmMain& window, const QString& keys)
         QWindow* target = popup ? popup->windowHandle() : window.windowHandle();
         if (name == QLatin1String("Click")) {
             QTest::mouseClick(window.Client, Qt::LeftButton, {}, QPoint(150, 150));
+            continue;
+        }
+        if (name == QLatin1String("Away")) {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QTRY_VERIFY(other.isActiveWindow());
+            window.activateWindow();
+            QTRY_VERIFY(window.isActiveWindow());
             continue;
         }
         if (name == QLatin1String("Alt")) {

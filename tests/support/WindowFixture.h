@@ -74,7 +74,8 @@ QString NotIdle(const FrmMain& window);
 void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // Keys as a player presses them, separated by spaces: "Alt" (pressed and
-// released alone), "F10", "F2", "Left", "Right", "Up", "Down", "Return",
-// "Esc", and "Click" (the mouse on the playfield). Each goes where the
-// window system sends it: to the open menu, else to the window.
+// released alone), "F10", "F2", "F3", "F4", "Left", "Right", "Up", "Down",
+// "Return", "Esc", "Click" (the mouse on the playfield) and "Away" (another
+// window activated, then this one again). Each goes where the window system
+// sends it: to the open menu, else to the window.
 void PressKeys(FrmMain& window, const QString& keys);
