@@ -74,8 +74,8 @@ class TestCloseWaits : public QObject {
         // and the close request reach the game in the order they were sent.
         if (wait == QLatin1String("level completed")) {
             // The level is completed two passes after the new game's wait; its
-            // message then stays up for two seconds, handling events.
-            // Read while the game sleeps at its start: the field as play begins.
+            // message then stays up for two seconds, handling events. The
+            // field is read while the game sleeps at its start.
             const auto field = X->areaHash(game.windowId(), MessageArea);
             QVERIFY(field);
             QVERIFY(GameProcess::waitUntil(awake, SlowStepMs));

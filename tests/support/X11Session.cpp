@@ -332,8 +332,8 @@ QString GameProcess::enterTopScore(const QString& name)
         return QStringLiteral("a score-file error came with the prompt");
     if (!X.focus(*prompt) || !X.type(name))
         return QStringLiteral("could not type the name");
-    // On a busy machine the game takes the keys late: Return only once the
-    // field shows the whole name, or it would take what has arrived so far.
+    // Return only once the field shows the whole name: a name that reached
+    // the field cut short on a busy machine was saved without a word.
     QString shown;
     const bool typed = waitUntil(
         [&] {
