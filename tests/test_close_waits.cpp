@@ -11,7 +11,11 @@ namespace {
 
 enum class Close { Exit, CloseBox };
 
-constexpr int ExitTimeoutMs = 5000;
+constexpr int ExitTimeoutMs = ExitMs;
+
+// Where the level message shows over the field, in the window; only walls lie
+// there on the test maps, and the snake stays below it.
+const QRect MessageArea(20, 125, 260, 80);
 
 } // namespace
 
@@ -64,32 +68,39 @@ class TestCloseWaits : public QObject {
 
         const auto sleeping = [&game] { return game.inPlainSleep(); };
         const auto awake = [&game] { return !game.inPlainSleep(); };
-        QVERIFY2(GameProcess::waitUntil(sleeping, 5000), "the new game's one-second wait never came");
+        QVERIFY2(GameProcess::waitUntil(sleeping, SlowStepMs), "the new game's one-second wait never came");
 
+        // Each case closes as soon as the game is in the state it names; keys
+        // and the close request reach the game in the order they were sent.
         if (wait == QLatin1String("level completed")) {
             // The level is completed two passes after the new game's wait; its
-            // message then stays up for two seconds.
-            QVERIFY(GameProcess::waitUntil(awake, 3000));
-            QTest::qWait(900);
-            QVERIFY(!game.inPlainSleep());
+            // message then stays up for two seconds, handling events. The
+            // field is read while the game sleeps at its start.
+            const auto field = X->areaHash(game.windowId(), MessageArea);
+            QVERIFY(field);
+            QVERIFY(GameProcess::waitUntil(awake, SlowStepMs));
+            const auto messageShown = [&] {
+                const auto now = X->areaHash(game.windowId(), MessageArea);
+                return now && now != field;
+            };
+            QVERIFY2(GameProcess::waitUntil(messageShown, SlowStepMs), "the level message never came up");
         } else if (wait == QLatin1String("next level")) {
-            QVERIFY(GameProcess::waitUntil(awake, 3000));
-            QVERIFY2(GameProcess::waitUntil(sleeping, 5000), "the next level's one-second wait never came");
-            QTest::qWait(200);
+            QVERIFY(GameProcess::waitUntil(awake, SlowStepMs));
+            QVERIFY2(GameProcess::waitUntil(sleeping, SlowStepMs), "the next level's one-second wait never came");
         } else if (wait == QLatin1String("restarted round")) {
-            // The first crash follows the new game's wait at once, so the two
-            // one-second waits run back to back.
-            QTest::qWait(1500);
-            QVERIFY2(game.inPlainSleep(), "not inside the restarted round's wait");
+            // The first crash follows the new game's wait at once: the next
+            // plain sleep is a restarted round's (one of four).
+            QVERIFY(GameProcess::waitUntil(awake, SlowStepMs));
+            QVERIFY2(GameProcess::waitUntil(sleeping, SlowStepMs), "the restarted round's wait never came");
         } else if (wait == QLatin1String("game over")) {
             // Level 1 is the last: its box is answered, then "Game Over" shows.
-            QCOMPARE(X->answerBox(QStringLiteral("Congratulations!"), 6000), QString());
-            QVERIFY(GameProcess::waitUntil([&] { return !X->hasWindow(QStringLiteral("Congratulations!")); }, 3000));
-            QTest::qWait(500);
+            QCOMPARE(X->answerBox(QStringLiteral("Congratulations!")), QString());
+            // "Game Over" and its wait follow at once, handling no events before.
+            QVERIFY(
+                GameProcess::waitUntil([&] { return !X->hasWindow(QStringLiteral("Congratulations!")); }, SlowStepMs));
         } else if (wait.startsWith(QLatin1String("menu"))) {
-            QVERIFY(GameProcess::waitUntil(awake, 3000));
+            QVERIFY(GameProcess::waitUntil(awake, SlowStepMs));
             QVERIFY(X->key(wait == QLatin1String("menu open") ? QStringLiteral("alt Down") : QStringLiteral("alt")));
-            QTest::qWait(300);
             if (how == Close::Exit) {
                 // The menus take Ctrl+Q while they hold the game: Exit is chosen
                 // from them (Up wraps round to it).
@@ -97,8 +108,6 @@ class TestCloseWaits : public QObject {
                 QCOMPARE(game.expectCleanExit(ExitTimeoutMs), QString());
                 return;
             }
-        } else {
-            QTest::qWait(200);
         }
         closeAndExpectStatusZero(game, how);
     }
@@ -127,11 +136,10 @@ class TestCloseWaits : public QObject {
 
         if (box == QLatin1String("Congratulations, you have a top score!")) {
             // The score of 2 beats the empty table once the game is over.
-            QCOMPARE(X->answerBox(QStringLiteral("Congratulations!"), 6000), QString());
+            QCOMPARE(X->answerBox(QStringLiteral("Congratulations!")), QString());
         }
-        const auto shown = X->waitForWindow(box, 6000);
+        const auto shown = X->waitForWindow(box);
         QVERIFY2(shown, qPrintable(QStringLiteral("the box \"%1\" never came").arg(box)));
-        QTest::qWait(200);
         closeAndExpectStatusZero(game, Close::CloseBox);
     }
 

@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int ExitTimeoutMs = 5000;
+constexpr int ExitTimeoutMs = ExitMs;
 
 QByteArray Junk(int size, quint32 seed)
 {
@@ -89,7 +89,7 @@ class TestFaults : public QObject {
         GameProcess game(*X, folder.executable());
         QVERIFY2(game.start(), "the game window did not come up");
         QVERIFY(X->key(QStringLiteral("F2")));
-        const auto box = X->waitForWindow(QStringLiteral("Snake Game"), 5000);
+        const auto box = X->waitForWindow(QStringLiteral("Snake Game"));
         QVERIFY2(box, "no error box");
         QVERIFY2(game.waitForStandardError(message, 2000), qPrintable(game.standardError()));
         const QString errors = game.standardError();
@@ -159,7 +159,7 @@ class TestFaults : public QObject {
         if (!fileWritable)
             QCOMPARE(X->answerBox(QStringLiteral("High Scores")), QString());
         // The entry is shown either way.
-        QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
+        QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!")), "no Hall of Fame after the top score");
         QVERIFY(!X->hasWindow(QStringLiteral("High Scores")));
 
         const QByteArray after = folder.read(QStringLiteral("scores.dat"));
@@ -182,8 +182,9 @@ class TestFaults : public QObject {
     }
 
     // Sound files that are not sounds (random bytes, a header that lies, an
-    // empty file, a folder) are skipped: the game plays, eats and completes a
-    // level with every effect asked for, and ends normally.
+    // empty file, a folder) are skipped: the game plays, eats, completes both
+    // levels and ends in "Game Over" with every effect asked for, and the
+    // program ends normally.
     void junkSoundFilesAreSkippedSilently()
     {
         GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
@@ -199,12 +200,19 @@ class TestFaults : public QObject {
         QVERIFY(QDir(folder.file(QStringLiteral("sounds"))).mkdir(QStringLiteral("gameover.wav")));
         QVERIFY(folder.write(QStringLiteral("sounds/newgame.wav"),
                              QByteArrayLiteral("RIFF\x24\0\0\0WAVEdata") + Junk(600, 3)));
+        folder.remove(QStringLiteral("scores.dat")); // so that the game ends in a top score
 
         GameProcess game(*X, folder.executable());
         QVERIFY2(game.start(), "the game window did not come up");
         QVERIFY(X->key(QStringLiteral("F2")));
-        // New game, three apples, level completed (2 s), level 2, a few passes.
-        QTest::qWait(5500);
+        // New game, three apples, level 1 completed, level 2, completed too:
+        // the last level. Then "Game Over" and the top-score prompt, cancelled.
+        QCOMPARE(X->answerBox(QStringLiteral("Congratulations!")), QString());
+        const auto prompt = X->waitForWindow(QStringLiteral("Congratulations, you have a top score!"));
+        QVERIFY2(prompt, qPrintable(game.standardError()));
+        QVERIFY(X->focus(*prompt) && X->key(QStringLiteral("Escape")));
+        QVERIFY(GameProcess::waitUntil(
+            [&] { return !X->hasWindow(QStringLiteral("Congratulations, you have a top score!")); }, SlowStepMs));
         QVERIFY2(game.running(), qPrintable(game.standardError()));
         QCOMPARE(game.quit(), QString());
     }
@@ -239,12 +247,12 @@ class TestFaults : public QObject {
         GameProcess game(*X, folder.executable());
         QVERIFY2(game.start(), "the game window did not come up");
         // The Game menu by mouse, then its fourth item, High Scores.
+        // The game takes the keys after the click that opened the menu.
         QVERIFY(X->xdotool({"mousemove", "--window", game.windowId(), "20", "10", "click", "1"}));
-        QTest::qWait(300);
         QVERIFY(X->key(QStringLiteral("Down Down Down Down Return")));
         if (reported)
             QCOMPARE(X->answerBox(QStringLiteral("High Scores")), QString());
-        QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame");
+        QVERIFY2(X->waitForWindow(QStringLiteral("Hall of Fame!")), "no Hall of Fame");
         QVERIFY(!X->hasWindow(QStringLiteral("High Scores")) || reported);
         QCOMPARE(folder.read(QStringLiteral("scores.dat")), before);
 

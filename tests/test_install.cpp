@@ -204,9 +204,9 @@ class TestInstall : public QObject {
         QVERIFY2(game.start(), "the installed game did not come up");
         QVERIFY(x.key(QStringLiteral("F2")));
         const QString expected = QStringLiteral("\"%1/map1.dat\": file not found.").arg(gameDir);
-        QVERIFY2(game.waitForStandardError(expected, 5000), qPrintable(game.standardError()));
+        QVERIFY2(game.waitForStandardError(expected, SlowStepMs), qPrintable(game.standardError()));
         QCOMPARE(x.answerBox(QStringLiteral("Snake Game")), QString());
-        QVERIFY(game.waitForExit(5000));
+        QVERIFY(game.waitForExit(ExitMs));
         QVERIFY(!game.crashed());
     }
 
@@ -222,7 +222,7 @@ class TestInstall : public QObject {
         GameProcess game(x, Prefix.filePath(QStringLiteral("games/snake-game")));
         QVERIFY2(game.start(), "the installed game did not come up");
         QVERIFY(x.key(QStringLiteral("F2")));
-        QTest::qWait(1500);
+        QVERIFY2(game.waitForGameLoop(), "the game did not start");
         QVERIFY2(game.running(), qPrintable(game.standardError()));
         QVERIFY2(!game.standardError().contains(QStringLiteral("snake:")), qPrintable(game.standardError()));
         QCOMPARE(game.quit(), QString());
@@ -260,7 +260,7 @@ class TestInstall : public QObject {
             QVERIFY2(game.start(), "the installed game did not come up");
             QVERIFY(x.key(QStringLiteral("F2")));
             QCOMPARE(game.enterTopScore(name), QString());
-            QVERIFY2(x.waitForWindow(QStringLiteral("Hall of Fame!"), 5000), "no Hall of Fame after the top score");
+            QVERIFY2(x.waitForWindow(QStringLiteral("Hall of Fame!")), "no Hall of Fame after the top score");
             QVERIFY(!x.hasWindow(QStringLiteral("High Scores")));
             QCOMPARE(game.quit(), QString());
         }

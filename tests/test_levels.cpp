@@ -71,8 +71,8 @@ class TestLevels : public QObject {
             QVERIFY2(e.find("Level " + std::to_string(level + 1)) == std::string::npos, e.c_str());
         QCOMPARE(fx.sound().names(), (std::vector<std::string>{"apple.wav", "level.wav"}));
         QCOMPARE(snake->score, platform::Int16{1});
-        // Placed at (15,28), one step in the level's move, one in the interrupted one.
-        QCOMPARE(snake->body()[0], (Seg{15, 26}));
+        // Placed at (15,28), one step in the level's move; the interrupted step ends.
+        QCOMPARE(snake->body()[0], (Seg{15, 27}));
         QCOMPARE(ModMain::AppleTimer, 0.0);
         QVERIFY(GameFixture::applesConsistent());
         // Two seconds with events handled, one second without.
@@ -244,32 +244,56 @@ class TestLevels : public QObject {
 
     // Nesting
     // Inside the eater's look-ahead: the level runs, then the green point is
-    // added, the square ahead of where the snake now stands is tested, and the
-    // rest of the pass still moves.
+    // added, and the eater's step ends there: the level has placed it and moved
+    // it once. The rest of the pass still moves.
     void levelSequenceRunsInsideTheEatersMove_data()
     {
-        Columns<bool, int, int, bool>("twoPlayers", "appleX", "appleY", "wallOnOldSquare");
-        // The eater comes from the left. In none of these is it heading into
-        // anything after the level change: it neither loses a segment nor a life.
-        QTest::newRow("two players, old square ahead a wall on the new level") << true << 6 << 10 << true;
-        QTest::newRow("two players, old square ahead free on the new level") << true << 6 << 10 << false;
-        QTest::newRow("one player, old square ahead a wall on the new level") << false << 6 << 10 << true;
-        QTest::newRow("one player, old square ahead now its own re-placed head") << false << 15 << 27 << false;
+        // fromAbove: the eater heads down onto the apple, else right.
+        // twoAboveStart: the new level's cell two squares above the eater's start.
+        Columns<bool, int, int, bool, bool, int>("twoPlayers", "appleX", "appleY", "fromAbove", "wallOnOldSquare",
+                                                 "twoAboveStart");
+        // In none of these is it heading into anything after the level change:
+        // it neither loses a segment nor a life, nor eats.
+        QTest::newRow("two players, old square ahead a wall on the new level")
+            << true << 6 << 10 << false << true << int(ModMain::Empty);
+        QTest::newRow("two players, old square ahead free on the new level")
+            << true << 6 << 10 << false << false << int(ModMain::Empty);
+        QTest::newRow("one player, old square ahead a wall on the new level")
+            << false << 6 << 10 << false << true << int(ModMain::Empty);
+        QTest::newRow("one player, old square ahead now its own re-placed head")
+            << false << 15 << 27 << false << false << int(ModMain::Empty);
+        // Down from (15,27) onto (15,28): re-placed there, the head is back on
+        // (15,27) and the old square ahead is its own stacked tail.
+        QTest::newRow("one player, the head on its old square, the tail ahead")
+            << false << 15 << 28 << true << false << int(ModMain::Empty);
+        QTest::newRow("one player, an apple in front of the new start")
+            << false << 6 << 10 << false << false << int(ModMain::GreenApple);
+        QTest::newRow("two players, an apple in front of the new start")
+            << true << 6 << 10 << false << false << int(ModMain::GreenApple);
+        QTest::newRow("one player, a wall two above the start")
+            << false << 6 << 10 << false << false << int(ModMain::Wall);
     }
 
     void levelSequenceRunsInsideTheEatersMove()
     {
-        const auto [twoPlayers, appleX, appleY, wallOnOldSquare] =
-            Fetch<bool, int, int, bool>("twoPlayers", "appleX", "appleY", "wallOnOldSquare");
+        const auto [twoPlayers, appleX, appleY, fromAbove, wallOnOldSquare, twoAboveStart] =
+            Fetch<bool, int, int, bool, bool, int>("twoPlayers", "appleX", "appleY", "fromAbove", "wallOnOldSquare",
+                                                   "twoAboveStart");
         const Seg apple{static_cast<platform::Int16>(appleX), static_cast<platform::Int16>(appleY)};
-        fx.writeMap(2, GameFixture::mapWithWalls(wallOnOldSquare ? std::vector<std::pair<int, int>>{{appleX, appleY}}
-                                                                 : std::vector<std::pair<int, int>>{},
-                                                 true));
+        const int startX = twoPlayers ? 10 : 15;
+        std::vector<std::pair<int, int>> walls;
+        if (wallOnOldSquare)
+            walls.emplace_back(appleX, appleY);
+        if (twoAboveStart == ModMain::Wall)
+            walls.emplace_back(startX, 26);
+        fx.writeMap(2, GameFixture::mapWithWalls(walls, true));
         BeginLevel(1);
-        auto eater = fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
+        auto eater = fromAbove ? fx.addHuman(GameFixture::line(appleX, appleY - 1, 0, -1, 5), DirDown)
+                               : fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
         auto other = twoPlayers ? fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp) : nullptr;
         LeaveOneApple(appleX, appleY);
-        ScriptAppleRow(15); // away from everyone
+        // Away from everyone, or (2..16, 26): in front of both humans' starts.
+        ScriptAppleRow(twoAboveStart == ModMain::GreenApple ? 26 : 15);
 
         int scoreAtCaption = -1;
         Seg eaterAtCaption{}, otherAtCaption{};
@@ -290,13 +314,12 @@ class TestLevels : public QObject {
         QCOMPARE(eater->score, platform::Int16{1});
         QVERIFY(fx.view().find("label Score1: Score:1") > fx.view().find("caption Level 1 Completed!"));
         QCOMPARE(ModMain::Level, platform::Int16{2});
-        // One more step up from where the new level put it, whatever lies on the
-        // square that was ahead before.
-        const int startX = twoPlayers ? 10 : 15;
-        QCOMPARE(eater->body()[0], (Seg{static_cast<platform::Int16>(startX), 26}));
+        // One step up from the new start, in the level's move; none after it.
+        QCOMPARE(eater->body()[0], (Seg{static_cast<platform::Int16>(startX), 27}));
         QCOMPARE(eater->body().size(), std::size_t{10});
         QCOMPARE(eater->Lives, platform::Int16{5});
         QCOMPARE(fx.played("die.wav"), 0);
+        QCOMPARE(fx.played("apple.wav"), 1);
         // The snake after it still makes its move of the interrupted pass.
         if (other)
             QCOMPARE(other->body()[0], (Seg{20, 26}));
@@ -304,8 +327,8 @@ class TestLevels : public QObject {
         QVERIFY(GameFixture::applesConsistent());
     }
 
-    // The step that resumes after a level change starts from the snake's new
-    // place; it must never take the head off the field or into a wall.
+    // A step interrupted by a level change never takes the head off the field
+    // or into a wall from the snake's new place; it simply ends.
     void resumedStepNeverLeavesTheField()
     {
         // Level 1 without a border; the computer sits in a pocket under (5,4).
@@ -331,11 +354,14 @@ class TestLevels : public QObject {
         snake->Move();
         QCOMPARE(ModMain::Level, platform::Int16{2});
         QCOMPARE(snake->score, platform::Int16{1});
-        // Resumed from (10,0) heading up: (10,-1) is off the field.
+        // At (10,0) heading up: (10,-1) is off the field.
         const Seg head = snake->body()[0];
         QVERIFY2(head.x >= 0 && head.x < 30 && head.y >= 0 && head.y < 30,
                  qPrintable(QStringLiteral("head at (%1, %2)").arg(head.x).arg(head.y)));
         QCOMPARE(head, (Seg{10, 0}));
+        // The steering's search ended with the level: no look up there, no
+        // blocked step, no segment lost.
+        QCOMPARE(snake->body().size(), std::size_t{10});
     }
 
     void resumedStepNeverEntersAWall()
@@ -352,8 +378,9 @@ class TestLevels : public QObject {
         const Seg head = eater->body()[0];
         QVERIFY2(Map[head.x][head.y] != ModMain::Wall, "the head went into a wall");
         QCOMPARE(head, (Seg{10, 27}));
-        // It is heading into that wall: blocked there, as any step would be.
-        QCOMPARE(eater->body().size(), std::size_t{9});
+        // Heading into that wall, but its step ended with the level: the next
+        // pass blocks it, after the player could turn.
+        QCOMPARE(eater->body().size(), std::size_t{10});
     }
 
     // A life lost in the level's extra move must not leave ApplesLeft out of

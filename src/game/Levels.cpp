@@ -16,6 +16,7 @@ namespace {
 // Every snake back on its start square, lives and colour kept.
 void placeAllSnakes()
 {
+    ++RoundsStarted;
     if (TwoPlayerGame()) {
         Snakes[0]->Place(StartLength, TwoPlayerStartColumns[0], HumanStartRow, DirUp);
         Snakes[1]->Place(StartLength, TwoPlayerStartColumns[1], HumanStartRow, DirUp);

@@ -17,6 +17,7 @@ bool Paused = false;
 Int16 SpeedDelay = 0;
 bool SoundOn = false;
 double AppleTimer = 0.0;
+std::uint32_t RoundsStarted = 0;
 GameEnd Ended = GameEnd::None;
 
 void ResetState()
@@ -34,6 +35,7 @@ void ResetState()
     SpeedDelay = 0;
     SoundOn = false;
     AppleTimer = 0.0;
+    RoundsStarted = 0;
     Ended = GameEnd::None;
 }
 

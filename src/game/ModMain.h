@@ -60,6 +60,12 @@ extern Int16 SpeedDelay;    // setting: milliseconds per pass
 extern bool SoundOn;        // setting: sound effects on
 extern double AppleTimer;   // 0..100; at 100 a new batch of apples drops
 
+// Advanced each time every snake is put on its start square: a new game, a new
+// level, a restarted round. A step that finds it changed after its look-ahead
+// was interrupted by one of these and is over. Level alone cannot tell: a
+// restarted round keeps it, and a new game takes it back to 1.
+extern std::uint32_t RoundsStarted;
+
 // How the current game has ended, if it has (NewGame clears it). GameRunning
 // cannot tell: it is false during the setup as well, and after an abort a
 // sequence still runs to its end, while after a game over nothing plays on.

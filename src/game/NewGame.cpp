@@ -46,6 +46,7 @@ void NewGame()
     }
     // Releases the snakes of an earlier game, if any.
     Snakes = std::move(humans);
+    ++RoundsStarted;
     View().SetTwoPlayerLayout(TwoPlayerGame());
 
     if (NumComPlayers > 0) {

@@ -15,7 +15,8 @@ platform::Int16 randomDirection()
 } // namespace
 
 // A random walk: an occasional random turn, then up to six random retries
-// while the way ahead is blocked. Every look-ahead may eat what it finds.
+// while the way ahead is blocked. Every look-ahead may eat what it finds; one
+// that completes the level answers "free" and so ends the search.
 void Snake::Steer()
 {
     if (std::floor(platform::Rnd() * 6) == 0)

@@ -4,6 +4,7 @@
 #include "platform/Random.h"
 
 #include <cmath>
+#include <cstdint>
 
 using platform::Add16;
 
@@ -44,10 +45,16 @@ void Snake::Move()
     // restart or a second game over; a game over there ends the step.
     const bool wasRunning = ModMain::GameRunning;
     const bool wasOver = ModMain::GameIsOver();
+    // A look-ahead that ate the last apple ran the next level in here, and
+    // that has placed every snake and moved it once: this step is over, with
+    // no second look from the new start square.
+    const std::uint32_t round = ModMain::RoundsStarted;
     if (IsComputer)
         Steer();
+    if (ModMain::RoundsStarted != round)
+        return;
     const bool blocked = CheckAhead();
-    if (!wasOver && ModMain::GameIsOver())
+    if (ModMain::RoundsStarted != round || (!wasOver && ModMain::GameIsOver()))
         return;
     if (blocked) {
         if (ModMain::TwoPlayerGame() || IsComputer) {
@@ -77,8 +84,9 @@ void Snake::Move()
     case ModMain::DirDown: ++head.y; break;
     default: return;
     }
-    // After a level change inside the look-ahead the snake steps from its new
-    // start, onto a square nobody tested: never off the field or into a wall.
+    // Whatever handles events inside the look-ahead ends this step (a new
+    // round, a game over), so this is the square it tested. Should that ever
+    // change, a step still never goes off the field or into a wall.
     const bool onField = head.x >= 0 && head.y >= 0 && head.x < ModMain::FieldSize && head.y < ModMain::FieldSize;
     if (!onField || ModMain::Map[head.x][head.y] == ModMain::Wall)
         return;
@@ -110,6 +118,7 @@ bool Snake::UsesSquare(Int16 x, Int16 y) const
 
 bool Snake::CheckAhead()
 {
+    const std::uint32_t round = ModMain::RoundsStarted;
     const Segment head = Body[0];
     const Int16 step = dir < 0 ? -1 : 1;
     const bool horizontal = dir == ModMain::DirLeft || dir == ModMain::DirRight;
@@ -145,10 +154,10 @@ bool Snake::CheckAhead()
         ModMain::UpdateApplesLabel();
         ModMain::UpdateScoreLabels();
     }
-    // A level change while eating has put this snake elsewhere: the square
-    // worked out above is no longer ahead of it. Look again from where it
-    // stands, as a fresh step would; each such look needs another level.
-    if (Body[0] != head && !ModMain::GameIsOver())
-        return CheckAhead();
+    // A new level or round while eating: the square worked out above is no
+    // longer ahead of the re-placed snake. Nothing blocks; the step ends
+    // (Move and the steering see the new round and look no further).
+    if (ModMain::RoundsStarted != round)
+        return false;
     return !ModMain::SquareIsFree(nx, ny, false);
 }

@@ -53,7 +53,8 @@ class Snake {
     // Tests and benchmarks lay out bodies of any shape (tests/support/SnakeBody.h).
     friend struct SnakeBodyAccess;
 
-    // Tests the square ahead and eats an apple there; true when blocked.
+    // Tests the square ahead and eats an apple there; true when blocked. False
+    // also when eating started a new level or round: that step is over.
     bool CheckAhead();
     void Steer(); // computer steering, at the start of Move
 

@@ -25,6 +25,16 @@ QString CloseHelper()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/tools/wm_close");
 }
 
+QString SelectionHelper()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tools/x_selection");
+}
+
+QString AreaHashHelper()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tools/x_area_hash");
+}
+
 // xdotool's --name takes a POSIX extended regular expression.
 QString WholeTitlePattern(const QString& title)
 {
@@ -59,8 +69,10 @@ QString MissingX11Tools()
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             return QStringLiteral("%1 is not installed (scripts/setup.sh installs it)").arg(QLatin1String(tool));
     }
-    if (!QFileInfo(CloseHelper()).isExecutable())
-        return QStringLiteral("the close-request helper %1 was not built (needs libxcb1-dev)").arg(CloseHelper());
+    for (const QString& helper : {CloseHelper(), SelectionHelper(), AreaHashHelper()}) {
+        if (!QFileInfo(helper).isExecutable())
+            return QStringLiteral("the helper %1 was not built (needs libxcb1-dev)").arg(helper);
+    }
     return {};
 }
 
@@ -73,10 +85,10 @@ X11Session::X11Session()
     // and a game connecting right then is refused ("could not connect").
     Server.start(QStringLiteral("Xvfb"),
                  {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"});
-    if (!Server.waitForStarted(5000))
+    if (!Server.waitForStarted(SlowStepMs))
         return;
     QString number;
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(SlowStepMs);
     while (!deadline.hasExpired() && !number.endsWith(QLatin1Char('\n'))) {
         if (Server.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
             number += QString::fromLatin1(Server.readAllStandardOutput());
@@ -153,7 +165,7 @@ bool X11Session::hasWindow(const QString& title) const
 
 bool X11Session::focus(const QString& id) const
 {
-    return xdotool({"windowfocus", "--sync", id}, 5000).has_value();
+    return xdotool({"windowfocus", "--sync", id}, SlowStepMs).has_value();
 }
 
 bool X11Session::key(const QString& keys) const
@@ -166,9 +178,23 @@ bool X11Session::type(const QString& text) const
     return xdotool({"type", "--delay", "20", text}).has_value();
 }
 
+std::optional<QString> X11Session::fieldText() const
+{
+    if (!key(QStringLiteral("ctrl+a")))
+        return std::nullopt;
+    return RunTool(SelectionHelper(), {}, environment(), SlowStepMs);
+}
+
+std::optional<QString> X11Session::areaHash(const QString& id, const QRect& area) const
+{
+    const QStringList args{id, QString::number(area.x()), QString::number(area.y()), QString::number(area.width()),
+                           QString::number(area.height())};
+    return RunTool(AreaHashHelper(), args, environment(), SlowStepMs);
+}
+
 bool X11Session::requestClose(const QString& id) const
 {
-    return RunTool(CloseHelper(), {id}, environment(), 5000).has_value();
+    return RunTool(CloseHelper(), {id}, environment(), SlowStepMs).has_value();
 }
 
 QString X11Session::answerBox(const QString& title, int timeoutMs) const
@@ -251,9 +277,9 @@ bool GameProcess::start()
         Process.start(Executable, {});
     else
         Process.start(Wrapper.front(), Wrapper.mid(1) << Executable);
-    if (!Process.waitForStarted(10000))
+    if (!Process.waitForStarted(SlowStepMs))
         return false;
-    const auto id = X.waitForWindow(QStringLiteral("Snake Game - By Quarvel"), 15000);
+    const auto id = X.waitForWindow(QStringLiteral("Snake Game - By Quarvel"), SlowStepMs);
     if (!id) {
         Errors += Process.readAllStandardError();
         qWarning("the game printed: %s", Errors.constData());
@@ -299,13 +325,26 @@ QString GameProcess::quit(int timeoutMs)
 
 QString GameProcess::enterTopScore(const QString& name)
 {
-    const auto prompt = X.waitForWindow(QStringLiteral("Congratulations, you have a top score!"), 20000);
+    const auto prompt = X.waitForWindow(QStringLiteral("Congratulations, you have a top score!"), SlowStepMs);
     if (!prompt)
         return QStringLiteral("no top-score prompt; stderr: ") + standardError();
     if (X.hasWindow(QStringLiteral("High Scores")))
         return QStringLiteral("a score-file error came with the prompt");
-    if (!X.focus(*prompt) || !X.type(name) || !X.key(QStringLiteral("Return")))
-        return QStringLiteral("could not enter the name");
+    if (!X.focus(*prompt) || !X.type(name))
+        return QStringLiteral("could not type the name");
+    // Return only once the field shows the whole name: a name that reached
+    // the field cut short on a busy machine was saved without a word.
+    QString shown;
+    const bool typed = waitUntil(
+        [&] {
+            shown = X.fieldText().value_or(QString());
+            return shown == name;
+        },
+        SlowStepMs);
+    if (!typed)
+        return QStringLiteral("the name field shows \"%1\", not \"%2\"").arg(shown, name);
+    if (!X.key(QStringLiteral("Return")))
+        return QStringLiteral("could not press Return in the prompt");
     return {};
 }
 
@@ -337,6 +376,12 @@ bool GameProcess::inPlainSleep() const
         return true;
 #endif
     return call == SYS_clock_nanosleep;
+}
+
+bool GameProcess::waitForGameLoop() const
+{
+    return waitUntil([this] { return inPlainSleep(); }, SlowStepMs) &&
+           waitUntil([this] { return !inPlainSleep(); }, SlowStepMs);
 }
 
 bool GameProcess::waitUntil(const std::function<bool()>& condition, int timeoutMs)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -15,6 +16,15 @@
 
 // Why the real window cannot be driven here (a missing program), or empty.
 QString MissingX11Tools();
+
+// How long a test waits for one thing the game is to do (a window, a
+// sequence, its end) before it fails: far beyond what it takes on a quiet
+// machine, so that a loaded one still passes.
+constexpr int SlowStepMs = 60000;
+// How long a closed game may take to end: a close is taken when a one-second
+// wait ends, and a loaded machine is slow to tear a process down; a game that
+// plays on instead never ends at all.
+constexpr int ExitMs = 20000;
 
 class X11Session {
   public:
@@ -33,9 +43,9 @@ class X11Session {
     QString userScoreFile() const;
 
     // Runs xdotool with `args`; its output, or nothing when it failed.
-    std::optional<QString> xdotool(const QStringList& args, int timeoutMs = 10000) const;
+    std::optional<QString> xdotool(const QStringList& args, int timeoutMs = SlowStepMs) const;
     // Id of a visible window whose whole title is `title`, waiting for it.
-    std::optional<QString> waitForWindow(const QString& title, int timeoutMs = 10000) const;
+    std::optional<QString> waitForWindow(const QString& title, int timeoutMs = SlowStepMs) const;
     // Whether a visible window with that whole title exists right now.
     bool hasWindow(const QString& title) const;
     // Gives the window the keyboard focus (no window manager runs here).
@@ -43,11 +53,18 @@ class X11Session {
     // Presses keys ("F2", "ctrl+q", "Down Return") in the focused window.
     bool key(const QString& keys) const;
     bool type(const QString& text) const;
+    // What the text field with the keyboard focus shows: all of it is
+    // selected (Ctrl+A) and read back from the PRIMARY selection. Nothing
+    // when no text is selected (an empty field, keys not handled yet).
+    std::optional<QString> fieldText() const;
+    // A hash of the pixels that window `id` shows in `area` (window
+    // coordinates): two readings differ when something new is shown there.
+    std::optional<QString> areaHash(const QString& id, const QRect& area) const;
     // The close box: a WM_DELETE_WINDOW request to the window.
     bool requestClose(const QString& id) const;
     // Waits for the box titled `title` and presses Return in it: why that
     // failed, or empty.
-    QString answerBox(const QString& title, int timeoutMs = 5000) const;
+    QString answerBox(const QString& title, int timeoutMs = SlowStepMs) const;
 
   private:
     QProcess Server;
@@ -107,9 +124,9 @@ class GameProcess {
     bool crashed() const { return Process.exitStatus() != QProcess::NormalExit; }
     int exitCode() const { return Process.exitCode(); }
     // Waits for a normal end with status 0: why it did not end so, or empty.
-    QString expectCleanExit(int timeoutMs = 5000);
+    QString expectCleanExit(int timeoutMs = ExitMs);
     // Exit (Ctrl+Q) from the main window, then expectCleanExit().
-    QString quit(int timeoutMs = 5000);
+    QString quit(int timeoutMs = ExitMs);
     // Waits for the top-score prompt (five lost lives and "Game Over" may
     // come first), checks that no score-file error came with it, and enters
     // `name`: why that failed, or empty.
@@ -122,6 +139,9 @@ class GameProcess {
     // The game's main thread sleeps without handling events, as in the
     // one-second waits at the start of a game, a level or a round.
     bool inPlainSleep() const;
+    // After New Game: waits for the game's one-second start and then for its
+    // loop to run; false when either does not come in time.
+    bool waitForGameLoop() const;
     // Polls every few milliseconds until `condition` holds; false on timeout.
     static bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
 
