@@ -400,9 +400,9 @@ class TestScoresFile : public QObject {
 
     void linkedTableIsWrittenThrough_data()
     {
-        Columns<bool, bool>("playersOwn", "linkFolderWritable");
+        Columns<bool, bool>("playersOwn", "foldersWritable");
         AddRow("the player's table links to a shared one", true, true);
-        AddRow("the player's link in a read-only folder", true, false);
+        AddRow("the player's link and the shared table in read-only folders: in place", true, false);
         AddRow("the game folder's table links elsewhere", false, true);
     }
 
@@ -410,7 +410,7 @@ class TestScoresFile : public QObject {
     // target, by the rules of any other file; the link stays a link.
     void linkedTableIsWrittenThrough()
     {
-        const auto [playersOwn, linkFolderWritable] = Fetch<bool, bool>("playersOwn", "linkFolderWritable");
+        const auto [playersOwn, foldersWritable] = Fetch<bool, bool>("playersOwn", "foldersWritable");
         ScoreFolder folder;
         CapturedErrors errors;
         const QTemporaryDir shared;
@@ -420,11 +420,18 @@ class TestScoresFile : public QObject {
         QVERIFY(QDir().mkpath(QFileInfo(link).absolutePath()) && QFile::link(target, link));
         if (playersOwn)
             QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const QString linkFolder = QFileInfo(link).absolutePath();
-        const auto restore = qScopeGuard(
-            [&] { QFile::setPermissions(linkFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
-        if (!linkFolderWritable)
-            QFile::setPermissions(linkFolder, QFile::ReadOwner | QFile::ExeOwner);
+        const QStringList linkAndTable{QFileInfo(link).absolutePath(), shared.path()};
+        const auto restore = qScopeGuard([&] {
+            for (const QString& path : linkAndTable)
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (!foldersWritable) {
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), 0666) == 0);
+            for (const QString& path : linkAndTable)
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        struct stat before {};
+        ::stat(QFile::encodeName(target).constData(), &before);
 
         ModHigh::LoadScores();
         QCOMPARE(TableRows(), FilledRows("P", 100));
@@ -434,6 +441,10 @@ class TestScoresFile : public QObject {
         QCOMPARE(ReadFileBytes(target), ModHigh::EncodeScoreFile(HighScores) + QByteArray(100, 'T'));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+        struct stat after {};
+        ::stat(QFile::encodeName(target).constData(), &after);
+        if (!foldersWritable)
+            QCOMPARE(after.st_ino, before.st_ino);
     }
 
     // A folder called scores.dat: one clear message each time, nothing changed.

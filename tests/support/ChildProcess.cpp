@@ -12,11 +12,19 @@ bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit)
     if (child < 0)
         return false;
     if (child == 0) {
+        // A crash ends the child at once; the test's own crash handler would
+        // report it as the test's and wait for a debugger.
+        for (const int fatal : {SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGSEGV})
+            std::signal(fatal, SIG_DFL);
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limits{};
         ::getrlimit(resource, &limits);
         limits.rlim_cur = limit;
-        const bool ok = ::setrlimit(resource, &limits) == 0 && body();
+        bool ok = false;
+        try {
+            ok = ::setrlimit(resource, &limits) == 0 && body();
+        } catch (...) {
+        }
         ::_exit(ok ? 0 : 1); // no exit handlers of the test run twice
     }
     int status = 0;
