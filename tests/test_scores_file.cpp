@@ -5,20 +5,23 @@
 #include "scores/Cp1252.h"
 #include "scores/ModHigh.h"
 #include "scores/ScoreFile.h"
+#include "support/ChildProcess.h"
 #include "support/DataRows.h"
 #include "support/FileBytes.h"
 #include "support/ScoreFiles.h"
+#include "support/TableColumns.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <csignal>
 
 using ModHigh::HighScores;
 
@@ -56,6 +59,16 @@ QStringList FilledRows(const QString& name, int firstScore)
     for (int i = 0; i < 10; ++i)
         rows.append(QString("%1%2=%3").arg(name).arg(i).arg(firstScore - i));
     return rows;
+}
+
+// A digest of the file's bytes from `from` to the end, read a chunk at a time.
+QByteArray HashFrom(const QString& path, qint64 from)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(from) || !hash.addData(&file))
+        return {};
+    return hash.result();
 }
 
 void FillTable(const std::string& name, int firstScore)
@@ -246,17 +259,41 @@ class TestScoresFile : public QObject {
         QCOMPARE(QString::fromStdString(HighScores[3].Name), readBack);
     }
 
-    // Saving rewrites bytes 0..2559 and leaves an older file's tail untouched.
+    void saveKeepsBytesBeyondTheTable_data()
+    {
+        Columns<qint64>("fileBytes");
+        QTest::newRow("4000-byte file") << qint64(4000);
+        QTest::newRow("128 MiB, mostly a hole") << (qint64(128) << 20);
+    }
+
+    // Saving rewrites bytes 0..2559 and leaves an older file's tail untouched,
+    // byte for byte, without loading it: the save runs with room for its own
+    // work but not for the file.
     void saveKeepsBytesBeyondTheTable()
     {
+        const auto [fileBytes] = Fetch<qint64>("fileBytes");
         ScoreFolder folder;
         QByteArray old(4000, '\0');
         for (int i = 0; i < old.size(); ++i)
             old[i] = static_cast<char>((i * 7 + 3) & 0xFF);
         folder.write(old);
+        QFile file(folder.file());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(fileBytes) && file.seek(fileBytes - 3));
+        QVERIFY(file.write("END") == 3);
+        file.close();
+        const QByteArray tail = HashFrom(folder.file(), 2560);
         FillTable("P", 100);
-        ModHigh::SaveScores();
-        QCOMPARE(folder.read(), TenEntries() + old.mid(2560));
+        CapturedErrors errors;
+        QVERIFY(RunInChild(
+            [&errors] {
+                ModHigh::SaveScores();
+                return errors.messages.isEmpty();
+            },
+            RLIMIT_AS, AddressSpaceInUse() + (32 << 20)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.size(), fileBytes);
+        QCOMPARE(file.read(2560), TenEntries());
+        QCOMPARE(HashFrom(folder.file(), 2560), tail);
     }
 
     // --- failures ---
@@ -294,7 +331,7 @@ class TestScoresFile : public QObject {
             QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), static_cast<mode_t>(fileMode)) == 0);
         }
         FillTable("user", 500);
-        const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores, {});
+        const QByteArray userTable = ModHigh::EncodeScoreFile(HighScores);
         if (userCopy) {
             QVERIFY(QDir().mkpath(folder.userPath()));
             QVERIFY(WriteFileBytes(folder.userFile(), userTable));
@@ -314,7 +351,7 @@ class TestScoresFile : public QObject {
         FillTable("new", 200);
         ModHigh::SaveScores();
         QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
-        const QByteArray table = ModHigh::EncodeScoreFile(HighScores, {});
+        const QByteArray table = ModHigh::EncodeScoreFile(HighScores);
         const QByteArray userBytes = ReadFileBytes(folder.userFile());
         struct stat after {};
         ::stat(QFile::encodeName(folder.file()).constData(), &after);
@@ -353,12 +390,61 @@ class TestScoresFile : public QObject {
         FillTable("new", 200);
         ModHigh::SaveScores();
         QVERIFY(errors.messages.isEmpty());
-        QCOMPARE(folder.read(), ModHigh::EncodeScoreFile(HighScores, {}));
+        QCOMPARE(folder.read(), ModHigh::EncodeScoreFile(HighScores));
         struct stat after {};
         QVERIFY(::stat(QFile::encodeName(folder.file()).constData(), &after) == 0);
         QCOMPARE(after.st_uid, other);
         QCOMPARE(after.st_gid, static_cast<gid_t>(other));
         QCOMPARE(after.st_mode & 07777, 0664u);
+    }
+
+    void linkedTableIsWrittenThrough_data()
+    {
+        Columns<bool, bool>("playersOwn", "foldersWritable");
+        AddRow("the player's table links to a shared one", true, true);
+        AddRow("the player's link and the shared table in read-only folders: in place", true, false);
+        AddRow("the game folder's table links elsewhere", false, true);
+    }
+
+    // A scores.dat that is a symbolic link is read and saved through to its
+    // target, by the rules of any other file; the link stays a link.
+    void linkedTableIsWrittenThrough()
+    {
+        const auto [playersOwn, foldersWritable] = Fetch<bool, bool>("playersOwn", "foldersWritable");
+        ScoreFolder folder;
+        CapturedErrors errors;
+        const QTemporaryDir shared;
+        const QString target = shared.filePath("table.dat");
+        QVERIFY(WriteFileBytes(target, TenEntries() + QByteArray(100, 'T')));
+        const QString link = playersOwn ? folder.userFile() : folder.file();
+        QVERIFY(QDir().mkpath(QFileInfo(link).absolutePath()) && QFile::link(target, link));
+        if (playersOwn)
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const QStringList linkAndTable{QFileInfo(link).absolutePath(), shared.path()};
+        const auto restore = qScopeGuard([&] {
+            for (const QString& path : linkAndTable)
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (!foldersWritable) {
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), 0666) == 0);
+            for (const QString& path : linkAndTable)
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        struct stat before {};
+        ::stat(QFile::encodeName(target).constData(), &before);
+
+        ModHigh::LoadScores();
+        QCOMPARE(TableRows(), FilledRows("P", 100));
+        FillTable("new", 200);
+        ModHigh::SaveScores();
+        QVERIFY2(errors.messages.isEmpty(), qPrintable(errors.messages.join('\n')));
+        QCOMPARE(ReadFileBytes(target), ModHigh::EncodeScoreFile(HighScores) + QByteArray(100, 'T'));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+        struct stat after {};
+        ::stat(QFile::encodeName(target).constData(), &after);
+        if (!foldersWritable)
+            QCOMPARE(after.st_ino, before.st_ino);
     }
 
     // A folder called scores.dat: one clear message each time, nothing changed.
@@ -421,28 +507,40 @@ class TestScoresFile : public QObject {
         QCOMPARE(HighScores[0].Name, std::string("old0"));
     }
 
-    // A write that runs out of room reports once and leaves the old file whole.
+    void fullDiskLeavesOldFileWhole_data()
+    {
+        Columns<bool, int, QString>("folderWritable", "oldBytes", "told");
+        AddRow("replaced whole", true, 3560, QString("; nothing was changed."));
+        AddRow("in place: the bytes written are put back", false, 3560, QString("were written back"));
+        AddRow("in place, shorter than the table: room first", false, 300, QString("; nothing was changed."));
+    }
+
+    // A write that runs out of room (a file-size limit fails writes as a full
+    // disk would) reports once, saying that nothing changed, and leaves the
+    // old file whole: replaced, or written in place.
     void fullDiskLeavesOldFileWhole()
     {
+        const auto [folderWritable, oldBytes, told] = Fetch<bool, int, QString>("folderWritable", "oldBytes", "told");
         ScoreFolder folder;
         CapturedErrors errors;
-        const QByteArray old = TenEntries() + QByteArray(1000, 'T');
+        const QByteArray old = (TenEntries() + QByteArray(1000, 'T')).left(oldBytes);
         folder.write(old);
+        if (!folderWritable) {
+            QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), 0666) == 0);
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        }
         FillTable("new", 200);
-
-        // A file-size limit fails writes as a full disk would.
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
-        ModHigh::SaveScores();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-
-        QCOMPARE(errors.messages.size(), 1);
-        QVERIFY(errors.messages[0].contains(folder.file()));
+        const QString file = folder.file();
+        QVERIFY(RunInChild(
+            [&, expected = told] {
+                ModHigh::SaveScores();
+                const bool told = errors.messages.size() == 1 && errors.messages[0].contains(file) &&
+                                  errors.messages[0].contains(expected);
+                if (!told)
+                    qWarning("%s", qPrintable(errors.messages.join('\n')));
+                return told;
+            },
+            RLIMIT_FSIZE, 1000));
         QCOMPARE(folder.read(), old);
         QCOMPARE(folder.entries(), QStringList{"scores.dat"});
     }

@@ -1,18 +1,28 @@
 // The top-score rule, the name prompt and where a new entry goes.
+#include "platform/FileLock.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 #include "support/DataRows.h"
+#include "support/Processes.h"
 #include "support/ScoreFiles.h"
+#include "support/TableColumns.h"
 #include "support/TopScoreRows.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using ModHigh::HighScores;
 
@@ -31,6 +41,49 @@ void WhenModalDialogOpens(std::function<void(QInputDialog*)> answer)
     });
     poll->start(10);
 }
+
+// Another copy of the game that holds the lock on the table from a thread of
+// its own. Once this copy's save sleeps waiting for it (or has ended without
+// waiting), it writes its own table in place and lets go.
+class OtherCopy {
+  public:
+    OtherCopy(const QString& path, QByteArray table)
+        : Fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC)), Locked(::flock(Fd, LOCK_EX) == 0),
+          Table(std::move(table))
+    {
+    }
+    ~OtherCopy() { ::close(Fd); }
+    OtherCopy(const OtherCopy&) = delete;
+    OtherCopy& operator=(const OtherCopy&) = delete;
+
+    bool locked() const { return Locked; }
+    // Saves and lets go once the main thread sleeps, or once done() is called.
+    void saveWhenWaitedFor()
+    {
+        Thread = std::thread([this, self = ::getpid()] {
+            while (!Done && !InPlainSleep(self, self))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            Saved = ::pwrite(Fd, Table.constData(), Table.size(), 0) == Table.size();
+            ::flock(Fd, LOCK_UN);
+        });
+    }
+    // This copy's save has ended; whether the other copy saved.
+    bool done()
+    {
+        Done = true;
+        if (Thread.joinable())
+            Thread.join();
+        return Saved;
+    }
+
+  private:
+    int Fd;
+    bool Locked;
+    QByteArray Table;
+    std::thread Thread;
+    std::atomic<bool> Done = false;
+    bool Saved = false;
+};
 
 } // namespace
 
@@ -80,14 +133,18 @@ class TestTopScore : public QObject {
     }
 
     // The new entry takes the first row it is >= to; the rows below move down.
+    // The table comes from the file, which the save reads again.
     void newEntryGoesToItsPlace()
     {
         QFETCH(QList<int>, before);
         QFETCH(int, score);
         QFETCH(int, row);
         QFETCH(QList<int>, after);
+        QList<QPair<QByteArray, int>> entries;
         for (int i = 0; i < 10; ++i)
-            HighScores[i] = {"R" + std::to_string(i), static_cast<platform::Int16>(before[i])};
+            entries.append({"R" + QByteArray::number(i), before[i]});
+        folder->write(ScoreFileBytes(entries));
+        ModHigh::LoadScores();
         TopScoreView prompt("New");
 
         ModHigh::AddTopScore(static_cast<platform::Int16>(score));
@@ -111,6 +168,57 @@ class TestTopScore : public QObject {
         QVERIFY(HallOfFame() && HallOfFame()->isVisible());
         QCOMPARE(HallOfFame()->TxtName[1]->text(), QStringLiteral("Zoë"));
         QCOMPARE(HallOfFame()->TxtScore[1]->text(), QStringLiteral("25"));
+    }
+
+    void anotherCopysEntryIsKept_data()
+    {
+        Columns<QString>("other");
+        AddRow("it saved between this copy's load and save", QString("saved"));
+        AddRow("it holds the lock, this copy waits", QString("lets go"));
+        AddRow("it holds the lock too long", QString("holds on"));
+    }
+
+    // Another copy of the game saves "Bea 90" after this one loaded the table
+    // for its game over: this copy's "Al 50" goes into the table as the file
+    // holds it when its turn comes, and the Hall of Fame shows the file. A lock
+    // not let go in time gets a message, and the file stays as it was.
+    void anotherCopysEntryIsKept()
+    {
+        const auto [other] = Fetch<QString>("other");
+        const QByteArray before = ScoreFileBytes({{"Cy", 70}});
+        const QByteArray theirs = ScoreFileBytes({{"Bea", 90}, {"Cy", 70}});
+        folder->write(before);
+        ModHigh::LoadScores();
+        CapturedErrors errors;
+        TopScoreView prompt("Al");
+        if (other == "saved") {
+            folder->write(theirs);
+            ModHigh::AddTopScore(50);
+        } else if (other == "lets go") {
+            OtherCopy copy(folder->file(), theirs);
+            QVERIFY(copy.locked());
+            copy.saveWhenWaitedFor();
+            ModHigh::AddTopScore(50);
+            QVERIFY(copy.done());
+        } else {
+            OtherCopy copy(folder->file(), theirs);
+            QVERIFY(copy.locked());
+            platform::SetLockWait(std::chrono::milliseconds(300));
+            ModHigh::AddTopScore(50);
+        }
+
+        if (other == "holds on") {
+            QCOMPARE(folder->read(), before);
+            QCOMPARE(errors.messages.size(), 1);
+            QVERIFY2(errors.messages[0].contains("locked") && errors.messages[0].contains("nothing was changed"),
+                     qPrintable(errors.messages[0]));
+            return;
+        }
+        QCOMPARE(folder->read(), ScoreFileBytes({{"Bea", 90}, {"Cy", 70}, {"Al", 50}}));
+        QVERIFY(errors.messages.isEmpty());
+        QVERIFY(HallOfFame());
+        QCOMPARE(HallOfFame()->TxtName[0]->text(), QStringLiteral("Bea"));
+        QCOMPARE(HallOfFame()->TxtName[2]->text(), QStringLiteral("Al"));
     }
 
     // Cancel (an empty answer) discards the score: table, file and window untouched.

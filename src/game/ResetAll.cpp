@@ -2,6 +2,7 @@
 
 #include "game/ModMain.h"
 #include "platform/Fatal.h"
+#include "platform/FileLock.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Process.h"
@@ -18,6 +19,7 @@ void ResetAll()
     platform::ResetSound();
     platform::SetAppPath("");
     platform::SetUserDataPath("");
+    platform::SetLockWait({});
     platform::SetFatalHandler({});
     platform::SetEndProgramHandler({});
     platform::SetClockHold(nullptr);

@@ -1,11 +1,12 @@
 #include "platform/KeptFile.h"
 
+#include "platform/FileLock.h"
 #include "platform/Files.h"
+#include "platform/HeadWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -36,12 +37,22 @@ bool MayWrite(const QFileInfo& info)
     return info.ownerId() != ::geteuid() || (info.permissions() & QFileDevice::WriteOwner);
 }
 
+// A symbolic link stands for the file it names, even one not made yet.
+std::string ThroughLinks(const std::string& path)
+{
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return (target.isEmpty() ? info.symLinkTarget() : target).toStdString();
+}
+
 std::string UserFile(const std::string& name)
 {
     const std::string folder = UserDataPath();
     if (folder.empty())
         return {};
-    return FindFile(folder, name).value_or(folder + "/" + name);
+    return ThroughLinks(FindFile(folder, name).value_or(folder + "/" + name));
 }
 
 std::string Text(const QString& s)
@@ -54,56 +65,13 @@ FileError SaveError(const QString& reason)
     return {"cannot be saved", Text(reason)};
 }
 
-std::optional<FileError> WriteInPlace(const QString& path, QByteArrayView head)
+// Replacing a file makes it ours, so only our own file in a folder we may
+// write is replaced; anyone else's is written through, in place.
+bool WritesInPlace(const std::string& path)
 {
-    // No temporary file: the folder may not take one, and the file keeps its
-    // inode, owner and mode. Unbuffered, so a short write is seen here.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-        return SaveError(file.errorString());
-    const qint64 written = file.write(head.data(), head.size());
-    if (written != head.size()) {
-        return SaveError(written < 0
-                             ? file.errorString()
-                             : QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(head.size()));
-    }
-    if (::fsync(file.handle()) != 0)
-        return SaveError(QString::fromLocal8Bit(std::strerror(errno)));
-    return std::nullopt;
-}
-
-std::optional<FileError> Replace(const QString& path, QByteArrayView head)
-{
-    const QFileInfo info(path);
-    QByteArray bytes = head.toByteArray();
-    if (info.exists()) {
-        if (!MayWrite(info))
-            return SaveError(QStringLiteral("the file is read-only"));
-        // Bytes past the head belong to someone else and are kept.
-        QFile old(path);
-        if (!old.open(QIODevice::ReadOnly))
-            return FileError{"cannot be opened", Text(old.errorString())};
-        const QByteArray oldBytes = old.readAll();
-        if (old.error() != QFileDevice::NoError)
-            return FileError{"cannot be read", Text(old.errorString())};
-        if (oldBytes.size() > head.size())
-            bytes.append(oldBytes.sliced(head.size()));
-    }
-    // Written beside the old file and renamed over it, so that a crash or a
-    // full disk never leaves half a file; QSaveFile keeps the old mode.
-    QSaveFile file(path);
-    // Unbuffered: a buffered flush that falls short is not noticed by commit().
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return SaveError(file.errorString());
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        return SaveError(written < 0
-                             ? file.errorString()
-                             : QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(bytes.size()));
-    }
-    if (!file.commit())
-        return SaveError(file.errorString());
-    return std::nullopt;
+    const QFileInfo info(QString::fromStdString(path));
+    const QFileInfo folder(info.absolutePath());
+    return !(OwnedByUs(info) && MayWrite(folder));
 }
 
 } // namespace
@@ -123,12 +91,12 @@ void SetUserDataPath(const std::string& folder)
 KeptFile LocateKeptFile(const std::string& name)
 {
     const std::string folder = AppPath();
-    const std::string game = FindFile(folder, name).value_or(folder + "/" + name);
+    const std::string game = ThroughLinks(FindFile(folder, name).value_or(folder + "/" + name));
     const QFileInfo info(QString::fromStdString(game));
     // Damage, not a choice of place: reported where it is.
     if (info.isDir())
         return {KeptFile::Place::GameFolder, game, {}};
-    const QFileInfo folderInfo(QString::fromStdString(folder));
+    const QFileInfo folderInfo(info.absolutePath());
     const bool folderWritable = folderInfo.isDir() && MayWrite(folderInfo);
     if (info.exists()) {
         if (!MayWrite(info))
@@ -163,6 +131,7 @@ FileRead ReadFileHead(const std::string& path, qsizetype maxBytes)
         result.Error = FileError{"cannot be opened", Text(file.errorString())};
         return result;
     }
+    (void)WaitForLock(file.handle(), false); // a lock held too long is read past
     result.Bytes = file.read(maxBytes);
     if (file.error() != QFileDevice::NoError) {
         result.Bytes.clear();
@@ -179,21 +148,43 @@ std::optional<FileError> CreateEmptyFile(const std::string& path)
     return std::nullopt;
 }
 
-std::optional<FileError> WriteFileHead(const KeptFile& file, QByteArrayView head)
+std::optional<FileError> UpdateFileHead(const KeptFile& file, qsizetype headBytes, const HeadUpdate& update)
 {
     if (file.Path.empty())
         return SaveError(QStringLiteral("no per-user data folder is known (is HOME set?)"));
-    const QString path = QString::fromStdString(file.Path);
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(QString::fromStdString(file.Path));
+    if (info.isDir())
         return SaveError(QStringLiteral("it is a folder, not a file"));
-    if (file.Where == KeptFile::Place::SharedFile)
-        return WriteInPlace(path, head);
-    if (file.Where == KeptFile::Place::UserFolder) {
-        const QString folder = QFileInfo(path).absolutePath();
-        if (!QDir().mkpath(folder))
-            return SaveError(QStringLiteral("the folder \"%1\" cannot be created").arg(folder));
+    if (info.exists() && !MayWrite(info))
+        return SaveError(QStringLiteral("the file is read-only"));
+    if (!info.exists() && file.Where == KeptFile::Place::UserFolder && !QDir().mkpath(info.absolutePath()))
+        return SaveError(QStringLiteral("the folder \"%1\" cannot be created").arg(info.absolutePath()));
+    for (;;) {
+        const LockedFile locked = LockExistingFile(file.Path);
+        if (locked.Error)
+            return locked.Error;
+        QByteArray oldHead;
+        if (locked.Fd) {
+            const auto read = ReadHead(locked.Fd.get(), headBytes);
+            if (!read)
+                return FileError{"cannot be read", std::strerror(errno)};
+            oldHead = *read;
+        } else if (!file.Seed.empty()) {
+            FileRead seed = ReadFileHead(file.Seed, headBytes);
+            if (seed.Error)
+                return seed.Error;
+            oldHead = seed.Bytes;
+        }
+        const std::optional<QByteArray> head = update(oldHead);
+        if (!head)
+            return std::nullopt;
+        if (locked.Fd && WritesInPlace(file.Path))
+            return WriteHeadInPlace(locked.Fd.get(), oldHead, *head);
+        const Replaced replaced = ReplaceHead(file.Path, locked.Fd ? locked.Fd.get() : -1, *head);
+        if (!replaced.Appeared)
+            return replaced.Error;
+        // Another copy made the file while this one wrote: start from theirs.
     }
-    return Replace(path, head);
 }
 
 } // namespace platform

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <iostream>
 #include <utility>
 
@@ -43,6 +44,57 @@ void Report(const QString& path, const char* failure, const QString& reason)
 void Report(const std::string& path, const platform::FileError& error)
 {
     Report(QString::fromStdString(path), error.Failure.c_str(), QString::fromStdString(error.Reason));
+}
+
+void ReportSaveError(const platform::KeptFile& place, const platform::FileError& error)
+{
+    if (place.Where != platform::KeptFile::Place::UserFolder) {
+        Report(place.Path, error);
+        return;
+    }
+    // The game's own place was passed over as read-only: say so too.
+    const QString skipped = place.Seed.empty()
+                                ? QStringLiteral("folder \"%1\"").arg(QString::fromStdString(platform::AppPath()))
+                                : QStringLiteral("\"%1\"").arg(QString::fromStdString(place.Seed));
+    Report(QString::fromStdString(place.Path), error.Failure.c_str(),
+           QStringLiteral("%1; the game's own %2 is read-only, so the score cannot be kept there either")
+               .arg(QString::fromStdString(error.Reason), skipped));
+}
+
+// The top-score rule and the place it gives: a score must beat entry 9, and
+// goes above every entry it equals. False when it no longer enters.
+bool InsertEntry(ScoreTable& table, const ScoreEntry& entry)
+{
+    if (entry.Score <= table[9].Score)
+        return false;
+    std::size_t place = 0;
+    while (entry.Score < table[place].Score)
+        ++place;
+    std::move_backward(table.begin() + static_cast<std::ptrdiff_t>(place), table.end() - 1, table.end());
+    table[place] = entry;
+    return true;
+}
+
+// Saves `change` made to the table as it is on disk, under the file's lock;
+// HighScores is then what the file holds. False, with the message given,
+// when it could not be saved.
+bool SaveChanged(const std::function<bool(ScoreTable&)>& change)
+{
+    const platform::KeptFile place = platform::LocateKeptFile(FileName);
+    ScoreTable table;
+    const auto error =
+        platform::UpdateFileHead(place, TableBytes, [&](const QByteArray& oldHead) -> std::optional<QByteArray> {
+            table = DecodeScoreFile(oldHead);
+            if (!change(table))
+                return std::nullopt;
+            return EncodeScoreFile(table);
+        });
+    if (error) {
+        ReportSaveError(place, *error);
+        return false;
+    }
+    HighScores = std::move(table);
+    return true;
 }
 
 } // namespace
@@ -97,21 +149,10 @@ void LoadScores()
 
 void SaveScores()
 {
-    const platform::KeptFile place = platform::LocateKeptFile(FileName);
-    const auto error = platform::WriteFileHead(place, EncodeScoreFile(HighScores, {}));
-    if (!error)
-        return;
-    if (place.Where != platform::KeptFile::Place::UserFolder) {
-        Report(place.Path, *error);
-        return;
-    }
-    // The game's own place was passed over as read-only: say so too.
-    const QString skipped = place.Seed.empty()
-                                ? QStringLiteral("folder \"%1\"").arg(QString::fromStdString(platform::AppPath()))
-                                : QStringLiteral("\"%1\"").arg(QString::fromStdString(place.Seed));
-    Report(QString::fromStdString(place.Path), error->Failure.c_str(),
-           QStringLiteral("%1; the game's own %2 is read-only, so the score cannot be kept there either")
-               .arg(QString::fromStdString(error->Reason), skipped));
+    SaveChanged([](ScoreTable& table) {
+        table = HighScores;
+        return true;
+    });
 }
 
 void AddTopScore(platform::Int16 score)
@@ -120,15 +161,11 @@ void AddTopScore(platform::Int16 score)
     const std::string name = Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(ModMain::View().AskTopScoreName())));
     if (name.empty())
         return;
-
-    std::size_t place = 0;
-    while (place < HighScores.size() - 1 && score < HighScores[place].Score)
-        ++place;
-    for (std::size_t j = HighScores.size() - 1; j > place; --j)
-        HighScores[j] = std::move(HighScores[j - 1]);
-    HighScores[place] = ScoreEntry{name, score};
-
-    SaveScores();
+    // Into the table as it is on disk now, which another copy of the game
+    // may have changed while the name was typed.
+    const ScoreEntry entry{name, score};
+    if (!SaveChanged([&entry](ScoreTable& table) { return InsertEntry(table, entry); }))
+        InsertEntry(HighScores, entry); // shown for the moment, though not kept
     ModMain::View().ShowHallOfFame();
 }
 

@@ -25,11 +25,13 @@ void ResetState();
 // Reads scores.dat into HighScores; a missing file is an empty table and a
 // damaged one gives a message, never a crash.
 void LoadScores();
-// Writes HighScores to scores.dat without touching any bytes after the table.
+// Writes HighScores to scores.dat without touching any bytes after the table,
+// under the file's lock.
 void SaveScores();
 // Asks the game view for the name and records `score`, which beats
-// HighScores[9]; then saves and opens the Hall of Fame. A cancelled or empty
-// name changes nothing.
+// HighScores[9], into the table as scores.dat holds it at that moment (another
+// copy of the game may have saved meanwhile); then opens the Hall of Fame,
+// which shows what was saved. A cancelled or empty name changes nothing.
 void AddTopScore(platform::Int16 score);
 
 // Whether a one-player final score enters the table: it must beat entry 9.

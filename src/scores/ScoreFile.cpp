@@ -41,7 +41,7 @@ ScoreTable DecodeScoreFile(QByteArrayView fileBytes)
     return table;
 }
 
-QByteArray EncodeScoreFile(const ScoreTable& table, QByteArrayView oldFileBytes)
+QByteArray EncodeScoreFile(const ScoreTable& table)
 {
     QByteArray bytes(TableBytes, '\0');
     auto* data = reinterpret_cast<uchar*>(bytes.data());
@@ -54,8 +54,6 @@ QByteArray EncodeScoreFile(const ScoreTable& table, QByteArrayView oldFileBytes)
         std::copy(name.begin(), name.end(), bytes.begin() + nameAt + 2);
         qToLittleEndian<qint16>(table[i].Score, data + ScoreRecordOffset(i));
     }
-    if (oldFileBytes.size() > TableBytes)
-        bytes.append(oldFileBytes.sliced(TableBytes));
     return bytes;
 }
 

@@ -25,9 +25,9 @@ using ScoreTable = std::array<ScoreEntry, 10>;
 // read as zero; a name length over MaxNameLength reads only its own record.
 ScoreTable DecodeScoreFile(QByteArrayView fileBytes);
 
-// The new file content: `table` as TableBytes bytes (zero filler), followed
-// by whatever `oldFileBytes` held beyond TableBytes.
-QByteArray EncodeScoreFile(const ScoreTable& table, QByteArrayView oldFileBytes);
+// The bytes of the table: TableBytes of them, zero filler. Whatever follows
+// them in the file is left to the writer.
+QByteArray EncodeScoreFile(const ScoreTable& table);
 
 // `utf8` cut to its first MaxNameLength code points (one byte each on disk).
 std::string CutToNameLength(std::string_view utf8);

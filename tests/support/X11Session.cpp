@@ -14,7 +14,6 @@
 
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -362,20 +361,7 @@ bool GameProcess::waitForStandardError(const QString& text, int timeoutMs)
 
 bool GameProcess::inPlainSleep() const
 {
-    // The system call the main thread is blocked in: clock_nanosleep or
-    // nanosleep while the game sleeps, poll while Qt waits for events.
-    QFile f(QStringLiteral("/proc/%1/syscall").arg(Process.processId()));
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    bool ok = false;
-    const long call = f.readLine().split(' ').value(0).trimmed().toLong(&ok);
-    if (!ok)
-        return false; // "running"
-#ifdef SYS_nanosleep
-    if (call == SYS_nanosleep)
-        return true;
-#endif
-    return call == SYS_clock_nanosleep;
+    return InPlainSleep(Process.processId());
 }
 
 bool GameProcess::waitForGameLoop() const
