@@ -287,23 +287,25 @@ class TestPlatform : public QObject {
         QCOMPARE(found ? QString(QLatin1Char(found)) : QString(), letter);
     }
 
-    void waylandDesktopsGetX11WhereOffered_data()
+    void waylandDesktopsPreferX11AndFallBack_data()
     {
         QTest::addColumn<QString>("wayland");
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("userChoice");
         QTest::addColumn<QString>("chosen");
-        AddRow("Wayland with XWayland", "wayland-0", ":0", "", "xcb");
-        AddRow("Wayland without XWayland", "wayland-0", "", "", "");
+        AddRow("Wayland with XWayland, or a stale DISPLAY", "wayland-0", ":0", "", "xcb;wayland");
+        AddRow("Wayland without XWayland", "wayland-0", "", "", "wayland");
         AddRow("X11 only", "", ":0", "", "");
         AddRow("user chose wayland", "wayland-0", ":0", "wayland", "");
         AddRow("user chose xcb", "wayland-0", ":0", "xcb", "");
+        AddRow("user chose a list, no Wayland", "", ":0", "wayland;xcb", "");
         AddRow("nothing", "", "", "", "");
     }
 
-    // Under Wayland with XWayland the game asks for X11; otherwise, and always
-    // when the user named a platform, Qt's own choice stands.
-    void waylandDesktopsGetX11WhereOffered()
+    // Under Wayland the game asks for X11 first and Wayland if X11 fails,
+    // Wayland alone without a DISPLAY; otherwise, and always when the user
+    // named a platform, Qt's own choice stands.
+    void waylandDesktopsPreferX11AndFallBack()
     {
         QFETCH(QString, wayland);
         QFETCH(QString, display);

@@ -6,23 +6,23 @@
 #include <QTimer>
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <dlfcn.h>
 
 #include <chrono>
+#include <cstring>
 #include <future>
 #include <memory>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
 
-struct ChunkDeleter {
-    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+struct WaveDeleter {
+    void operator()(Uint8* samples) const { SDL_FreeWAV(samples); }
 };
-using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
-
-constexpr int kChannel = 0;
+using WavePtr = std::unique_ptr<Uint8, WaveDeleter>;
 
 // An open device keeps SDL's audio thread waking some 40 times a second even
 // in silence, so it is closed once a sound has ended and nothing followed
@@ -33,18 +33,39 @@ constexpr int kChannel = 0;
 // sound server less, with no difference in pace that runs could tell apart.
 constexpr int kIdleCloseMs = 200;
 
-// How long `chunk` plays on the open device, rounded up.
-int LengthMs(const Mix_Chunk& chunk)
+// What a sound server's mixer lists the game's sounds under.
+constexpr const char* kMixerName = "Snake";
+
+// How long `bytes` of samples play on `device`, rounded up.
+int LengthMs(std::size_t bytes, const SDL_AudioSpec& device)
 {
-    int frequency = 0;
-    Uint16 format = 0;
-    int channels = 0;
-    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0 || channels <= 0)
+    const auto frameBytes = static_cast<std::size_t>(SDL_AUDIO_BITSIZE(device.format) / 8 * device.channels);
+    if (frameBytes == 0 || device.freq <= 0)
         return 0;
-    const auto frameBytes = static_cast<Uint32>(SDL_AUDIO_BITSIZE(format) / 8 * channels);
-    if (frameBytes == 0)
-        return 0;
-    return static_cast<int>(static_cast<Uint64>(chunk.alen / frameBytes) * 1000 / static_cast<Uint64>(frequency)) + 1;
+    return static_cast<int>(bytes / frameBytes * 1000 / static_cast<std::size_t>(device.freq)) + 1;
+}
+
+// Reads a wave file into `samples` in the device's format; false when it
+// can't be played.
+bool LoadWave(const std::string& path, const SDL_AudioSpec& device, std::vector<Uint8>& samples)
+{
+    SDL_AudioSpec spec{};
+    Uint8* read = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(path.c_str(), &spec, &read, &length))
+        return false;
+    const WavePtr wave(read);
+    SDL_AudioCVT cvt{};
+    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format, device.channels, device.freq) < 0)
+        return false;
+    samples.resize(std::size_t{length} * static_cast<std::size_t>(cvt.len_mult));
+    std::memcpy(samples.data(), wave.get(), length);
+    cvt.buf = samples.data();
+    cvt.len = static_cast<int>(length);
+    if (SDL_ConvertAudio(&cvt) != 0)
+        return false;
+    samples.resize(static_cast<std::size_t>(cvt.len_cvt));
+    return !samples.empty();
 }
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
@@ -64,18 +85,22 @@ void MuteAlsaErrors()
     // Kept loaded: the handler must stay valid while ALSA is in use.
 }
 
-// The real output: SDL2_mixer with a single channel, so a new sound replaces
-// the one playing. Everything runs on the caller's thread; no mixer callback
-// is installed, so a chunk is only ever freed here, after its channel has
-// been halted under the audio lock.
-class MixerPlayer final : public SoundPlayer {
+// The real output: an SDL audio device fed from SDL's own queue, one sound at
+// a time, so a new sound replaces the one playing. No callback of ours runs
+// on the audio thread; a sound's samples are copied into the queue.
+//
+// Each opening is a device of its own. Closing one waits for its audio
+// thread (tens of milliseconds), so it closes on a thread of its own, and a
+// sound asked for meanwhile opens the next device at once instead of waiting
+// for the close.
+class DevicePlayer final : public SoundPlayer {
   public:
-    MixerPlayer() = default;
-    MixerPlayer(const MixerPlayer&) = delete;
-    MixerPlayer& operator=(const MixerPlayer&) = delete;
+    DevicePlayer() = default;
+    DevicePlayer(const DevicePlayer&) = delete;
+    DevicePlayer& operator=(const DevicePlayer&) = delete;
     // Closing the device would wait for the audio thread; the process is
     // ending anyway, so only the sound is stopped.
-    ~MixerPlayer() override
+    ~DevicePlayer() override
     {
         finishClosing();
         stop();
@@ -83,68 +108,48 @@ class MixerPlayer final : public SoundPlayer {
 
     void playAsync(const std::string& path) override
     {
-        waitingPath_.clear();
-        if (stillClosing() && QCoreApplication::instance()) {
-            // Closing takes tens of milliseconds; the sound comes a little
-            // late rather than the game stopping for it.
-            waitingPath_ = path;
-            playWhenClosed();
-            return;
-        }
         if (!ensureOpen())
             return;
         // Loaded at every call: the file may have changed or gone since.
-        ChunkPtr next(Mix_LoadWAV(path.c_str()));
+        const bool loaded = LoadWave(path, spec_, samples_);
         stop();
-        if (!next)
+        if (!loaded || SDL_QueueAudio(device_, samples_.data(), static_cast<Uint32>(samples_.size())) != 0)
             return;
-        if (Mix_PlayChannel(kChannel, next.get(), 0) < 0)
-            return;
-        chunk_ = std::move(next);
         playingPath_ = path;
         diagnostics_.soundsStarted++;
         diagnostics_.lastStarted = path;
+        diagnostics_.lastStartedBytes = samples_.size();
         ++soundGeneration_;
-        scheduleIdleClose(LengthMs(*chunk_) + kIdleCloseMs);
+        scheduleIdleClose(LengthMs(samples_.size(), spec_) + kIdleCloseMs);
     }
 
-    // Closes the device if nothing plays; the next sound opens it again.
-    // The close runs on a thread of its own: it waits for SDL's audio
-    // thread, and the game must not.
+    // Closes the device if nothing plays; the next sound opens another.
     void closeIfIdle()
     {
-        if (state_ != State::Open || Mix_Playing(kChannel))
+        if (state_ != State::Open || SDL_GetQueuedAudioSize(device_) > 0)
             return;
         stop();
+        const SDL_AudioDeviceID device = std::exchange(device_, 0);
         state_ = State::Untried;
+        forgetFinishedCloses();
         try {
-            closing_ = std::async(std::launch::async, closeDevice);
+            closing_.push_back(std::async(std::launch::async, closeDevice, device));
         } catch (const std::system_error&) {
-            closeDevice(); // no thread to be had: wait here instead
+            closeDevice(device); // no thread to be had: wait here instead
         }
     }
 
-    // Every use of the mixer first waits for a close still under way.
     void finishClosing()
     {
-        if (closing_.valid())
-            closing_.get();
+        for (auto& close : closing_)
+            close.get();
+        closing_.clear();
     }
 
-    bool stillClosing() const
-    {
-        return closing_.valid() && closing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
-    }
-
-    // Halting takes the audio lock, so once it returns the mixer no longer
-    // reads the old chunk and it can be freed.
     void stop()
     {
-        waitingPath_.clear();
-        if (state_ != State::Open)
-            return;
-        Mix_HaltChannel(kChannel);
-        chunk_.reset();
+        if (state_ == State::Open)
+            SDL_ClearQueuedAudio(device_);
         playingPath_.clear();
     }
 
@@ -153,7 +158,8 @@ class MixerPlayer final : public SoundPlayer {
         finishClosing();
         stop();
         if (state_ == State::Open)
-            closeDevice();
+            closeDevice(device_);
+        device_ = 0;
         state_ = State::Untried;
         diagnostics_ = {};
     }
@@ -162,7 +168,8 @@ class MixerPlayer final : public SoundPlayer {
     {
         SoundDiagnostics d = diagnostics_;
         d.deviceOpen = state_ == State::Open;
-        if (d.deviceOpen && chunk_ && Mix_Playing(kChannel) && Mix_GetChunk(kChannel) == chunk_.get())
+        d.queuedBytes = d.deviceOpen ? SDL_GetQueuedAudioSize(device_) : 0;
+        if (d.queuedBytes > 0)
             d.nowPlaying = playingPath_;
         return d;
     }
@@ -170,10 +177,20 @@ class MixerPlayer final : public SoundPlayer {
   private:
     enum class State { Untried, Open, Failed };
 
-    static void closeDevice()
+    static void closeDevice(SDL_AudioDeviceID device)
     {
-        Mix_CloseAudio();
+        SDL_CloseAudioDevice(device);
         StopSdlSubsystems(SDL_INIT_AUDIO);
+    }
+
+    void forgetFinishedCloses()
+    {
+        std::erase_if(closing_, [](std::future<void>& close) {
+            if (close.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                return false;
+            close.get();
+            return true;
+        });
     }
 
     // A check after the sound should have ended; only the last sound's check
@@ -186,69 +203,69 @@ class MixerPlayer final : public SoundPlayer {
             QTimer::singleShot(afterMs, app, [this, generation] {
                 if (generation != soundGeneration_)
                     return;
-                if (state_ == State::Open && Mix_Playing(kChannel))
+                if (state_ == State::Open && SDL_GetQueuedAudioSize(device_) > 0)
                     scheduleIdleClose(kIdleCloseMs);
                 else
                     closeIfIdle();
             });
     }
 
-    // Looks again every few milliseconds until the device is closed, then
-    // plays the sound asked for meanwhile, if it still is.
-    void playWhenClosed()
-    {
-        constexpr int kLookAgainMs = 5;
-        QTimer::singleShot(kLookAgainMs, QCoreApplication::instance(), [this] {
-            if (waitingPath_.empty())
-                return;
-            if (stillClosing()) {
-                playWhenClosed();
-                return;
-            }
-            const std::string path = std::move(waitingPath_);
-            playAsync(path);
-        });
-    }
-
     bool ensureOpen()
     {
-        finishClosing();
-        if (state_ == State::Untried)
-            state_ = open() ? State::Open : State::Failed;
+        if (state_ == State::Untried) {
+            diagnostics_.deviceOpenAttempts++;
+            bool opened = open();
+            // Where only one device may be open at a time (SDL's dummy
+            // driver, a sound card without a sound server) the one closing
+            // still holds it: that close is waited for.
+            if (!opened && !closing_.empty()) {
+                finishClosing();
+                opened = open();
+            }
+            state_ = opened ? State::Open : State::Failed;
+        }
         return state_ == State::Open;
     }
 
     bool open()
     {
-        diagnostics_.deviceOpenAttempts++;
         // SDL would otherwise take over SIGINT/SIGTERM and the game could no
         // longer be stopped from outside.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, kMixerName);
         MuteAlsaErrors();
         if (!StartSdlSubsystems(SDL_INIT_AUDIO))
             return false;
         // 1024 frames keep the delay of an apple blip near 20 ms. One channel:
-        // the sounds are mono, and the mixer does half the work.
-        if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 1, 1024) != 0) {
+        // the sounds are mono, and the device does half the work.
+        SDL_AudioSpec wanted{};
+        wanted.freq = 44100;
+        wanted.format = AUDIO_S16SYS;
+        wanted.channels = 1;
+        wanted.samples = 1024;
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &spec_,
+                                      SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+        if (device_ == 0) {
             StopSdlSubsystems(SDL_INIT_AUDIO);
             return false;
         }
-        Mix_AllocateChannels(1);
+        SDL_PauseAudioDevice(device_, 0);
         return true;
     }
 
     State state_ = State::Untried;
+    SDL_AudioDeviceID device_ = 0;
+    SDL_AudioSpec spec_{};
     unsigned soundGeneration_ = 0;
-    std::future<void> closing_;
-    std::string waitingPath_; // asked for while the device was closing
-    ChunkPtr chunk_;
+    std::vector<std::future<void>> closing_; // devices still closing
+    std::vector<Uint8> samples_;             // the last sound, kept for its room
     std::string playingPath_;
     SoundDiagnostics diagnostics_;
 };
 
-MixerPlayer& realPlayer()
+DevicePlayer& realPlayer()
 {
-    static MixerPlayer player;
+    static DevicePlayer player;
     return player;
 }
 

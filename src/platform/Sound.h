@@ -1,5 +1,6 @@
 #pragma once
 // Sound effects: fire-and-forget playback of wave files on one channel.
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -12,7 +13,7 @@ class SoundPlayer {
     virtual void playAsync(const std::string& path) = 0;
 };
 
-// nullptr restores the real SDL2_mixer player. Not owned.
+// nullptr restores the real SDL audio player. Not owned.
 void SetSoundPlayer(SoundPlayer* player);
 
 // Plays a wave file asynchronously, without a default sound: returns at once;
@@ -27,11 +28,11 @@ void PlayWaveAsync(const std::string& path);
 // just end without it.
 void ShutdownSound();
 
-// Closes the real player's audio device unless a sound is playing; the next
-// sound opens it again. The player does this by itself a fifth of a second
-// after the last sound ended, without waiting for the audio thread to finish,
-// so that a silent game keeps no audio thread awake; a sound asked for while
-// it closes starts as soon as it has.
+// Closes the real player's audio device unless a sound is playing, and waits
+// until it is closed; the next sound opens it again. The player does this by
+// itself a fifth of a second after the last sound ended, without waiting for
+// the audio thread to finish, so that a silent game keeps no audio thread
+// awake; a sound asked for while it closes starts at once all the same.
 void CloseIdleSound();
 
 // The real player back to program start: its sound stopped, its audio device
@@ -44,8 +45,10 @@ struct SoundDiagnostics {
     int deviceOpenAttempts = 0;
     bool deviceOpen = false;
     int soundsStarted = 0;
-    std::string lastStarted; // path of the last file that started playing
-    std::string nowPlaying;  // path still sounding on the channel, or ""
+    std::string lastStarted;          // path of the last file that started playing
+    std::string nowPlaying;           // path still sounding on the channel, or ""
+    std::size_t lastStartedBytes = 0; // its samples in the device's format
+    std::size_t queuedBytes = 0;      // samples not yet handed to the device
 };
 SoundDiagnostics GetSoundDiagnostics();
 

@@ -1,5 +1,6 @@
 #include "platform/WindowSystem.h"
 
+#include <QGuiApplication>
 #include <QtGlobal>
 
 namespace platform {
@@ -9,9 +10,14 @@ QByteArray ChosenQtPlatform(const QProcessEnvironment& environment)
     const auto set = [&environment](const char* name) {
         return !environment.value(QString::fromLatin1(name)).isEmpty();
     };
-    if (set("QT_QPA_PLATFORM") || !set("WAYLAND_DISPLAY") || !set("DISPLAY"))
+    if (set("QT_QPA_PLATFORM") || !set("WAYLAND_DISPLAY"))
         return {};
-    return QByteArrayLiteral("xcb");
+    // X11 first, but a DISPLAY with no usable server behind it (a stale one,
+    // XWayland not running) leaves Qt to fall back on Wayland.
+    if (set("DISPLAY"))
+        return QByteArrayLiteral("xcb;wayland");
+    // No DISPLAY: Qt's own default would try X11 and fail.
+    return QByteArrayLiteral("wayland");
 }
 
 void ChooseQtPlatform()
@@ -25,6 +31,9 @@ void ChooseQtPlatform()
     // bench/present_compare.sh. A user's own setting wins.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // The dock finds the window's icon and name by the installed desktop
+    // entry; on Wayland this is the window's app id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("snake-game"));
 }
 
 } // namespace platform
