@@ -296,7 +296,8 @@ class TestWindowGame : public QObject {
         PressKey(w, Qt::Key_Escape);
         QVERIFY(w.isFullScreen());
         PressKey(w, Qt::Key_F11);
-        QVERIFY(QTest::qWaitFor([&] { return !w.isFullScreen() && w.geometry() == before; }));
+        QTest::qWaitFor([&] { return !w.isFullScreen() && w.geometry() == before; });
+        QCOMPARE(w.geometry(), before);
         QCOMPARE(w.Client->Zoom(), zoom);
     }
 

@@ -121,14 +121,16 @@ void FrmMain::OpenAtStartZoom()
 
 void FrmMain::ToggleFullScreen()
 {
-    if (isFullScreen()) {
+    // The window system keeps the size and place from before; a window
+    // maximised before is maximised again.
+    if (!isFullScreen()) {
+        WasMaximized = isMaximized();
+        showFullScreen();
+    } else if (WasMaximized) {
+        showMaximized();
+    } else {
         showNormal();
-        // Back to the size and place it had, maximised included.
-        restoreGeometry(NormalGeometry);
-        return;
     }
-    NormalGeometry = saveGeometry();
-    showFullScreen();
 }
 
 void FrmMain::Form_KeyDown(Int16 KeyCode, Int16 /*Shift*/)
@@ -303,10 +305,11 @@ void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
     const bool sized = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
     const QSize target(width(), this->height() + grow);
     Client->SetDesignHeight(height);
+    // Resize now: the game may not process events for a while. The layout
+    // first, which gives the window its new smallest size.
+    layout()->activate();
     if (sized)
         resize(target);
-    // Resize now: the game may not process events for a while.
-    layout()->activate();
 }
 
 void FrmMain::SetMenusIdle()

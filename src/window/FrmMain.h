@@ -7,7 +7,6 @@
 #include "window/MainMenu.h"
 #include "window/MenuKeyboard.h"
 
-#include <QByteArray>
 #include <QMainWindow>
 
 #include <memory>
@@ -92,7 +91,7 @@ class FrmMain final : public QMainWindow, public ModMain::GameView {
 
     // The close box still ends the game while a modal box is up.
     const platform::CloseRequestFilter CloseBox;
-    QByteArray NormalGeometry;   // the window's before full screen
+    bool WasMaximized = false;   // before full screen
     int NewGameDepth = 0;        // New Game handlers active on the stack
     bool NewGamePending = false; // asked for while an aborted game unwinds
 };
