@@ -17,6 +17,9 @@
 //   pace_driver --startup
 //       Prints the time from process start to the first paint of the window.
 //
+// With --zoom N the window is sized for zoom N first, with --fullscreen it
+// fills the screen (F11), before the game starts.
+//
 // The apples that fall on a human snake's square are taken off the field
 // after each frame, so the snake never grows into itself and no level ends;
 // the game is otherwise untouched. It runs on a fixed seed (--seed, or
@@ -38,6 +41,7 @@
 #include "platform/WindowSystem.h"
 #include "snake/Snake.h"
 #include "support/AppleCells.h"
+#include "window/ClientArea.h"
 #include "window/FrmMain.h"
 
 #include <QApplication>
@@ -376,7 +380,7 @@ bool CopySounds(const QString& folder)
     return true;
 }
 
-void PrintFigures(const PaceView& view, int speedIndex)
+void PrintFigures(const PaceView& view, int speedIndex, int zoom)
 {
     static constexpr std::array<const char*, 5> names{"Slowest", "Slow", "Medium", "Fast", "Fastest"};
     const std::vector<double>& p = view.Periods;
@@ -403,11 +407,11 @@ void PrintFigures(const PaceView& view, int speedIndex)
     const long long wakeups = view.CpuAtEnd.game.wakeups - view.CpuAtStart.game.wakeups;
     std::printf("speed=%s delay_ms=%d passes=%zu seconds=%.1f mean_ms=%.3f worst_ms=%.3f p99_ms=%.3f "
                 "off_by=%+.2f%% cpu=%.3f%% cpu_main=%.3f%% cpu_audio=%.3f%% xcpu=%.3f%% wakeups_per_pass=%.2f "
-                "passes_per_s=%.0f excluded=%d sounds=%d sound_server_cpu=%.3f%%\n",
+                "passes_per_s=%.0f excluded=%d sounds=%d sound_server_cpu=%.3f%% zoom=%d\n",
                 names[speedIndex], delay, p.size(), seconds, mean, sorted.back(), p99,
                 delay > 0 ? 100.0 * (mean - delay) / delay : 0.0, cpu, mainCpu, audioCpu, xcpu,
                 static_cast<double>(wakeups) / static_cast<double>(p.size()), static_cast<double>(p.size()) / seconds,
-                view.Excluded, view.SoundsAtEnd - view.SoundsAtStart, scpu);
+                view.Excluded, view.SoundsAtEnd - view.SoundsAtStart, scpu, zoom);
     std::fflush(stdout);
 }
 
@@ -423,6 +427,7 @@ void PrintIdleFigures(const char* what, const CpuPair& start, const CpuPair& end
 int Usage()
 {
     std::fprintf(stderr, "usage: pace_driver --speed 0..4 [--busy] [--seconds S] [--warmup MS] [--seed N]\n"
+                         "                   [--zoom N] [--fullscreen]\n"
                          "       pace_driver --idle title|paused [--seconds S] [--warmup MS]\n"
                          "       pace_driver --startup\n");
     return 2;
@@ -438,6 +443,8 @@ int main(int argc, char* argv[])
     std::uint64_t seed = 1;
     bool startup = false;
     bool busy = false;
+    bool fullScreen = false;
+    int zoom = 0;
     std::string idle;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -446,6 +453,10 @@ int main(int argc, char* argv[])
             startup = true;
         else if (arg == "--busy")
             busy = true;
+        else if (arg == "--fullscreen")
+            fullScreen = true;
+        else if (arg == "--zoom" && hasValue)
+            zoom = std::atoi(argv[++i]);
         else if (arg == "--idle" && hasValue)
             idle = argv[++i];
         else if (arg == "--speed" && hasValue)
@@ -476,6 +487,10 @@ int main(int argc, char* argv[])
     window.Form_Load();
     if (startup)
         return app.exec();
+    if (zoom > 0)
+        window.resize(window.size() - window.Client->size() + window.Client->DesignSize() * zoom);
+    if (fullScreen)
+        window.ToggleFullScreen();
 
     CpuPair idleStart;
     const auto measureIdle = [&](const char* what, std::function<void()> then) {
@@ -500,7 +515,9 @@ int main(int argc, char* argv[])
 
     PaceView view(window, std::chrono::milliseconds(warmupMs), busy, seed);
     ModMain::SetGameView(&view);
+    int zoomPlayed = 0;
     const auto endGame = [&] {
+        zoomPlayed = window.Client->Zoom();
         view.Finish();
         window.MenuItemAbort_Click();
     };
@@ -522,7 +539,7 @@ int main(int argc, char* argv[])
         window.MenuItemNewGame_Click(); // returns when the game is aborted
         ModMain::SetGameView(&window);
         if (idle.empty())
-            PrintFigures(view, speed);
+            PrintFigures(view, speed, zoomPlayed);
         app.quit();
     });
     return app.exec();

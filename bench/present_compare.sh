@@ -25,6 +25,11 @@
 # SNAKE_COMPARE_SOUND=pulse to play the sounds into a private PulseAudio
 # server with a null sink, as on a desktop (needs pulseaudio), and measure
 # that server too; by default SDL's dummy driver takes them.
+# SNAKE_XVFB_SCREEN (640x480x24) sets the screen, and SNAKE_COMPARE_BASE_ARGS
+# and SNAKE_COMPARE_NEW_ARGS add driver options to the busiest-game runs:
+# one build at two zooms, say,
+#   SNAKE_XVFB_SCREEN=1920x1080x24 SNAKE_COMPARE_BASE_ARGS="--zoom 1" \
+#   SNAKE_COMPARE_NEW_ARGS=--fullscreen bash bench/present_compare.sh build build
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -75,7 +80,8 @@ echo "== Machine"
 echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')  cores: $(nproc)  load: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "base: $base"
 echo "new:  $new"
-echo "display: Xvfb $DISPLAY, no window manager; sound: $sound"
+echo "display: Xvfb $DISPLAY ${SNAKE_XVFB_SCREEN:-640x480x24}, no window manager; sound: $sound"
+echo "options: base ${SNAKE_COMPARE_BASE_ARGS:-none}, new ${SNAKE_COMPARE_NEW_ARGS:-none}"
 
 # Run i of each build plays the game of seed i: the same game, with the same
 # sounds at the same passes, in both builds.
@@ -85,8 +91,10 @@ for i in $(seq "$runs"); do
     [ $((i % 2)) -eq 0 ] && order="new base"
     for which in $order; do
         build="$base"
-        [ "$which" = new ] && build="$new"
-        line="$("$build/bench/pace_driver" --speed 2 --busy --seconds "$seconds" --seed "$i" 2>/dev/null)"
+        extra="${SNAKE_COMPARE_BASE_ARGS:-}"
+        [ "$which" = new ] && build="$new" && extra="${SNAKE_COMPARE_NEW_ARGS:-}"
+        # shellcheck disable=SC2086 # the options are words
+        line="$("$build/bench/pace_driver" --speed 2 --busy --seconds "$seconds" --seed "$i" $extra 2>/dev/null)"
         echo "$which: seed=$i $line"
         echo "$line" >>"$work/$which"
     done
@@ -99,7 +107,7 @@ summary() {
         "$(awk -v b="$b" -v n="$n" 'BEGIN {if (b > 0) printf "%.2f", n / b; else print "-"}')"
 }
 echo "-- medians (CPU in % of one core)"
-for key in cpu cpu_main cpu_audio xcpu sound_server_cpu wakeups_per_pass sounds off_by; do summary "$key"; done
+for key in cpu cpu_main cpu_audio xcpu sound_server_cpu wakeups_per_pass sounds off_by zoom; do summary "$key"; done
 # Each seed's game in both builds: new/base of the game process's CPU.
 paired="$(paste -d'\n' "$work/base" "$work/new" | while read -r b && read -r n; do
     awk -v b="$(field cpu "$b")" -v n="$(field cpu "$n")" 'BEGIN {if (b > 0) printf "%.3f\n", n / b}'

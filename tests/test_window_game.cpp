@@ -7,9 +7,11 @@
 #include "platform/Surface.h"
 #include "snake/Snake.h"
 #include "window/ClientArea.h"
+#include "window/Zoom.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>
@@ -183,12 +185,20 @@ class TestWindowGame : public QObject {
         QTest::addColumn<Fills>("changes");
         QTest::addColumn<QRegion>("painted");
         QTest::addColumn<int>("drawing");
+        QTest::addColumn<int>("zoom");
         const QRgb red = qRgb(220, 20, 20);
         const auto rows = [&](const char* name, const Fills& changes, const QRegion& painted) {
-            QTest::newRow(name) << changes << painted << int(FrameDrawing::Plain);
-            QTest::addRow("%s, as frames", name) << changes << painted << int(FrameDrawing::AsFrames);
-            QTest::addRow("%s, outside a frame", name) << changes << painted << int(FrameDrawing::ChangesOutsideAFrame);
+            QTest::newRow(name) << changes << painted << int(FrameDrawing::Plain) << 1;
+            QTest::addRow("%s, as frames", name) << changes << painted << int(FrameDrawing::AsFrames) << 1;
+            QTest::addRow("%s, outside a frame", name)
+                << changes << painted << int(FrameDrawing::ChangesOutsideAFrame) << 1;
         };
+        // Each pixel a z x z square of the window's, in the middle of it.
+        for (const int zoom : {2, 3, 4}) {
+            QTest::addRow("a square and the bar, as frames, at zoom %d", zoom)
+                << Fills{{{57, 73, 1, 1}, red}, {{300, 150, 30, 150}, qRgb(128, 128, 0)}}
+                << QRegion(50, 70, 10, 10) + QRegion(300, 150, 30, 150) << int(FrameDrawing::AsFrames) << zoom;
+        }
         rows("unchanged frame paints nothing", Fills{}, QRegion());
         rows("one pixel repaints its square", Fills{{{57, 73, 1, 1}, red}}, QRegion(50, 70, 10, 10));
         rows("neighbouring squares form one run", Fills{{{100, 100, 20, 10}, red}}, QRegion(100, 100, 20, 10));
@@ -200,15 +210,18 @@ class TestWindowGame : public QObject {
     }
 
     // A frame reaches the screen through the blocks that differ from the last
-    // one; whatever is painted, the screen then shows exactly the new frame.
+    // one; whatever is painted, the screen then shows exactly the new frame,
+    // at a zoom each pixel a square of zoom x zoom.
     void presentPaintsOnlyTheBlocksThatChanged()
     {
         QFETCH(Fills, changes);
         QFETCH(QRegion, painted);
         QFETCH(int, drawing);
+        QFETCH(int, zoom);
         WindowFixture f;
         FrmMain& w = f.window();
         w.SetTitleVisible(false);
+        QVERIFY(f.zoomTo(zoom));
         QCoreApplication::processEvents();
 
         platform::Surface frame(330, 300);
@@ -243,10 +256,49 @@ class TestWindowGame : public QObject {
         w.PresentFrame(frame);
         QCOMPARE(w.Client->LastChange(), painted);
 
-        const QPoint origin = w.Client->mapTo(&w, QPoint(0, 0));
+        const QPoint origin = w.Client->mapTo(&w, w.Client->Origin());
         const QImage shown =
             w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(frame.image().format());
-        QCOMPARE(shown.copy(QRect(origin, QSize(330, 300))), frame.image());
+        QImage expected(frame.image().size() * zoom, frame.image().format());
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < expected.width(); ++x)
+                expected.setPixel(x, y, frame.image().pixel(x / zoom, y / zoom));
+        }
+        QCOMPARE(shown.copy(QRect(origin, expected.size())), expected);
+    }
+
+    // F11 fills the screen, the menu bar at its own size and the picture at
+    // the zoom the rest holds; Escape belongs to the menus; F11 again brings
+    // back the window's size and place, also from a resized window.
+    void fullScreenRoundTripRestoresTheWindow_data()
+    {
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("zoom 1") << 1;
+        QTest::newRow("zoom 2") << 2;
+    }
+
+    void fullScreenRoundTripRestoresTheWindow()
+    {
+        QFETCH(int, zoom);
+        WindowFixture f;
+        FrmMain& w = f.window();
+        QVERIFY(f.zoomTo(zoom));
+        w.move(23, 17);
+        QVERIFY(QTest::qWaitFor([&] { return w.pos() == QPoint(23, 17); }));
+        const QRect before = w.geometry();
+        const int menuHeight = w.menuBar()->height();
+        PressKey(w, Qt::Key_F11);
+        const QRect screen = w.screen()->geometry();
+        QVERIFY(QTest::qWaitFor([&] { return w.isFullScreen() && w.geometry() == screen; }));
+        QCOMPARE(w.menuBar()->height(), menuHeight);
+        QCOMPARE(w.Client->size(), QSize(screen.width(), screen.height() - menuHeight));
+        QCOMPARE(w.Client->Zoom(), Zoom::ToFit(w.Client->size(), {330, 344}));
+        PressKey(w, Qt::Key_Escape);
+        QVERIFY(w.isFullScreen());
+        PressKey(w, Qt::Key_F11);
+        QTest::qWaitFor([&] { return !w.isFullScreen() && w.geometry() == before; });
+        QCOMPARE(w.geometry(), before);
+        QCOMPARE(w.Client->Zoom(), zoom);
     }
 
     // Abort and New Game chosen during the level-completed wait of the aborted

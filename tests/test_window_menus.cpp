@@ -80,16 +80,22 @@ class TestWindowMenus : public QObject {
         QVERIFY(!f.window().windowIcon().isNull());
     }
 
-    // The client area under the menu bar is 330 x 344 and cannot be resized.
-    void clientAreaIsFixedAt330By344()
+    // The client area under the menu bar opens at 330 x 344 on a small
+    // screen and never gets smaller; a larger one keeps zoom 1 until it
+    // holds zoom 2, with the picture centred in white.
+    void clientAreaIsAtLeast330By344()
     {
         WindowFixture f;
         FrmMain& w = f.window();
         QCOMPARE(w.Client->size(), QSize(330, 344));
         QVERIFY(w.Client->y() >= w.menuBar()->height());
-        QCOMPARE(w.minimumSize(), w.maximumSize());
+        w.resize(100, 100);
+        QVERIFY(QTest::qWaitFor([&] { return w.Client->size() == QSize(330, 344); }));
         w.resize(600, 600);
-        QCOMPARE(w.Client->size(), QSize(330, 344));
+        QVERIFY(QTest::qWaitFor([&] { return w.Client->width() == 600; }));
+        QCOMPARE(w.Client->Zoom(), 1);
+        QCOMPARE(w.Client->Origin(), QPoint(135, (w.Client->height() - 344) / 2));
+        QCOMPARE(w.PicStartup->pos(), w.Client->Origin());
     }
 
     void controlsSitAtTheirPlaces_data()
@@ -128,26 +134,41 @@ class TestWindowMenus : public QObject {
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("text");
-        QTest::newRow("LblApple, three digits") << 1 << "Apples Left : 999";
-        QTest::newRow("LblScore1, lowest") << 2 << "Score:-32768";
-        QTest::newRow("LblScore1, highest") << 2 << "Score:32767";
-        QTest::newRow("LblScore1, text before a game") << 2 << "Score : 0";
-        QTest::newRow("LblLives1") << 3 << "Lives : 5";
-        QTest::newRow("LblScore2, lowest") << 5 << "Score:-32768";
-        QTest::newRow("LblLives2") << 6 << "Lives : 5";
-        QTest::newRow("LblPlayer1") << 0 << "Player One";
-        QTest::newRow("LblPlayer2") << 4 << "Player Two";
+        QTest::addColumn<int>("zoom");
+        for (const int zoom : {1, 2, 3}) {
+            const auto row = [zoom](const char* name, int index, const char* text) {
+                if (zoom == 1)
+                    QTest::newRow(name) << index << QString::fromLatin1(text) << zoom;
+                else
+                    QTest::addRow("%s, at zoom %d", name, zoom) << index << QString::fromLatin1(text) << zoom;
+            };
+            row("LblApple, three digits", 1, "Apples Left : 999");
+            row("LblScore1, lowest", 2, "Score:-32768");
+            row("LblScore1, highest", 2, "Score:32767");
+            row("LblScore1, text before a game", 2, "Score : 0");
+            row("LblLives1", 3, "Lives : 5");
+            row("LblScore2, lowest", 5, "Score:-32768");
+            row("LblLives2", 6, "Lives : 5");
+            row("LblPlayer1", 0, "Player One");
+            row("LblPlayer2", 4, "Player Two");
+        }
     }
 
     // The status labels use an 11-pixel font, whatever the desktop's default,
-    // and the longest text each one shows fits its box with that font.
+    // and the longest text each one shows fits its box with that font; at a
+    // zoom, font and box are that many times their size.
     void statusLabelsFitTheirLongestTexts()
     {
         QFETCH(int, index);
         QFETCH(QString, text);
+        QFETCH(int, zoom);
         WindowFixture f;
+        if (index >= 4)
+            f.window().SetTwoPlayerLayout(true);
+        QVERIFY(f.zoomTo(zoom));
         QLabel* label = Controls(f.window())[index];
-        QCOMPARE(label->font().pixelSize(), 11);
+        QCOMPARE(label->font().pixelSize(), 11 * zoom);
+        QCOMPARE(label->size(), QSize(label->width() / zoom, label->height() / zoom) * zoom);
         label->setText(text);
         const QSize needed = label->sizeHint();
         QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
@@ -163,25 +184,33 @@ class TestWindowMenus : public QObject {
     void messageLabelShowsEveryCaptionInFull_data()
     {
         QTest::addColumn<QString>("caption");
-        QTest::newRow("caption at start") << "Level One Completed!";
-        QTest::newRow("level 12") << "Level 12 Completed!";
-        QTest::newRow("largest level") << "Level 32767 Completed!";
-        QTest::newRow("game over") << "Game Over";
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("caption at start") << "Level One Completed!" << 1;
+        QTest::newRow("level 12") << "Level 12 Completed!" << 1;
+        QTest::newRow("largest level") << "Level 32767 Completed!" << 1;
+        QTest::newRow("game over") << "Game Over" << 1;
+        QTest::newRow("paused at zoom 2") << "Paused" << 2;
+        QTest::newRow("level 12 at zoom 2") << "Level 12 Completed!" << 2;
+        QTest::newRow("largest level at zoom 3") << "Level 32767 Completed!" << 3;
+        QTest::newRow("game over at zoom 4") << "Game Over" << 4;
     }
 
     // Label1: hidden at 16, 104, 297 wide and at least 113 high, Bookman (or its
     // URW twin) 36 pt light, centred; every caption fits without a clipped line.
+    // At a zoom, place, size and font are that many times theirs.
     void messageLabelShowsEveryCaptionInFull()
     {
         QFETCH(QString, caption);
+        QFETCH(int, zoom);
         WindowFixture f;
+        QVERIFY(f.zoomTo(zoom));
         QLabel* label = f.window().Label1;
         QVERIFY(!label->isVisible());
         QCOMPARE(label->text(), QStringLiteral("Level One Completed!"));
-        QCOMPARE(label->pos(), QPoint(16, 104));
-        QCOMPARE(label->width(), 297);
-        QVERIFY(label->height() >= 113 && label->geometry().bottom() < 300);
-        QCOMPARE(label->font().pointSize(), 36);
+        QCOMPARE(label->pos(), QPoint(16, 104) * zoom);
+        QCOMPARE(label->width(), 297 * zoom);
+        QVERIFY(label->height() >= 113 * zoom && label->geometry().bottom() < 300 * zoom);
+        QCOMPARE(label->font().pointSize(), 36 * zoom);
         QCOMPARE(label->font().weight(), QFont::Light);
         QVERIFY(label->alignment() & Qt::AlignHCenter);
         QVERIFY(!label->autoFillBackground());

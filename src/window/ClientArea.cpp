@@ -1,64 +1,11 @@
 #include "window/ClientArea.h"
 
-#include "platform/BlockRuns.h"
-#include "platform/FrameBlocks.h"
+#include "window/Zoom.h"
 
-#include <QBackingStore>
-#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QWindow>
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstring>
-#include <utility>
-
-namespace {
-
-constexpr int Columns = (ClientArea::Width + ClientArea::Block - 1) / ClientArea::Block;
-constexpr int Bands = (ClientArea::FrameHeight + ClientArea::Block - 1) / ClientArea::Block;
-
-using platform::BitsBelow;
-using platform::ForEachRun;
-
-// Frame rows of format `from` can go into an image of format `to` with
-// their top byte set: RGB32 into the ARGB32 formats (opaque, so the
-// premultiplied values are the same), and premultiplied ARGB32 into RGB32,
-// as a painter copying them (CompositionMode_Source) would store them.
-bool OpaqueInto(QImage::Format from, QImage::Format to)
-{
-    if (from == QImage::Format_RGB32)
-        return to == QImage::Format_ARGB32_Premultiplied || to == QImage::Format_ARGB32;
-    return from == QImage::Format_ARGB32_Premultiplied && to == QImage::Format_RGB32;
-}
-
-// Copies `pixels` 32-bit pixels with their top byte set (see OpaqueInto); in
-// fixed runs of eight the compiler does it in vector registers.
-void CopyOpaque(uchar* to, const uchar* from, std::size_t pixels)
-{
-    constexpr std::uint32_t opaque = 0xff000000u;
-    constexpr std::size_t run = 8;
-    std::size_t i = 0;
-    for (; i + run <= pixels; i += run) {
-        std::array<std::uint32_t, run> p{};
-        std::memcpy(p.data(), from + i * sizeof(std::uint32_t), sizeof p);
-        for (std::uint32_t& v : p)
-            v |= opaque;
-        std::memcpy(to + i * sizeof(std::uint32_t), p.data(), sizeof p);
-    }
-    for (; i < pixels; ++i) {
-        std::uint32_t v = 0;
-        std::memcpy(&v, from + i * sizeof v, sizeof v);
-        v |= opaque;
-        std::memcpy(to + i * sizeof v, &v, sizeof v);
-    }
-}
-
-} // namespace
-
-ClientArea::ClientArea(QWidget* parent) : QWidget(parent)
+ClientArea::ClientArea(QWidget* parent) : QWidget(parent), Screen(*this, QSize(Width, FrameHeight))
 {
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -66,237 +13,71 @@ ClientArea::ClientArea(QWidget* parent) : QWidget(parent)
     // paintEvent covers every pixel itself, so Qt need not clear the area
     // first; the children lie on top as before.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFixedSize(Width, OnePlayerHeight);
-    ChangedRuns.reserve(static_cast<std::size_t>(Columns) * Bands);
+    setMinimumSize(Width, OnePlayerHeight);
+    resize(Width, OnePlayerHeight);
 }
 
-void ClientArea::Present(const QImage& frame, const platform::FrameBlocks* drawn)
+void ClientArea::KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, int, QPoint))
 {
-    static_assert(platform::FrameBlocks::Block == Block);
-    const int w = std::min(frame.width(), Width);
-    const int h = std::min(frame.height(), FrameHeight);
-    if (w <= 0 || h <= 0)
-        return;
-    ++Presented;
-    const std::uint64_t serial = drawn ? drawn->Serial() : 0;
-    const bool follows = drawn && drawn == LastDrawn && serial == LastSerial + 1;
-    LastDrawn = drawn;
-    LastSerial = serial;
-    if (frame.depth() % 8 != 0 || Frame.width() != w || Frame.height() != h || Frame.format() != frame.format()) {
-        // The first frame, or a new size or pixel format: all of it, once.
-        Frame = frame.copy(0, 0, w, h);
-        Changed = QRegion(0, 0, Width, FrameHeight);
-    } else {
-        CopyChangedBlocks(frame, w, h, follows ? &drawn->Changed() : nullptr);
-    }
-    if (!Changed.isEmpty() && !PaintStraight(Changed))
-        repaint(Changed);
+    Children.push_back({&child, child.geometry(), child.font(), {}, restyle});
+    Show(Children.back());
 }
 
-bool ClientArea::PaintStraight(const QRegion& region)
+void ClientArea::SetDesignHeight(int height)
 {
-    // What repaint() does for this widget, which covers its area itself,
-    // without the paint event's machinery around it: the rows go straight
-    // into the window's backing store and out to the screen. Only where the
-    // store holds plain unscaled pixels, the region lies within the frame and
-    // nothing lies on top of it (a message label); otherwise repaint() does it.
-    QWidget* const top = window();
-    QWindow* const handle = top->windowHandle();
-    QBackingStore* const store = top->backingStore();
-    if (!isVisible() || !updatesEnabled() || !handle || !handle->isExposed() || !store || store->window() != handle ||
-        !Frame.rect().contains(region.boundingRect()))
-        return false;
-    // childrenRegion() would build a region on every frame; a look at each
-    // child allocates nothing.
-    for (const QObject* child : children()) {
-        const auto* const widget = qobject_cast<const QWidget*>(child);
-        if (widget && widget->isVisible() && region.intersects(widget->geometry()))
-            return false;
-    }
-    const auto unscaledImage = [this, store] {
-        QImage* const image = PlainImage(store->paintDevice());
-        return image && image->devicePixelRatio() == 1.0 ? image : nullptr;
-    };
-    if (!unscaledImage())
-        return false;
-    const QPoint offset = mapTo(top, QPoint(0, 0));
-    const QRegion inWindow = region.translated(offset);
-    store->beginPaint(inWindow);
-    // Beginning may give the store new pixels (a resize); look again.
-    QImage* const image = unscaledImage();
-    if (image) {
-        for (const QRect& area : region)
-            CopyRows(*image, area, offset);
-    }
-    store->endPaint();
-    if (!image)
-        return false;
-    store->flush(inWindow, handle);
-    return true;
+    Height = height;
+    setMinimumHeight(height);
+    Relayout(true);
 }
 
-void ClientArea::CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn)
+void ClientArea::resizeEvent(QResizeEvent* /*event*/)
 {
-    static_assert(Columns <= 64, "one bit per column of blocks");
-    const auto bytesPerPixel = static_cast<std::size_t>(frame.depth() / 8);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
-    const std::size_t blockBytes = Block * bytesPerPixel;
-    const int columns = (width + Block - 1) / Block;
-    const std::uint64_t allColumns = BitsBelow(columns);
-    const uchar* const fromBits = frame.constBits();
-    const qsizetype fromStride = frame.bytesPerLine();
-    uchar* const toBits = Frame.bits();
-    const qsizetype toStride = Frame.bytesPerLine();
-    // Byte offset and length of the blocks first..last-1 in a row.
-    const auto bytesOf = [&](int first, int last) {
-        const std::size_t at = static_cast<std::size_t>(first) * blockBytes;
-        return std::pair{at, std::min(static_cast<std::size_t>(last) * blockBytes, rowBytes) - at};
-    };
-
-    std::uint64_t dirty = 0;
-    // Marks the blocks first..last-1 that differ in one row, halving the
-    // stretch while it differs: a row that differs only in the bar takes
-    // a dozen compares instead of one per block.
-    const auto markDiffering = [&](const uchar* from, const uchar* to, int first, int last) {
-        const auto mark = [&](const auto& self, int a, int b) -> void {
-            const auto [at, bytes] = bytesOf(a, b);
-            if (std::memcmp(from + at, to + at, bytes) == 0)
-                return;
-            if (b - a == 1) {
-                dirty |= std::uint64_t{1} << a;
-                return;
-            }
-            const int middle = a + (b - a) / 2;
-            self(self, a, middle);
-            self(self, middle, b);
-        };
-        mark(mark, first, last);
-    };
-
-    ChangedRuns.clear();
-    for (int top = 0; top < height; top += Block) {
-        const int bottom = std::min(top + Block, height);
-        // Blocks the renderer did not draw again are as they were.
-        const std::size_t band = static_cast<std::size_t>(top / Block);
-        const std::uint64_t candidates = drawn ? (band < drawn->size() ? (*drawn)[band] : 0) & allColumns : allColumns;
-        dirty = 0;
-        for (int y = top; y < bottom && dirty != candidates; ++y) {
-            const uchar* const from = fromBits + y * fromStride;
-            const uchar* const to = toBits + y * toStride;
-            // One compare per stretch of blocks not yet known to differ: most
-            // rows differ at most in the bar, which the band's first row finds.
-            ForEachRun(candidates & ~dirty, [&](int first, int last) { markDiffering(from, to, first, last); });
-        }
-        if (dirty == 0)
-            continue;
-        // Neighbouring blocks go as one run: one copy per row, one rectangle.
-        const std::size_t bandStart = ChangedRuns.size();
-        ForEachRun(dirty, [&](int first, int last) {
-            const auto [at, bytes] = bytesOf(first, last);
-            for (int y = top; y < bottom; ++y)
-                std::memcpy(toBits + y * toStride + at, fromBits + y * fromStride + at, bytes);
-            const int left = first * Block;
-            ChangedRuns.emplace_back(left, top, std::min(last * Block, width) - left, bottom - top);
-        });
-        MergeWithBandAbove(bandStart);
-    }
-    Changed.setRects(ChangedRuns.data(), static_cast<int>(ChangedRuns.size()));
+    Relayout(false);
 }
 
-void ClientArea::MergeWithBandAbove(std::size_t bandStart)
+void ClientArea::Relayout(bool always)
 {
-    // The band above is the stretch of rectangles ending at bandStart that
-    // share its last rectangle's rows.
-    if (bandStart == 0)
-        return;
-    const QRect& last = ChangedRuns[bandStart - 1];
-    std::size_t aboveStart = bandStart - 1;
-    while (aboveStart > 0 && ChangedRuns[aboveStart - 1].top() == last.top())
-        --aboveStart;
-    const std::size_t count = ChangedRuns.size() - bandStart;
-    if (bandStart - aboveStart != count || last.bottom() + 1 != ChangedRuns[bandStart].top())
-        return;
-    for (std::size_t i = 0; i < count; ++i) {
-        const QRect& above = ChangedRuns[aboveStart + i];
-        const QRect& below = ChangedRuns[bandStart + i];
-        if (above.left() != below.left() || above.width() != below.width())
-            return;
+    const int zoom = Zoom::ToFit(size(), DesignSize());
+    const QPoint origin = Zoom::Centred(size(), DesignSize(), zoom);
+    const bool moved = always || zoom != Screen.Zoom() || origin != Screen.Origin();
+    if (moved) {
+        Screen.Place(origin, zoom);
+        update();
     }
-    // The same runs right below: the band above grows instead, as QRegion
-    // itself would keep it.
-    for (std::size_t i = 0; i < count; ++i)
-        ChangedRuns[aboveStart + i].setBottom(ChangedRuns[bandStart + i].bottom());
-    ChangedRuns.resize(bandStart);
+    for (Zoomed& child : Children) {
+        if (moved || child.geometry.top() >= Height)
+            Show(child);
+    }
+}
+
+void ClientArea::Show(Zoomed& child) const
+{
+    const int zoom = Screen.Zoom();
+    const QPoint origin = Screen.Origin();
+    if (child.restyle)
+        child.restyle(child, zoom, origin);
+    else
+        ScaleAsDesigned(child, zoom, origin);
+    // Player two's rows lie below a one-player design: out of sight below
+    // the area, as at zoom 1, not in the white around the design.
+    if (child.geometry.top() >= Height && child.widget->y() < height())
+        child.widget->move(child.widget->x(), height());
+}
+
+void ClientArea::ScaleAsDesigned(Zoomed& child, int zoom, QPoint origin)
+{
+    QFont font = child.font;
+    if (font.pixelSize() > 0)
+        font.setPixelSize(font.pixelSize() * zoom);
+    else
+        font.setPointSizeF(font.pointSizeF() * zoom);
+    if (child.widget->font() != font)
+        child.widget->setFont(font);
+    child.widget->setGeometry(Zoom::Scaled(child.geometry, zoom, origin));
 }
 
 void ClientArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    // Frames are opaque: their pixels are copied, never blended.
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect shown = Frame.rect();
-    QImage* const target = PlainTarget(painter);
-    const QPoint offset(qRound(painter.deviceTransform().dx()), qRound(painter.deviceTransform().dy()));
-    for (const QRect& area : event->region()) {
-        const QRect inside = area.intersected(shown);
-        if (target) {
-            CopyRows(*target, inside, offset);
-        } else if (!inside.isEmpty()) {
-            // Under a one-rectangle clip the painter copies rows straight.
-            // Under the whole region's clip it would blend span by span, and
-            // hand a tall region (the apple-timer bar) to helper threads.
-            painter.setClipRect(area);
-            painter.drawImage(inside.topLeft(), Frame, inside);
-        }
-        if (inside != area) {
-            // Beside and below the frame the client is plain white.
-            painter.setClipRect(area);
-            for (const QRect& rest : QRegion(area).subtracted(inside))
-                painter.fillRect(rest, Qt::white);
-        }
-    }
-}
-
-QImage* ClientArea::PlainTarget(const QPainter& painter) const
-{
-    // The window's own pixels, when the painter draws into them with no
-    // scaling: then a frame's rectangles are plain row copies, without the
-    // painter's clipping and blending.
-    QPaintDevice* const device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
-    const QTransform& toDevice = painter.deviceTransform();
-    if (toDevice.type() > QTransform::TxTranslate || toDevice.dx() != qRound(toDevice.dx()) ||
-        toDevice.dy() != qRound(toDevice.dy()))
-        return nullptr;
-    return PlainImage(device);
-}
-
-QImage* ClientArea::PlainImage(QPaintDevice* device) const
-{
-    // An unshared image of our format, or one our rows go into as they are.
-    if (!device || device->devType() != QInternal::Image || Frame.isNull())
-        return nullptr;
-    auto* const image = static_cast<QImage*>(device);
-    const bool sameFormat = image->format() == Frame.format() || OpaqueInto(Frame.format(), image->format());
-    return sameFormat && image->isDetached() ? image : nullptr;
-}
-
-void ClientArea::CopyRows(QImage& target, const QRect& area, QPoint offset) const
-{
-    const QRect to = area.translated(offset).intersected(target.rect());
-    if (to.isEmpty())
-        return;
-    const QRect from = to.translated(-offset);
-    const auto bytesPerPixel = static_cast<std::size_t>(Frame.depth() / 8);
-    const std::size_t bytes = static_cast<std::size_t>(to.width()) * bytesPerPixel;
-    const bool setAlpha = target.format() != Frame.format();
-    const qsizetype toStride = target.bytesPerLine();
-    const qsizetype fromStride = Frame.bytesPerLine();
-    uchar* d = target.bits() + to.y() * toStride + static_cast<std::size_t>(to.x()) * bytesPerPixel;
-    const uchar* s = Frame.constBits() + from.y() * fromStride + static_cast<std::size_t>(from.x()) * bytesPerPixel;
-    for (int row = 0; row < to.height(); ++row, d += toStride, s += fromStride) {
-        if (setAlpha)
-            CopyOpaque(d, s, static_cast<std::size_t>(to.width()));
-        else
-            std::memcpy(d, s, bytes);
-    }
+    Screen.Paint(painter, event->region());
 }

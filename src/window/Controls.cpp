@@ -1,5 +1,7 @@
 #include "window/Controls.h"
 
+#include "window/Zoom.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
@@ -59,19 +61,59 @@ QLabel* MakeMessageLabel(QWidget& parent)
     return label;
 }
 
+void ZoomMessageLabel(ClientArea::Zoomed& label, int zoom, QPoint origin)
+{
+    ClientArea::ScaleAsDesigned(label, zoom, origin);
+    // Fonts do not grow exactly in step with their size.
+    const int twoLines = 2 * QFontMetrics(label.widget->font()).lineSpacing();
+    if (label.widget->height() < twoLines)
+        label.widget->resize(label.widget->width(), twoLines);
+}
+
+namespace {
+
+void StyleTitlePicture(QLabel& picture)
+{
+    picture.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture.setLineWidth(2);
+    picture.setPixmap(QPixmap(QStringLiteral(":/assets/title.png")));
+}
+
+} // namespace
+
 QLabel* MakeTitlePicture(QWidget& parent)
 {
     QLabel* picture = MakeChild<QLabel>(parent);
     picture->setGeometry(0, 0, 304, 304);
-    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    picture->setLineWidth(2);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(QPixmap(QStringLiteral(":/assets/title.png")));
+    StyleTitlePicture(*picture);
     QPalette white = picture->palette();
     white.setColor(QPalette::Window, Qt::white);
     picture->setPalette(white);
     picture->setAutoFillBackground(true);
     return picture;
+}
+
+void ZoomTitlePicture(ClientArea::Zoomed& picture, int zoom, QPoint origin)
+{
+    auto& label = static_cast<QLabel&>(*picture.widget);
+    label.setGeometry(Zoom::Scaled(picture.geometry, zoom, origin));
+    if (zoom == 1) {
+        StyleTitlePicture(label);
+        return;
+    }
+    if (picture.look.isNull()) {
+        // The design look once, as the style draws its border at zoom 1.
+        StyleTitlePicture(label);
+        label.resize(picture.geometry.size());
+        picture.look = label.grab();
+        label.setGeometry(Zoom::Scaled(picture.geometry, zoom, origin));
+    }
+    QPixmap zoomed = picture.look.scaled(picture.look.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    zoomed.setDevicePixelRatio(picture.look.devicePixelRatio());
+    label.setFrameStyle(QFrame::NoFrame);
+    label.setLineWidth(0);
+    label.setPixmap(zoomed);
 }
 
 QFont MessageFont()

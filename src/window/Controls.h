@@ -1,6 +1,8 @@
 #pragma once
 // The labels and pictures of the main window, at their places and with the
 // texts they show before a game writes them.
+#include "window/ClientArea.h"
+
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -27,6 +29,11 @@ QFont StatusFont();
 QLabel* MakeMessageLabel(QWidget& parent);
 // The title picture in a 2-pixel border, shown while no game runs.
 QLabel* MakeTitlePicture(QWidget& parent);
+// The message label at a zoom: tall enough for two lines of its font there.
+void ZoomMessageLabel(ClientArea::Zoomed& label, int zoom, QPoint origin);
+// The title picture at a zoom: its design look, border and all, with every
+// pixel a zoom x zoom square.
+void ZoomTitlePicture(ClientArea::Zoomed& picture, int zoom, QPoint origin);
 // Bookman Old Style, 36 pt, light; the metric twin or a serif where missing.
 QFont MessageFont();
 

@@ -10,6 +10,7 @@
 #include "window/Controls.h"
 #include "window/Gamepad.h"
 #include "window/Keyboard.h"
+#include "window/Zoom.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <functional>
 
@@ -62,8 +64,17 @@ FrmMain::FrmMain()
     setCentralWidget(Client);
     // The title picture covers everything on the field, the message label too.
     PicStartup->raise();
-    // Not resizable: the window always fits the client area and the menu.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // Resizable: the client area shows everything at the largest whole zoom.
+    for (QLabel* label : {LblPlayer2, LblPlayer1, LblLives2, LblLives1, LblScore2, LblScore1, LblApple})
+        Client->KeepZoomed(*label);
+    Client->KeepZoomed(*Label1, Controls::ZoomMessageLabel);
+    Client->KeepZoomed(*PicStartup, Controls::ZoomTitlePicture);
+    // F11, the desktops' full-screen key; the design has no use for it.
+    auto* const fullScreen = Controls::MakeChild<QAction>(*this);
+    fullScreen->setShortcut(Qt::Key_F11);
+    fullScreen->setShortcutContext(Qt::WindowShortcut);
+    addAction(fullScreen);
+    connect(fullScreen, &QAction::triggered, this, [this] { ToggleFullScreen(); });
     // Keys go to the window itself; only the menu bar, activated from the
     // keyboard, takes the focus from it.
     setFocusPolicy(Qt::StrongFocus);
@@ -94,8 +105,32 @@ FrmMain::~FrmMain()
 void FrmMain::Form_Load()
 {
     platform::RandomizeFromClock();
+    OpenAtStartZoom();
     show();
     ModMain::SetDefaultSettings();
+}
+
+void FrmMain::OpenAtStartZoom()
+{
+    // The window at zoom 1 is the client's design size below the menu bar.
+    const QSize design = Client->DesignSize();
+    const QSize atOne = sizeHint();
+    const int zoom = Zoom::AtStart(screen()->availableGeometry().size(), design, atOne.height() - design.height());
+    resize(atOne + QSize(design.width(), design.height()) * (zoom - 1));
+}
+
+void FrmMain::ToggleFullScreen()
+{
+    // The window system keeps the size and place from before; a window
+    // maximised before is maximised again.
+    if (!isFullScreen()) {
+        WasMaximized = isMaximized();
+        showFullScreen();
+    } else if (WasMaximized) {
+        showMaximized();
+    } else {
+        showNormal();
+    }
 }
 
 void FrmMain::Form_KeyDown(Int16 KeyCode, Int16 /*Shift*/)
@@ -263,9 +298,18 @@ void FrmMain::SetTitleVisible(bool visible)
 
 void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
 {
-    Client->setFixedHeight(twoPlayers ? ClientArea::TwoPlayerHeight : ClientArea::OnePlayerHeight);
-    // Resize now: the game may not process events for a while.
+    const int height = twoPlayers ? ClientArea::TwoPlayerHeight : ClientArea::OnePlayerHeight;
+    // A window of the player's size grows or shrinks by the rows at its
+    // zoom; a maximised or full-screen one keeps its size, and may zoom less.
+    const int grow = (height - Client->DesignSize().height()) * Client->Zoom();
+    const bool sized = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    const QSize target(width(), this->height() + grow);
+    Client->SetDesignHeight(height);
+    // Resize now: the game may not process events for a while. The layout
+    // first, which gives the window its new smallest size.
     layout()->activate();
+    if (sized)
+        resize(target);
 }
 
 void FrmMain::SetMenusIdle()

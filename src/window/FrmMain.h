@@ -27,6 +27,8 @@ class FrmMain final : public QMainWindow, public ModMain::GameView {
 
     // Start-up: seeds the random numbers, shows the window, sets defaults.
     void Form_Load();
+    // Full screen, or back to the window's size and place before it (F11).
+    void ToggleFullScreen();
     // A key pressed in the window, as a virtual-key code: steers a snake.
     void Form_KeyDown(Int16 KeyCode, Int16 Shift);
     // Ends the program at once; Cancel is never set.
@@ -84,9 +86,12 @@ class FrmMain final : public QMainWindow, public ModMain::GameView {
   private:
     // New Game disabled, Abort Game enabled.
     void SetMenusInGame();
+    // Sizes the window for the largest zoom that fits 80 % of its screen.
+    void OpenAtStartZoom();
 
     // The close box still ends the game while a modal box is up.
     const platform::CloseRequestFilter CloseBox;
+    bool WasMaximized = false;   // before full screen
     int NewGameDepth = 0;        // New Game handlers active on the stack
     bool NewGamePending = false; // asked for while an aborted game unwinds
 };

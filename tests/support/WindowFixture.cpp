@@ -90,6 +90,13 @@ bool WindowFixture::checkRunningGame(const std::function<void()>& check)
     return checked && !hitLimit;
 }
 
+bool WindowFixture::zoomTo(int zoom)
+{
+    ClientArea& client = *Window->Client;
+    Window->resize(Window->size() - client.size() + client.DesignSize() * zoom);
+    return QTest::qWaitFor([&] { return client.Zoom() == zoom && client.size() == client.DesignSize() * zoom; });
+}
+
 int WindowFixture::frames() const
 {
     return Window->Client->FramesPresented();

@@ -43,6 +43,10 @@ class WindowFixture {
     // chooses Abort: whether `check` ran and the game ended within the limit.
     bool checkRunningGame(const std::function<void()>& check);
 
+    // Sizes the window so that its client area holds the design at exactly
+    // `zoom`; false if it did not get there.
+    bool zoomTo(int zoom);
+
     // Frames shown so far.
     int frames() const;
 

@@ -1,0 +1,94 @@
+#pragma once
+// The one way a game frame reaches the screen: "show this frame at zoom z
+// with its top-left corner here" in a widget. Only the 10 x 10 blocks that
+// differ from the last frame are copied, each pixel as a z x z square, and
+// they go straight into the window's backing store and out to the screen
+// before Present returns, with the widget's paint event as the fallback.
+//
+// The straight path relies on Qt 6's raster backing stores (xcb, wayland,
+// offscreen; checked with Qt 6.4): between beginPaint() and endPaint() the
+// store's paint device is the window's own image, and flush() shows it. A
+// store that is not such an image, or one scaled for a HiDPI screen, takes
+// the fallback: repaint(), whose paint event calls Paint().
+#include "platform/FrameBlocks.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+class QWidget;
+
+namespace platform {
+
+class Presenter {
+  public:
+    static constexpr int Block = FrameBlocks::Block;
+
+    // Shows frames of up to `frameSize` in `widget`, which must outlive it.
+    Presenter(QWidget& widget, QSize frameSize);
+
+    // Where the frame's top-left pixel lands in the widget, and its zoom
+    // (at least 1). The caller repaints the widget after a change.
+    void Place(QPoint origin, int zoom);
+    int Zoom() const { return Scale; }
+    QPoint Origin() const { return At; }
+    // The frame's rectangle in the widget, at its zoom.
+    QRect Area() const;
+
+    // Takes the frame's top-left corner and shows the blocks that differ
+    // from the last frame before returning, so the screen shows it even if
+    // no events follow; an unchanged frame costs no painting at all. Given
+    // the frame's drawn blocks, and this frame follows the last one
+    // presented, only those are compared.
+    void Present(const QImage& frame, const FrameBlocks* drawn = nullptr);
+    int FramesPresented() const { return Presented; }
+    // The frame's pixels the last Present showed (empty when unchanged).
+    const QRegion& LastChange() const { return Changed; }
+    // The last frame presented.
+    const QImage& Shown() const { return Frame; }
+
+    // For the widget's paint event: paints `region` (widget pixels), the
+    // frame where it lies and white around it.
+    void Paint(QPainter& painter, const QRegion& region) const;
+
+  private:
+    // Copies every block of `frame` that differs from Frame into it and
+    // collects the blocks, merged into runs, in Changed.
+    void CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn);
+    // Joins the runs from bandStart on to the band right above them when
+    // both have the same runs, keeping ChangedRuns a coalesced region.
+    void MergeWithBandAbove(std::size_t bandStart);
+    // Shows Changed straight from the backing store; false, having done
+    // nothing visible, where it cannot.
+    bool PaintStraight();
+    // `device` if it is an image the frame's rows can be copied into.
+    QImage* PlainImage(QPaintDevice* device) const;
+    // Copies the frame, zoomed, onto the pixels `to` of `target`, where the
+    // frame's top-left pixel lands at `origin`; `to` lies within the frame.
+    void CopyZoomed(QImage& target, const QRect& to, QPoint origin) const;
+    // Frame pixels to widget pixels.
+    QRect ToWidget(const QRect& framePixels) const;
+
+    QWidget& Widget;
+    const QSize Size;
+    QImage Frame; // our own copy: the renderer keeps drawing into its buffer
+    QRegion Changed;
+    std::vector<QRect> ChangedRuns; // room for every block, reserved once
+    std::vector<QRect> WidgetRuns;  // the same, in widget pixels
+    QRegion InWidget;
+    QPoint At;
+    int Scale = 1;
+    int Presented = 0;
+    // The drawn blocks of the frame last presented, and their serial.
+    const FrameBlocks* LastDrawn = nullptr;
+    std::uint64_t LastSerial = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+// Whole-number zoom of the client area: which zoom a size of window holds,
+// which one the window opens at, and where the zoomed picture lies.
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+namespace Zoom {
+
+// The largest whole zoom at which `design` fits into `room`; at least 1.
+int ToFit(QSize room, QSize design);
+
+// The zoom a window opens at on a screen whose free area is `available`:
+// the largest at which the client (`design` zoomed) and the menu bar above
+// it (`menuHeight`, never zoomed) fit in 80 % of its width and height.
+int AtStart(QSize available, QSize design, int menuHeight);
+
+// The top-left corner of `design` at `zoom`, centred in `room`.
+QPoint Centred(QSize room, QSize design, int zoom);
+
+// A rectangle of the design, at `zoom`, from `origin`.
+QRect Scaled(const QRect& design, int zoom, QPoint origin);
+
+} // namespace Zoom
