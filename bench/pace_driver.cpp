@@ -41,6 +41,8 @@
 #include "platform/WindowSystem.h"
 #include "snake/Snake.h"
 #include "support/AppleCells.h"
+#include "support/FileBytes.h"
+#include "support/MapFiles.h"
 #include "window/ClientArea.h"
 #include "window/FrmMain.h"
 
@@ -266,12 +268,11 @@ class PaceView final : public ModMain::GameView {
         platform::SeedRandom(Seed);
         for (const auto& computer : ModMain::ComSnakes) {
             const auto x = static_cast<platform::Int16>(2 + std::floor(platform::Rnd() * 27));
-            computer->Place(10, x, 1, ModMain::DirDown);
+            computer->Place(ModMain::StartLength, x, ModMain::ComputerStartRow, ModMain::DirDown);
             computer->Colour = static_cast<platform::Int16>(std::floor(platform::Rnd() * 5));
         }
         ModMain::ClearApples();
-        ModMain::PlaceApples(1, 10);
-        ModMain::PlaceApples(2, 5);
+        ModMain::PlaceAppleBatch();
     }
 
     // Ends the measured window now.
@@ -355,12 +356,7 @@ class FirstPaint final : public QObject {
 
 bool WriteOpenField(const QString& folder)
 {
-    QFile map(folder + QStringLiteral("/map1.dat"));
-    if (!map.open(QIODevice::WriteOnly))
-        return false;
-    for (int y = 0; y < 30; ++y)
-        map.write(QByteArray(30, ' ') + "\r\n");
-    return true;
+    return WriteFileBytes(folder + QStringLiteral("/map1.dat"), MapFileBytes({}));
 }
 
 bool CopyFirstLevel(const QString& folder)

@@ -10,11 +10,12 @@ snake_play_packages=(
     qt6-base-dev libxcb1-dev libsdl2-dev fonts-urw-base35
 )
 # What the tests, benchmarks and fuzzers need on top, and for the Debian
-# package cpack's dependency scan (dpkg-shlibdeps, file), the metadata check
-# and lintian.
+# package debhelper (which brings dpkg-dev), the metadata checks and lintian.
+# The package's own build dependencies are debian/control's Build-Depends:
+# the play packages above.
 snake_test_packages=(
     libbenchmark-dev xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
-    dpkg-dev file appstream lintian clang-format
+    build-essential debhelper appstream lintian clang-format
 )
 
 # snake_install_missing PACKAGE...
@@ -44,7 +45,7 @@ snake_build() {
     local options=() targets=()
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
     [ $# -gt 0 ] && shift && targets=("$@")
-    cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null
+    cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null || return 1
     if [ ${#targets[@]} -gt 0 ]; then
         cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
     else

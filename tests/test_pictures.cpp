@@ -1,6 +1,8 @@
 // The embedded pictures: the tile strip pixel for pixel, the sprite sheet's
 // open and closed tile sides and row colours, the title and icon sizes.
 #include "render/RenderFrame.h"
+#include "snake/SpriteTiles.h"
+#include "support/DataRows.h"
 #include "support/TableColumns.h"
 
 #include <QImage>
@@ -55,14 +57,15 @@ class TestPictures : public QObject {
     void tileStripMatchesPixelTable_data()
     {
         Columns<int, QStringList>("tile", "rows");
-        QTest::newRow("wall") << 0 << QStringList{"aaaaaaaaaa", "aabbbbbbaa", "acabbbbada", "accaaaadda", "accaccadda",
-                                                  "accaccadda", "accaaaadda", "acaddddada", "aaddddddaa", "aaaaaaaaaa"};
-        QTest::newRow("green apple") << 1 << QStringList{"dddddaaddd", "ddeffaffdd", "deffffgffd", "defffgggfd",
-                                                         "deffggggfd", "defffggffd", "defffffffd", "deffffffed",
-                                                         "ddeeeeeedd", "dddddddddd"};
-        QTest::newRow("red apple") << 2
-                                   << QStringList{"dddddaaddd", "ddhiiaiidd", "dhiiiijiid", "dhiiijjjid", "dhiiijjjid",
-                                                  "dhiiiijiid", "dhiiiiiiid", "dhiiiiiihd", "ddhhhhhhdd", "dddddddddd"};
+        AddRow("wall", 0,
+               QStringList{"aaaaaaaaaa", "aabbbbbbaa", "acabbbbada", "accaaaadda", "accaccadda", "accaccadda",
+                           "accaaaadda", "acaddddada", "aaddddddaa", "aaaaaaaaaa"});
+        AddRow("green apple", 1,
+               QStringList{"dddddaaddd", "ddeffaffdd", "deffffgffd", "defffgggfd", "deffggggfd", "defffggffd",
+                           "defffffffd", "deffffffed", "ddeeeeeedd", "dddddddddd"});
+        AddRow("red apple", 2,
+               QStringList{"dddddaaddd", "ddhiiaiidd", "dhiiiijiid", "dhiiijjjid", "dhiiijjjid", "dhiiiijiid",
+                           "dhiiiiiiid", "dhiiiiiihd", "ddhhhhhhdd", "dddddddddd"});
     }
 
     // The strip holds exactly the pixels of the table, tile by tile.
@@ -99,17 +102,19 @@ class TestPictures : public QObject {
     void spriteTileIsOpenExactlyOnListedSides_data()
     {
         Columns<int, int, int>("row", "tile", "open");
+        using namespace SpriteTiles;
         // clang-format off
-        const int openSides[14] = {
-            Right, Bottom, Left, Top,                                  // tails
-            Top | Bottom, Left | Right,                                // straight
-            Right | Bottom, Left | Bottom, Top | Right, Top | Left,    // corners
-            Right, Bottom, Left, Top,                                  // heads
+        const std::pair<Tile, int> openSides[] = {
+            {TailLeft, Right}, {TailUp, Bottom}, {TailRight, Left}, {TailDown, Top},
+            {Vertical, Top | Bottom}, {Horizontal, Left | Right},
+            {CornerRightDown, Right | Bottom}, {CornerLeftDown, Left | Bottom},
+            {CornerUpRight, Top | Right}, {CornerUpLeft, Top | Left},
+            {HeadLeft, Right}, {HeadUp, Bottom}, {HeadRight, Left}, {HeadDown, Top},
         };
         // clang-format on
         for (int row = 0; row < 5; ++row) {
-            for (int tile = 0; tile < 14; ++tile)
-                QTest::addRow("colour %d tile %d", row, tile) << row << tile << openSides[tile];
+            for (const auto& [tile, open] : openSides)
+                QTest::addRow("colour %d tile %d", row, int{tile}) << row << int{tile} << open;
         }
     }
 
@@ -139,12 +144,12 @@ class TestPictures : public QObject {
     {
         // second: eyes or markings the row must show
         Columns<int, QRgb, QRgb>("row", "body", "second");
-        QTest::newRow("olive, green eyes") << 0 << qRgb(128, 128, 0) << qRgb(0, 255, 0);
-        QTest::newRow("yellow, red eyes") << 1 << qRgb(255, 255, 0) << qRgb(255, 0, 0);
-        QTest::newRow("cyan, teal spots") << 2 << qRgb(0, 255, 255) << qRgb(0, 128, 128);
-        QTest::newRow("cyan, navy eyes") << 2 << qRgb(0, 255, 255) << qRgb(0, 0, 128);
-        QTest::newRow("grey chequer") << 3 << qRgb(192, 192, 192) << qRgb(128, 128, 128);
-        QTest::newRow("green, dark green markings") << 4 << qRgb(0, 255, 0) << qRgb(0, 128, 0);
+        AddRow("olive, green eyes", 0, qRgb(128, 128, 0), qRgb(0, 255, 0));
+        AddRow("yellow, red eyes", 1, qRgb(255, 255, 0), qRgb(255, 0, 0));
+        AddRow("cyan, teal spots", 2, qRgb(0, 255, 255), qRgb(0, 128, 128));
+        AddRow("cyan, navy eyes", 2, qRgb(0, 255, 255), qRgb(0, 0, 128));
+        AddRow("grey chequer", 3, qRgb(192, 192, 192), qRgb(128, 128, 128));
+        AddRow("green, dark green markings", 4, qRgb(0, 255, 0), qRgb(0, 128, 0));
     }
 
     // Each row's most common body colour is the colour of its snake, and the
@@ -172,9 +177,9 @@ class TestPictures : public QObject {
     void headsLookTowardsTheirEyes_data()
     {
         Columns<int, QRgb>("row", "eye");
-        QTest::newRow("olive") << 0 << qRgb(0, 255, 0);
-        QTest::newRow("yellow") << 1 << qRgb(255, 0, 0);
-        QTest::newRow("cyan") << 2 << qRgb(0, 0, 128);
+        AddRow("olive", 0, qRgb(0, 255, 0));
+        AddRow("yellow", 1, qRgb(255, 0, 0));
+        AddRow("cyan", 2, qRgb(0, 0, 128));
     }
 
     // Heads 10..13 look left, up, right, down: their eyes sit on that half of

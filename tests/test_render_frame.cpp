@@ -1,5 +1,6 @@
 // Whole frames: what RenderFrame leaves in the back buffer for a known game
 // state, read back square by square against the tile strip and sprite sheet.
+#include "support/DataRows.h"
 #include "support/RecordingView.h"
 #include "support/TableColumns.h"
 #include "support/TimerBarRows.h"
@@ -9,6 +10,7 @@
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 #include "snake/Snake.h"
+#include "snake/SpriteTiles.h"
 #include "support/SnakeBody.h"
 
 #include <QtTest>
@@ -18,6 +20,7 @@
 using platform::Surface;
 using Body = std::vector<Snake::Segment>;
 using Probes = std::vector<std::array<int, 3>>; // x, y, tile
+using namespace SpriteTiles;
 
 namespace {
 
@@ -102,11 +105,13 @@ class TestRenderFrame : public QObject {
     {
         // tiles: per segment, head first
         Columns<Body, std::vector<int>>("body", "tiles");
-        QTest::newRow("two segments moving right") << Body{{6, 5}, {5, 5}} << std::vector<int>{12, 0};
-        QTest::newRow("bend right to down") << Body{{6, 6}, {6, 5}, {5, 5}, {4, 5}} << std::vector<int>{13, 7, 5, 0};
-        QTest::newRow("hook up and left")
-            << Body{{1, 0}, {0, 0}, {0, 1}, {0, 2}, {1, 2}} << std::vector<int>{12, 6, 4, 8, 2};
-        QTest::newRow("at the far corner") << Body{{29, 29}, {29, 28}, {28, 28}} << std::vector<int>{13, 7, 0};
+        AddRow("two segments moving right", Body{{6, 5}, {5, 5}}, std::vector<int>{HeadRight, TailLeft});
+        AddRow("bend right to down", Body{{6, 6}, {6, 5}, {5, 5}, {4, 5}},
+               std::vector<int>{HeadDown, CornerLeftDown, Horizontal, TailLeft});
+        AddRow("hook up and left", Body{{1, 0}, {0, 0}, {0, 1}, {0, 2}, {1, 2}},
+               std::vector<int>{HeadRight, CornerRightDown, Vertical, CornerUpRight, TailRight});
+        AddRow("at the far corner", Body{{29, 29}, {29, 28}, {28, 28}},
+               std::vector<int>{HeadDown, CornerLeftDown, TailLeft});
     }
 
     // n segments on n squares: exactly n copies, each square showing its tile.
@@ -123,35 +128,35 @@ class TestRenderFrame : public QObject {
 
     void stackedSnakeShowsHeadDownWhateverItsDirection_data()
     {
-        QTest::addColumn<int>("dir");
-        QTest::newRow("up") << int(ModMain::DirUp);
-        QTest::newRow("left") << int(ModMain::DirLeft);
-        QTest::newRow("right") << int(ModMain::DirRight);
-        QTest::newRow("down") << int(ModMain::DirDown);
+        Columns<int>("dir");
+        AddRow("up", int(ModMain::DirUp));
+        AddRow("left", int(ModMain::DirLeft));
+        AddRow("right", int(ModMain::DirRight));
+        AddRow("down", int(ModMain::DirDown));
     }
 
-    // Just after init every segment shares one square: tile 13 shows there.
+    // Just after init every segment shares one square: HeadDown shows there.
     void stackedSnakeShowsHeadDownWhateverItsDirection()
     {
-        QFETCH(int, dir);
+        const auto [dir] = Fetch<int>("dir");
         auto snake = std::make_shared<Snake>();
         snake->init(5, 12, 7, static_cast<Snake::Int16>(dir), Snake::Int16{1});
         ModMain::Snakes = {snake};
         Render::RenderFrame();
-        QCOMPARE(SpriteAt(12, 7, 1), 13);
+        QCOMPARE(SpriteAt(12, 7, 1), int{HeadDown});
     }
 
     void squaresShowTheirSnakesTiles_data()
     {
         Columns<Body, int, Probes>("body", "colour", "probes");
         // The head looks up; the tail below, still stacked, points up.
-        QTest::newRow("one step up from a stack")
-            << Body{{10, 9}, {10, 10}, {10, 10}, {10, 10}} << 0 << Probes{{10, 9, 11}, {10, 10, 3}};
+        AddRow("one step up from a stack", Body{{10, 9}, {10, 10}, {10, 10}, {10, 10}}, 0,
+               Probes{{10, 9, HeadUp}, {10, 10, TailDown}});
         // Body, head, tail: the tail's tile is the one seen.
-        QTest::newRow("a ring brings the head onto the tail's square")
-            << Body{{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}} << 4 << Probes{{5, 5, 0}};
+        AddRow("a ring brings the head onto the tail's square", Body{{5, 5}, {5, 4}, {6, 4}, {6, 5}, {5, 5}}, 4,
+               Probes{{5, 5, TailLeft}});
         // Colour 3 copies its tiles from pixel rows 30..39 of the sheet.
-        QTest::newRow("colour 3") << Body{{6, 5}, {5, 5}} << 3 << Probes{{6, 5, 12}, {5, 5, 0}};
+        AddRow("colour 3", Body{{6, 5}, {5, 5}}, 3, Probes{{6, 5, HeadRight}, {5, 5, TailLeft}});
     }
 
     // Each probed square shows the tile of the snake's colour row.
@@ -169,7 +174,7 @@ class TestRenderFrame : public QObject {
     {
         Render::BackBuffer().Clear();
         MakeSnake({{6, 5}, {5, 5}}, 0)->Draw(Render::BackBuffer(), Render::Picture1(), Snake::Int16{4});
-        QCOMPARE(SpriteAt(6, 5, 4), 12);
+        QCOMPARE(SpriteAt(6, 5, 4), int{HeadRight});
     }
 
     // A colour with no sheet row copies nothing rather than reading outside it.
@@ -186,9 +191,9 @@ class TestRenderFrame : public QObject {
     void mapCellsDrawTheirStripTiles_data()
     {
         Columns<int, int>("code", "tile");
-        QTest::newRow("wall") << 1 << 0;
-        QTest::newRow("green apple") << 2 << 1;
-        QTest::newRow("red apple") << 3 << 2;
+        AddRow("wall", 1, 0);
+        AddRow("green apple", 2, 1);
+        AddRow("red apple", 3, 2);
     }
 
     // A map cell with code k shows strip tile k - 1 on its square.
@@ -231,11 +236,11 @@ class TestRenderFrame : public QObject {
         // winner: colour seen on the shared square
         Columns<int, int, bool, int>("players", "computers", "comOn", "winner");
         // Snake colours: player one 0, player two 1, computers 2, 3, ...
-        QTest::newRow("player two over player one") << 2 << 0 << false << 1;
-        QTest::newRow("computer over player one") << 1 << 1 << true << 2;
-        QTest::newRow("computer over both players") << 2 << 1 << true << 2;
-        QTest::newRow("second computer over first") << 1 << 2 << true << 3;
-        QTest::newRow("computers switched off are not drawn") << 1 << 2 << false << 0;
+        AddRow("player two over player one", 2, 0, false, 1);
+        AddRow("computer over player one", 1, 1, true, 2);
+        AddRow("computer over both players", 2, 1, true, 2);
+        AddRow("second computer over first", 1, 2, true, 3);
+        AddRow("computers switched off are not drawn", 1, 2, false, 0);
     }
 
     // Player one, then player two, then computers by index (only while

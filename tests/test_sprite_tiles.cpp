@@ -1,11 +1,14 @@
 // Which sprite tile each snake segment shows, as tables of small bodies.
 #include "snake/SpriteTiles.h"
+#include "support/DataRows.h"
 #include "support/TableColumns.h"
 
 #include <QtTest>
 
-using Segment = Snake::Segment;
+using namespace SpriteTiles;
 using Body = std::vector<Segment>;
+// (segment, tile) in drawing order.
+using Placed = std::vector<std::pair<std::size_t, int>>;
 
 namespace {
 
@@ -25,12 +28,19 @@ Body Parse(const char* squares)
     return body;
 }
 
-// "segment:tile" in drawing order.
-QString Placements(const Body& body)
+Placed Placements(const Body& body)
+{
+    Placed placed;
+    ForEachTile(body, [&](Placement p) { placed.emplace_back(p.segment, p.tile); });
+    return placed;
+}
+
+// "segment:tile ...", for a readable failure.
+QString Text(const Placed& placed)
 {
     QStringList out;
-    SpriteTiles::ForEachTile(
-        body, [&](SpriteTiles::Placement p) { out << QStringLiteral("%1:%2").arg(p.segment).arg(p.tile); });
+    for (const auto& [segment, tile] : placed)
+        out << QStringLiteral("%1:%2").arg(segment).arg(tile);
     return out.join(' ');
 }
 
@@ -42,89 +52,101 @@ class TestSpriteTiles : public QObject {
   private slots:
     void bodyTileFollowsBothNeighbours_data()
     {
-        Columns<Segment, Segment, int>("prev", "next", "tile");
+        Columns<Segment, Segment, Tile>("prev", "next", "tile");
         const Segment c = S(5, 5);
         const Segment up = S(5, 4), down = S(5, 6), left = S(4, 5), right = S(6, 5);
-        QTest::newRow("vertical, head above") << up << down << 4;
-        QTest::newRow("vertical, head below") << down << up << 4;
-        QTest::newRow("horizontal, head right") << right << left << 5;
-        QTest::newRow("horizontal, head left") << left << right << 5;
-        QTest::newRow("right and down 6") << right << down << 6;
-        QTest::newRow("down and right 6") << down << right << 6;
-        QTest::newRow("left and down 7") << left << down << 7;
-        QTest::newRow("down and left 7") << down << left << 7;
-        QTest::newRow("up and right 8") << up << right << 8;
-        QTest::newRow("right and up 8") << right << up << 8;
-        QTest::newRow("up and left 9") << up << left << 9;
-        QTest::newRow("left and up 9") << left << up << 9;
-        QTest::newRow("stacked on prev") << c << down << 0;
-        QTest::newRow("stacked on next") << up << c << 0;
-        QTest::newRow("all stacked") << c << c << 0;
+        AddRow("vertical, head above", up, down, Vertical);
+        AddRow("vertical, head below", down, up, Vertical);
+        AddRow("horizontal, head right", right, left, Horizontal);
+        AddRow("horizontal, head left", left, right, Horizontal);
+        AddRow("right and down 6", right, down, CornerRightDown);
+        AddRow("down and right 6", down, right, CornerRightDown);
+        AddRow("left and down 7", left, down, CornerLeftDown);
+        AddRow("down and left 7", down, left, CornerLeftDown);
+        AddRow("up and right 8", up, right, CornerUpRight);
+        AddRow("right and up 8", right, up, CornerUpRight);
+        AddRow("up and left 9", up, left, CornerUpLeft);
+        AddRow("left and up 9", left, up, CornerUpLeft);
+        AddRow("stacked on prev", c, down, TailLeft);
+        AddRow("stacked on next", up, c, TailLeft);
+        AddRow("all stacked", c, c, TailLeft);
     }
 
     // Straight runs by the neighbours' distance, corners by which two sides they
-    // join; a neighbour on the same square gives tile 0.
+    // join; a neighbour on the same square gives tile 0 (TailLeft), which the
+    // tail drawn later covers where it matters.
     void bodyTileFollowsBothNeighbours()
     {
-        const auto [prev, next, tile] = Fetch<Segment, Segment, int>("prev", "next", "tile");
-        QCOMPARE(SpriteTiles::BodyTile(prev, S(5, 5), next), tile);
+        const auto [prev, next, tile] = Fetch<Segment, Segment, Tile>("prev", "next", "tile");
+        QCOMPARE(BodyTile(prev, S(5, 5), next), int{tile});
     }
 
     void headTileFollowsTheNeck_data()
     {
-        Columns<Segment, int>("neck", "tile");
-        QTest::newRow("neck right: looks left") << S(6, 5) << 10;
-        QTest::newRow("neck below: looks up") << S(5, 6) << 11;
-        QTest::newRow("neck left: looks right") << S(4, 5) << 12;
-        QTest::newRow("neck above: looks down") << S(5, 4) << 13;
-        QTest::newRow("neck on the head's square") << S(5, 5) << 13;
+        Columns<Segment, Tile>("neck", "tile");
+        AddRow("neck right: looks left", S(6, 5), HeadLeft);
+        AddRow("neck below: looks up", S(5, 6), HeadUp);
+        AddRow("neck left: looks right", S(4, 5), HeadRight);
+        AddRow("neck above: looks down", S(5, 4), HeadDown);
+        AddRow("neck on the head's square", S(5, 5), HeadDown);
     }
 
     // The head looks away from its neck, whatever the snake's direction.
     void headTileFollowsTheNeck()
     {
-        const auto [neck, tile] = Fetch<Segment, int>("neck", "tile");
-        QCOMPARE(SpriteTiles::HeadTile(S(5, 5), neck), tile);
+        const auto [neck, tile] = Fetch<Segment, Tile>("neck", "tile");
+        QCOMPARE(HeadTile(S(5, 5), neck), int{tile});
     }
 
     void tailPointsAtFirstSegmentOffItsSquare_data()
     {
-        Columns<Body, int, int>("body", "anchor", "tile");
-        QTest::newRow("body to the right") << Parse("7,5 6,5 5,5") << 1 << 0;
-        QTest::newRow("body below") << Parse("5,7 5,6 5,5") << 1 << 1;
-        QTest::newRow("body to the left") << Parse("3,5 4,5 5,5") << 1 << 2;
-        QTest::newRow("body above") << Parse("5,3 5,4 5,5") << 1 << 3;
-        QTest::newRow("tail stacked twice") << Parse("5,3 5,4 5,5 5,5 5,5") << 1 << 3;
-        QTest::newRow("all stacked keeps head tile") << Parse("5,5 5,5 5,5") << 0 << 13;
+        Columns<Body, int, Tile>("body", "anchor", "tile");
+        AddRow("body to the right", Parse("7,5 6,5 5,5"), 1, TailLeft);
+        AddRow("body below", Parse("5,7 5,6 5,5"), 1, TailUp);
+        AddRow("body to the left", Parse("3,5 4,5 5,5"), 1, TailRight);
+        AddRow("body above", Parse("5,3 5,4 5,5"), 1, TailDown);
+        AddRow("tail stacked twice", Parse("5,3 5,4 5,5 5,5 5,5"), 1, TailDown);
+        AddRow("all stacked keeps head tile", Parse("5,5 5,5 5,5"), 0, HeadDown);
     }
 
     // The tail searches back past segments on its own square; with none off it,
     // it keeps the head's tile.
     void tailPointsAtFirstSegmentOffItsSquare()
     {
-        const auto [body, anchor, tile] = Fetch<Body, int, int>("body", "anchor", "tile");
-        QCOMPARE(static_cast<int>(SpriteTiles::TailAnchor(body)), anchor);
-        const int head = SpriteTiles::HeadTile(body[0], body[1]);
-        QCOMPARE(SpriteTiles::TailTile(body.back(), body[SpriteTiles::TailAnchor(body)], head), tile);
+        const auto [body, anchor, tile] = Fetch<Body, int, Tile>("body", "anchor", "tile");
+        QCOMPARE(static_cast<int>(TailAnchor(body)), anchor);
+        const int head = HeadTile(body[0], body[1]);
+        QCOMPARE(TailTile(body.back(), body[TailAnchor(body)], head), int{tile});
     }
 
     void tilesComeInDrawingOrder_data()
     {
-        Columns<Body, QString>("body", "placements");
-        QTest::newRow("empty body draws nothing") << Body{} << "";
-        QTest::newRow("one segment: head looking down") << Parse("5,5") << "0:13";
-        QTest::newRow("two segments moving right") << Parse("6,5 5,5") << "0:12 1:0";
-        QTest::newRow("fully stacked") << Parse("5,5 5,5 5,5 5,5") << "1:0 2:0 0:13 3:13";
-        QTest::newRow("one step up from stacked") << Parse("5,4 5,5 5,5 5,5") << "1:0 2:0 0:11 3:3";
-        QTest::newRow("bend right to down") << Parse("6,6 6,5 5,5 4,5") << "1:7 2:5 0:13 3:0";
-        QTest::newRow("spiral") << Parse("5,5 5,4 6,4 6,5 6,6 5,6 4,6 4,5") << "1:6 2:7 3:4 4:9 5:5 6:8 0:13 7:1";
+        Columns<Body, Placed>("body", "placements");
+        AddRow("empty body draws nothing", Body{}, Placed{});
+        AddRow("one segment: head looking down", Parse("5,5"), Placed{{0, HeadDown}});
+        AddRow("two segments moving right", Parse("6,5 5,5"), Placed{{0, HeadRight}, {1, TailLeft}});
+        AddRow("fully stacked", Parse("5,5 5,5 5,5 5,5"),
+               Placed{{1, TailLeft}, {2, TailLeft}, {0, HeadDown}, {3, HeadDown}});
+        AddRow("one step up from stacked", Parse("5,4 5,5 5,5 5,5"),
+               Placed{{1, TailLeft}, {2, TailLeft}, {0, HeadUp}, {3, TailDown}});
+        AddRow("bend right to down", Parse("6,6 6,5 5,5 4,5"),
+               Placed{{1, CornerLeftDown}, {2, Horizontal}, {0, HeadDown}, {3, TailLeft}});
+        AddRow("spiral", Parse("5,5 5,4 6,4 6,5 6,6 5,6 4,6 4,5"),
+               Placed{{1, CornerRightDown},
+                      {2, CornerLeftDown},
+                      {3, Vertical},
+                      {4, CornerUpLeft},
+                      {5, Horizontal},
+                      {6, CornerUpRight},
+                      {0, HeadDown},
+                      {7, TailUp}});
     }
 
     // Body from the neck down, then the head, then the tail: one tile per segment.
     void tilesComeInDrawingOrder()
     {
-        const auto [body, placements] = Fetch<Body, QString>("body", "placements");
-        QCOMPARE(Placements(body), placements);
+        const auto [body, placements] = Fetch<Body, Placed>("body", "placements");
+        QCOMPARE(Text(Placements(body)), Text(placements));
     }
 };
 
