@@ -5,6 +5,8 @@
 //
 // Exit status: 0 sent, 1 bad arguments or no display, 2 the window does not
 // take WM_DELETE_WINDOW.
+#include "XcbTool.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -15,21 +17,9 @@
 
 namespace {
 
-struct Free {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Free>;
-
-struct Disconnect {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
+using xcbtool::Atom;
+using xcbtool::Disconnect;
+using xcbtool::Reply;
 
 // Whether the window lists `protocol` in its WM_PROTOCOLS property.
 bool Takes(xcb_connection_t* c, xcb_window_t window, xcb_atom_t protocols, xcb_atom_t protocol)

@@ -4,6 +4,8 @@
 //
 // Exit status: 0 printed, 1 bad arguments or no display, 2 the area could
 // not be read (no such window, or not inside it).
+#include "XcbTool.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -13,13 +15,8 @@
 
 namespace {
 
-struct Free {
-    void operator()(void* p) const { std::free(p); }
-};
-
-struct Disconnect {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
+using xcbtool::Disconnect;
+using xcbtool::Free;
 
 bool Number(const char* text, unsigned long max, unsigned long& value)
 {

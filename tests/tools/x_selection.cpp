@@ -4,6 +4,8 @@
 //
 // Exit status: 0 printed, 1 no display, 2 nobody owns the selection or its
 // owner did not answer within five seconds.
+#include "XcbTool.h"
+
 #include <xcb/xcb.h>
 
 #include <poll.h>
@@ -16,21 +18,9 @@
 
 namespace {
 
-struct Free {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Free>;
-
-struct Disconnect {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
+using xcbtool::Atom;
+using xcbtool::Disconnect;
+using xcbtool::Reply;
 
 // The owner's SelectionNotify, or nothing when it does not come in time.
 Reply<xcb_selection_notify_event_t> AwaitNotify(xcb_connection_t* c, std::chrono::milliseconds timeout)
