@@ -1,5 +1,6 @@
 // The main window while games run: labels, layout, speed changes, frames on
 // screen, and New Game or Abort chosen while a game starts or unwinds.
+#include "support/TableColumns.h"
 #include "support/TestMaps.h"
 #include "support/WindowFixture.h"
 
@@ -109,6 +110,56 @@ class TestWindowGame : public QObject {
             QCOMPARE(w.Client->size(), QSize(330, 344));
             QCOMPARE(w.height(), windowHeight);
             QCOMPARE(w.LblScore2->text(), QStringLiteral("Score:7"));
+        }));
+    }
+
+    void twoPlayersRowsStayOnTheScreen_data()
+    {
+        Columns<int, int, bool, int>("zoom", "top", "fullScreen", "twoPlayerZoom");
+        // The offscreen screen is 800 x 800.
+        QTest::newRow("zoom 1 near the bottom moves up") << 1 << 500 << false << 1;
+        QTest::newRow("zoom 3 past the screen zooms less") << 3 << 0 << false << 2;
+        QTest::newRow("rows chosen in full screen") << 2 << 0 << true << 2;
+    }
+
+    // Two players' rows at the window's zoom where the screen holds them;
+    // afterwards the window is as the player left it, at the zoom it had.
+    void twoPlayersRowsStayOnTheScreen()
+    {
+        const auto [zoom, top, fullScreen, twoPlayerZoom] =
+            Fetch<int, int, bool, int>("zoom", "top", "fullScreen", "twoPlayerZoom");
+        WindowFixture f;
+        FrmMain& w = f.window();
+        QVERIFY(f.zoomTo(zoom));
+        w.move(10, top);
+        QVERIFY(QTest::qWaitFor([&] { return w.pos() == QPoint(10, top); }));
+        const QSize oneClient = w.Client->size();
+        const QRect available = w.screen()->availableGeometry();
+        if (fullScreen) {
+            PressKey(w, Qt::Key_F11);
+            QVERIFY(QTest::qWaitFor([&] { return w.isFullScreen(); }));
+        }
+        w.Menu.MenuItemTwoPlayer->trigger();
+        QVERIFY(f.checkRunningGame([&] {
+            if (fullScreen)
+                return;
+            QCOMPARE(w.Client->Zoom(), twoPlayerZoom);
+            QCOMPARE(w.Client->size(), QSize(330, 388) * twoPlayerZoom);
+            if (w.frameGeometry().height() <= available.height())
+                QVERIFY(available.contains(w.frameGeometry()));
+        }));
+        if (fullScreen) {
+            // Back in the window, the rows the game left fit it now.
+            PressKey(w, Qt::Key_F11);
+            const QSize twoClient = QSize(330, 388) * twoPlayerZoom;
+            QVERIFY(QTest::qWaitFor([&] { return !w.isFullScreen() && w.Client->size() == twoClient; }));
+            QCoreApplication::processEvents();
+            QCOMPARE(w.Client->size(), twoClient);
+        }
+        w.Menu.MenuItemOnePlayer->trigger();
+        QVERIFY(f.checkRunningGame([&] {
+            QCOMPARE(w.Client->size(), oneClient);
+            QCOMPARE(w.Client->Zoom(), zoom);
         }));
     }
 

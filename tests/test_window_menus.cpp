@@ -3,6 +3,7 @@
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
+#include "scores/FrmHigh.h"
 #include "window/ClientArea.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -332,6 +335,23 @@ class TestWindowMenus : public QObject {
         w.Menu.MenuItemAbort->trigger();
         QCOMPARE(NotIdle(w), QString());
         QCOMPARE(f.frames(), 0);
+    }
+
+    // High Scores opens one Hall of Fame, which the window system keeps above
+    // the main window, even a full-screen one; choosing it again adds none.
+    void hallOfFameBelongsToTheMainWindow()
+    {
+        WindowFixture f;
+        FrmMain& w = f.window();
+        w.Menu.MenuItemHigh->trigger();
+        const QPointer<FrmHigh> open = HallOfFame();
+        QVERIFY(open && open->isVisible());
+        QCOMPARE(open->windowHandle()->transientParent(), w.windowHandle());
+        // X11 window managers hear of the owner only for a dialog's type.
+        QCOMPARE(open->windowHandle()->type(), Qt::Dialog);
+        w.Menu.MenuItemHigh->trigger();
+        QCOMPARE(HallOfFame(), open.data());
+        CloseHallOfFame();
     }
 
     // With the title shown (after an abort while paused, say) a visible message

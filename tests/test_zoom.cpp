@@ -59,6 +59,39 @@ class TestZoom : public QObject {
         const QSize design(ClientArea::Width, ClientArea::OnePlayerHeight);
         QCOMPARE(Zoom::AtStart(available, design, 30), zoom);
     }
+
+    void rowsChangeAtTheZoomTheScreenHolds_data()
+    {
+        Columns<QSize, int, int, int, QSize, int, QSize>("client", "was", "rows", "wanted", "room", "zoom", "after");
+        const QSize at1080(1910, 1040), at1440(2550, 1400);
+        QTest::newRow("two players at zoom 1") << QSize(330, 344) << 344 << 388 << 1 << at1080 << 1 << QSize(330, 388);
+        QTest::newRow("two players at zoom 2") << QSize(660, 688) << 344 << 388 << 2 << at1080 << 2 << QSize(660, 776);
+        QTest::newRow("zoom 3 too tall at 1080")
+            << QSize(990, 1032) << 344 << 388 << 3 << at1080 << 2 << QSize(660, 776);
+        QTest::newRow("zoom 3 on a taller screen")
+            << QSize(990, 1032) << 344 << 388 << 3 << at1440 << 3 << QSize(990, 1164);
+        QTest::newRow("the zoom given up comes back")
+            << QSize(660, 776) << 388 << 344 << 3 << at1080 << 3 << QSize(990, 1032);
+        QTest::newRow("the player's white stays")
+            << QSize(700, 800) << 344 << 388 << 2 << at1080 << 2 << QSize(700, 888);
+        QTest::newRow("fewer rows never zoom less, even past the screen")
+            << QSize(990, 1164) << 388 << 344 << 3 << QSize(1000, 900) << 3 << QSize(990, 1032);
+        QTest::newRow("no room: the zoom that grows it least")
+            << QSize(990, 1032) << 344 << 388 << 3 << QSize(300, 300) << 2 << QSize(660, 776);
+    }
+
+    // A window sized by the player gains or loses the rows at its zoom, but
+    // never grows off the screen for them: then it zooms less.
+    void rowsChangeAtTheZoomTheScreenHolds()
+    {
+        const auto [client, was, rows, wanted, room, zoom, after] =
+            Fetch<QSize, int, int, int, QSize, int, QSize>("client", "was", "rows", "wanted", "room", "zoom", "after");
+        const QSize from(ClientArea::Width, was), to(ClientArea::Width, rows);
+        QCOMPARE(Zoom::AfterDesignChange(client, from, to, wanted, room), zoom);
+        const QSize regrown = Zoom::Regrown(client, from, Zoom::ToFit(client, from), to, zoom);
+        QCOMPARE(regrown, after);
+        QCOMPARE(Zoom::ToFit(regrown, to), zoom);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestZoom)

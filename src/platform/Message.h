@@ -3,11 +3,17 @@
 // shows outside its own windows (damaged files, fatal errors).
 #include <string>
 
+class QWidget;
+
 namespace platform {
 
 enum class MessageIcon { Warning, Critical };
 
-// Shows the box over the active window and returns when it is closed.
+// The window a box or prompt belongs to: the active one, or else the main
+// window, so that it stays above a full-screen game the player has left.
+QWidget* BoxOwner();
+
+// Shows the box over BoxOwner() and returns when it is closed.
 // Returns false, showing nothing, when the program runs without windows.
 bool ShowMessage(MessageIcon icon, const std::string& title, const std::string& text);
 

@@ -1,5 +1,5 @@
 #pragma once
-// The one way a game frame reaches the screen: "show this frame at zoom z
+// The one way a game frame reaches the screen: "show this surface at zoom z
 // with its top-left corner here" in a widget. Only the 10 x 10 blocks that
 // differ from the last frame are copied, each pixel as a z x z square, and
 // they go straight into the window's backing store and out to the screen
@@ -11,6 +11,7 @@
 // store that is not such an image, or one scaled for a HiDPI screen, takes
 // the fallback: repaint(), whose paint event calls Paint().
 #include "platform/FrameBlocks.h"
+#include "platform/Surface.h"
 
 #include <QImage>
 #include <QPoint>
@@ -42,12 +43,12 @@ class Presenter {
     // The frame's rectangle in the widget, at its zoom.
     QRect Area() const;
 
-    // Takes the frame's top-left corner and shows the blocks that differ
+    // Takes the surface's top-left corner and shows the blocks that differ
     // from the last frame before returning, so the screen shows it even if
-    // no events follow; an unchanged frame costs no painting at all. Given
-    // the frame's drawn blocks, and this frame follows the last one
-    // presented, only those are compared.
-    void Present(const QImage& frame, const FrameBlocks* drawn = nullptr);
+    // no events follow; an unchanged frame costs no painting at all. Where
+    // the surface drew this frame as the one after the last presented, only
+    // the blocks it drew are compared.
+    void Present(const Surface& frame) { Present(frame.image(), frame.Frames()); }
     int FramesPresented() const { return Presented; }
     // The frame's pixels the last Present showed (empty when unchanged).
     const QRegion& LastChange() const { return Changed; }
@@ -59,6 +60,7 @@ class Presenter {
     void Paint(QPainter& painter, const QRegion& region) const;
 
   private:
+    void Present(const QImage& frame, const FrameBlocks* drawn);
     // Copies every block of `frame` that differs from Frame into it and
     // collects the blocks, merged into runs, in Changed.
     void CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn);

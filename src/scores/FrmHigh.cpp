@@ -40,7 +40,8 @@ QLabel* HeadingLabel(const char* text, QRect geometry, QWidget* parent)
 } // namespace
 
 FrmHigh::FrmHigh(QWidget* parent)
-    : QWidget(parent, Qt::Window), Label1(HeadingLabel("Name", QRect(16, 8, 137, 17), this)),
+    // A dialog's type: only that makes Qt tell the window system whose it is.
+    : QWidget(parent, Qt::Dialog), Label1(HeadingLabel("Name", QRect(16, 8, 137, 17), this)),
       Label2(HeadingLabel("Score", QRect(232, 8, 81, 17), this)), Label3(new QLabel(this)),
       CmdOk(new QPushButton(QStringLiteral("Ok"), this))
 {
@@ -113,11 +114,13 @@ void FrmHigh::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void OpenHallOfFame()
+void OpenHallOfFame(QWidget* owner)
 {
     if (Current)
         return;
-    auto form = std::make_unique<FrmHigh>();
+    // Its own window, kept above the owner's, even a full-screen one that
+    // would otherwise hide it for good: opening it again never raises it.
+    auto form = std::make_unique<FrmHigh>(owner);
     form->setAttribute(Qt::WA_DeleteOnClose);
     // An open Hall of Fame must not keep the program alive after the main window.
     form->setAttribute(Qt::WA_QuitOnClose, false);

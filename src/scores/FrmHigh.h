@@ -33,7 +33,8 @@ class FrmHigh final : public QWidget {
 };
 
 // Opens the window unless it is already open; an open one is left as it is.
-void OpenHallOfFame();
+// It belongs to `owner`, above which the window system keeps it.
+void OpenHallOfFame(QWidget* owner = nullptr);
 // The open window, or nullptr when it is not loaded.
 FrmHigh* HallOfFame();
 // Unloads the window at once if it is open (tests and shut-down); not for

@@ -1,8 +1,8 @@
 #include "scores/NamePrompt.h"
 
+#include "platform/Message.h"
 #include "scores/ScoreFile.h"
 
-#include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -10,7 +10,7 @@ namespace ModHigh {
 
 std::string AskForTopScoreName()
 {
-    QInputDialog dialog(QApplication::activeWindow());
+    QInputDialog dialog(platform::BoxOwner());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(QStringLiteral("Congratulations, you have a top score!"));
     dialog.setLabelText(QStringLiteral("Enter your name:"));

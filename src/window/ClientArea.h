@@ -35,7 +35,7 @@ class ClientArea final : public QWidget {
     explicit ClientArea(QWidget* parent = nullptr);
 
     // The frame's top-left 330 x 300, on screen before this returns.
-    void Present(const QImage& frame, const platform::FrameBlocks* drawn = nullptr) { Screen.Present(frame, drawn); }
+    void Present(const platform::Surface& frame) { Screen.Present(frame); }
     int FramesPresented() const { return Screen.FramesPresented(); }
     // The frame's pixels the last Present showed (empty for an unchanged frame).
     const QRegion& LastChange() const { return Screen.LastChange(); }

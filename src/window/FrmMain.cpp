@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -37,6 +38,12 @@ void OnTrigger(QAction* action, std::function<void()> handler)
             action->setChecked(!checked);
         handler();
     });
+}
+
+// A window in none of these states has the size the player gave it.
+bool PlayerSized(Qt::WindowStates states)
+{
+    return !(states & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
 }
 
 } // namespace
@@ -62,6 +69,7 @@ FrmMain::FrmMain()
     // The menu belongs inside the window, above the client area, everywhere.
     menuBar()->setNativeMenuBar(false);
     setCentralWidget(Client);
+    SizedFor = Client->DesignSize().height();
     // The title picture covers everything on the field, the message label too.
     PicStartup->raise();
     // Resizable: the client area shows everything at the largest whole zoom.
@@ -133,6 +141,27 @@ void FrmMain::ToggleFullScreen()
     }
 }
 
+void FrmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        RefitWhenRestored =
+            !PlayerSized(static_cast<QWindowStateChangeEvent*>(event)->oldState()) && PlayerSized(windowState());
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // Back from full screen or maximised, the window system restores the
+    // size it had; rows shown since then are fitted to it.
+    if (RefitWhenRestored) {
+        RefitWhenRestored = false;
+        // The client may not have followed yet: the rows' smallest size
+        // holds it while the window is smaller.
+        FitToDesign(event->size(), event->size() - QSize(0, Client->y()), frameGeometry());
+    }
+}
+
 void FrmMain::Form_KeyDown(Int16 KeyCode, Int16 /*Shift*/)
 {
     Keyboard::SteerFromKey(KeyCode);
@@ -201,7 +230,7 @@ void FrmMain::MenuItemAbort_Click()
 
 void FrmMain::MenuItemHigh_Click()
 {
-    OpenHallOfFame();
+    OpenHallOfFame(this);
 }
 
 void FrmMain::MenuItemExit_Click()
@@ -298,18 +327,48 @@ void FrmMain::SetTitleVisible(bool visible)
 
 void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
 {
-    const int height = twoPlayers ? ClientArea::TwoPlayerHeight : ClientArea::OnePlayerHeight;
-    // A window of the player's size grows or shrinks by the rows at its
-    // zoom; a maximised or full-screen one keeps its size, and may zoom less.
-    const int grow = (height - Client->DesignSize().height()) * Client->Zoom();
-    const bool sized = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
-    const QSize target(width(), this->height() + grow);
-    Client->SetDesignHeight(height);
-    // Resize now: the game may not process events for a while. The layout
-    // first, which gives the window its new smallest size.
+    // The sizes the window was fitted with; the new smallest size may change
+    // them at once.
+    const QSize window = size();
+    const QSize client = Client->size();
+    const QRect frame = frameGeometry();
+    Client->SetDesignHeight(twoPlayers ? ClientArea::TwoPlayerHeight : ClientArea::OnePlayerHeight);
     layout()->activate();
-    if (sized)
-        resize(target);
+    // Resize now: the game may not process events for a while. A maximised
+    // or full-screen window keeps its size, and may zoom less; a window the
+    // player sizes again follows on its next resize.
+    if (PlayerSized(windowState()))
+        FitToDesign(window, client, frame);
+}
+
+void FrmMain::FitToDesign(QSize window, QSize client, QRect frame)
+{
+    const QSize design = Client->DesignSize();
+    const QSize was(ClientArea::Width, SizedFor);
+    SizedFor = design.height();
+    if (was == design)
+        return;
+    // Grows or shrinks by the rows at its zoom, unless the screen cannot
+    // hold that; the zoom given up comes back when the rows go again.
+    const int shown = Zoom::ToFit(client, was);
+    const bool restoring = shown == GaveUp.shown;
+    const int wanted = restoring ? GaveUp.wanted : shown;
+    const QRect available = screen()->availableGeometry();
+    const QSize around = frame.size() - client;
+    // The size the player gave it is always allowed back.
+    const QSize room = (available.size() - around).expandedTo(restoring ? GaveUp.client : QSize());
+    const int zoom = Zoom::AfterDesignChange(client, was, design, wanted, room);
+    GaveUp = zoom < wanted ? ZoomGivenUp{wanted, zoom, restoring ? GaveUp.client : client} : ZoomGivenUp{};
+    const QSize grow = Zoom::Regrown(client, was, shown, design, zoom) - client;
+    // A window that grows past the screen's edge moves back onto it.
+    QRect moved(frame.topLeft(), frame.size() + grow);
+    if (moved.width() <= available.width() && moved.height() <= available.height()) {
+        moved.moveRight(std::min(moved.right(), available.right()));
+        moved.moveBottom(std::min(moved.bottom(), available.bottom()));
+    }
+    resize(window + grow);
+    if (moved.topLeft() != frame.topLeft())
+        move(moved.topLeft());
 }
 
 void FrmMain::SetMenusIdle()
@@ -326,7 +385,7 @@ void FrmMain::SetMenusInGame()
 
 void FrmMain::PresentFrame(const platform::Surface& backBuffer)
 {
-    Client->Present(backBuffer.image(), backBuffer.Frames());
+    Client->Present(backBuffer);
 }
 
 void FrmMain::ShowAllLevelsCompleted()
@@ -343,5 +402,5 @@ std::string FrmMain::AskTopScoreName()
 
 void FrmMain::ShowHallOfFame()
 {
-    OpenHallOfFame();
+    OpenHallOfFame(this);
 }

@@ -82,16 +82,31 @@ class FrmMain final : public QMainWindow, public ModMain::GameView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // New Game disabled, Abort Game enabled.
     void SetMenusInGame();
     // Sizes the window for the largest zoom that fits 80 % of its screen.
     void OpenAtStartZoom();
+    // Resizes a window of the player's size, with the sizes it had for the
+    // rows it was last fitted to, for the rows now shown.
+    void FitToDesign(QSize window, QSize client, QRect frame);
 
     // The close box still ends the game while a modal box is up.
     const platform::CloseRequestFilter CloseBox;
-    bool WasMaximized = false;   // before full screen
+    bool WasMaximized = false; // before full screen
+    // The rows the window's own size was last fitted to.
+    int SizedFor = 0;
+    bool RefitWhenRestored = false; // the next resize is the window system's
+    // A zoom the screen could not hold for more rows, the one shown instead,
+    // and the client's size before.
+    struct ZoomGivenUp {
+        int wanted = 0;
+        int shown = 0;
+        QSize client;
+    } GaveUp;
     int NewGameDepth = 0;        // New Game handlers active on the stack
     bool NewGamePending = false; // asked for while an aborted game unwinds
 };

@@ -29,4 +29,24 @@ QRect Scaled(const QRect& design, int zoom, QPoint origin)
     return {origin + design.topLeft() * zoom, design.size() * zoom};
 }
 
+QSize Regrown(QSize client, QSize was, int wasZoom, QSize design, int zoom)
+{
+    return (client + design * zoom - was * wasZoom).expandedTo(design);
+}
+
+int AfterDesignChange(QSize client, QSize was, QSize design, int wanted, QSize room)
+{
+    const int wasZoom = ToFit(client, was);
+    int zoom = std::max(wanted, 1);
+    for (; zoom > 1; --zoom) {
+        const QSize grown = Regrown(client, was, wasZoom, design, zoom);
+        const auto within = [&grown](QSize limit) {
+            return grown.width() <= limit.width() && grown.height() <= limit.height();
+        };
+        if (within(room) || within(client))
+            break;
+    }
+    return zoom;
+}
+
 } // namespace Zoom

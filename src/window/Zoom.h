@@ -21,4 +21,14 @@ QPoint Centred(QSize room, QSize design, int zoom);
 // A rectangle of the design, at `zoom`, from `origin`.
 QRect Scaled(const QRect& design, int zoom, QPoint origin);
 
+// The client's size for `design` at `zoom` when it was `client` for `was`
+// at `wasZoom`: the white the player left around the picture stays.
+QSize Regrown(QSize client, QSize was, int wasZoom, QSize design, int zoom);
+
+// The zoom a window sized by the player takes when its design changes from
+// `was` to `design`: `wanted`, unless the client would then grow past
+// `room`, the most the screen shows of it; then the largest zoom below that
+// fits, or that leaves the client no bigger than it is.
+int AfterDesignChange(QSize client, QSize was, QSize design, int wanted, QSize room);
+
 } // namespace Zoom
