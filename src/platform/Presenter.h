@@ -10,6 +10,13 @@
 // store's paint device is the window's own image, and flush() shows it. A
 // store that is not such an image, or one scaled for a HiDPI screen, takes
 // the fallback: repaint(), whose paint event calls Paint().
+//
+// On X11 a frame of many pixels (zoomed) skips the store and goes to the
+// server through shared memory (ShmFlush). This relies on Qt 6's xcb
+// backing store too (checked with Qt 6.4): it shows only pixels it was
+// given between beginPaint() and endPaint() or painted itself, and on an
+// expose it shows the store again without painting; so before Qt handles
+// an expose, the frame is copied into the store.
 #include "platform/FrameBlocks.h"
 #include "platform/ShmFlush.h"
 
