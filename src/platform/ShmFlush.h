@@ -18,8 +18,8 @@ namespace platform {
 
 class ShmFlush {
   public:
-    // Usable only on the xcb platform with a server that attaches our
-    // shared memory (a local one); Usable() says so after the first Canvas().
+    // Shows anything only on the xcb platform with a server that attaches
+    // our shared memory (a local one); once refused, it tries no more.
     ShmFlush() = default;
     ~ShmFlush();
     ShmFlush(const ShmFlush&) = delete;
@@ -31,7 +31,6 @@ class ShmFlush {
     QImage* Canvas(QSize size, QImage::Format format);
     // Shows `rects` of the canvas at the same place in the X window `window`.
     void Put(const std::vector<QRect>& rects, std::uint32_t window);
-    bool Usable() const { return !Failed; }
 
   private:
     bool Attach(QSize size, QImage::Format format);
