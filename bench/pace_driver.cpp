@@ -7,10 +7,12 @@
 //       .. 4 Fastest, through the Speed menu handler), keeps the snake going
 //       round a 10 x 10 square, and after the warm-up measures the pass
 //       period (mean, worst) and the process's CPU use for S seconds.
-//   pace_driver --speed INDEX --busy [--seconds S] [--warmup MS] [--seed N]
+//   pace_driver --speed INDEX --busy [--one-player] [--seconds S] [--warmup MS] [--seed N]
 //       The same with the busiest game: two players, each kept going round
 //       its own square, and four computer snakes on the first shipped level.
-//       The computers' apples are topped up so that no level ends.
+//       The computers' apples are topped up so that no level ends. With
+//       --one-player, the busiest one-player game: one player and four
+//       computer snakes (its rows fit zoom 3 on a 1080-pixel screen).
 //   pace_driver --idle title|paused [--seconds S] [--warmup MS]
 //       Counts the wake-ups and CPU time of the title screen, or of a game
 //       paused after the warm-up, over S seconds.
@@ -18,7 +20,8 @@
 //       Prints the time from process start to the first paint of the window.
 //
 // With --zoom N the window is sized for zoom N first, with --fullscreen it
-// fills the screen (F11), before the game starts.
+// fills the screen (F11, and the screen's geometry, which no window manager
+// gives it on the bench's own X server), before the game starts.
 //
 // The apples that fall on a human snake's square are taken off the field
 // after each frame, so the snake never grows into itself and no level ends;
@@ -50,6 +53,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -187,6 +191,8 @@ struct Square {
 
 // One player starts at (15, 28), two players at (10, 28) and (20, 28).
 constexpr Square OnePlayerSquare{15, 25, 18, 28};
+// On the first shipped level: clear of its walls, as the two players' are.
+constexpr Square BusyOnePlayerSquare{15, 22, 18, 28};
 constexpr std::array<Square, 2> TwoPlayerSquares{{{10, 17, 18, 28}, {20, 27, 18, 28}}};
 // The busy game tops the computers' apples up below this many.
 constexpr int FewestApples = 8;
@@ -194,8 +200,8 @@ constexpr int FewestApples = 8;
 // Forwards everything to the window and watches the frames go by.
 class PaceView final : public ModMain::GameView {
   public:
-    explicit PaceView(ModMain::GameView& window, Clock::duration warmup, bool busy, std::uint64_t seed)
-        : Window(window), Warmup(warmup), Busy(busy), Seed(seed)
+    explicit PaceView(ModMain::GameView& window, Clock::duration warmup, bool busy, bool twoPlayers, std::uint64_t seed)
+        : Window(window), Warmup(warmup), Busy(busy), TwoPlayers(twoPlayers), Seed(seed)
     {
         Periods.reserve(1 << 20);
     }
@@ -245,7 +251,7 @@ class PaceView final : public ModMain::GameView {
         }
         Last = now;
         LastLives = snake.Lives;
-        if (Busy) {
+        if (Busy && TwoPlayers) {
             for (std::size_t i = 0; i < ModMain::Snakes.size() && i < TwoPlayerSquares.size(); ++i) {
                 SteerRound(*ModMain::Snakes[i], TwoPlayerSquares[i]);
                 KeepSquareClear(TwoPlayerSquares[i]);
@@ -253,8 +259,11 @@ class PaceView final : public ModMain::GameView {
             if (ModMain::ApplesLeft < FewestApples)
                 ModMain::PlaceApples(1, FewestApples);
         } else {
-            SteerRound(*ModMain::Snakes[0], OnePlayerSquare);
-            KeepSquareClear(OnePlayerSquare);
+            const Square& square = Busy ? BusyOnePlayerSquare : OnePlayerSquare;
+            SteerRound(*ModMain::Snakes[0], square);
+            KeepSquareClear(square);
+            if (Busy && ModMain::ApplesLeft < FewestApples)
+                ModMain::PlaceApples(1, FewestApples);
         }
     }
 
@@ -325,7 +334,7 @@ class PaceView final : public ModMain::GameView {
             ModMain::ApplesLeft = static_cast<platform::Int16>(ModMain::CountAppleCells());
     }
 
-    bool Busy;
+    bool Busy, TwoPlayers;
     std::uint64_t Seed;
     bool Started = false, Measuring = false, Finished = false;
     Clock::time_point GameStart, Last;
@@ -422,10 +431,11 @@ void PrintIdleFigures(const char* what, const CpuPair& start, const CpuPair& end
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: pace_driver --speed 0..4 [--busy] [--seconds S] [--warmup MS] [--seed N]\n"
-                         "                   [--zoom N] [--fullscreen]\n"
-                         "       pace_driver --idle title|paused [--seconds S] [--warmup MS]\n"
-                         "       pace_driver --startup\n");
+    std::fprintf(stderr,
+                 "usage: pace_driver --speed 0..4 [--busy [--one-player]] [--seconds S] [--warmup MS] [--seed N]\n"
+                 "                   [--zoom N] [--fullscreen]\n"
+                 "       pace_driver --idle title|paused [--seconds S] [--warmup MS]\n"
+                 "       pace_driver --startup\n");
     return 2;
 }
 
@@ -439,6 +449,7 @@ int main(int argc, char* argv[])
     std::uint64_t seed = 1;
     bool startup = false;
     bool busy = false;
+    bool onePlayer = false;
     bool fullScreen = false;
     int zoom = 0;
     std::string idle;
@@ -449,6 +460,8 @@ int main(int argc, char* argv[])
             startup = true;
         else if (arg == "--busy")
             busy = true;
+        else if (arg == "--one-player")
+            onePlayer = true;
         else if (arg == "--fullscreen")
             fullScreen = true;
         else if (arg == "--zoom" && hasValue)
@@ -485,8 +498,10 @@ int main(int argc, char* argv[])
         return app.exec();
     if (zoom > 0)
         window.resize(window.size() - window.Client->size() + window.Client->DesignSize() * zoom);
-    if (fullScreen)
+    if (fullScreen) {
         window.ToggleFullScreen();
+        window.setGeometry(window.screen()->geometry());
+    }
 
     CpuPair idleStart;
     const auto measureIdle = [&](const char* what, std::function<void()> then) {
@@ -509,7 +524,7 @@ int main(int argc, char* argv[])
     }
     platform::SetAppPath(folder.path().toStdString());
 
-    PaceView view(window, std::chrono::milliseconds(warmupMs), busy, seed);
+    PaceView view(window, std::chrono::milliseconds(warmupMs), busy, !onePlayer, seed);
     ModMain::SetGameView(&view);
     int zoomPlayed = 0;
     const auto endGame = [&] {
@@ -527,7 +542,10 @@ int main(int argc, char* argv[])
         }
     };
     if (busy) {
-        window.MenuItemTwoPlayer_Click();
+        if (onePlayer)
+            window.MenuItemOnePlayer_Click();
+        else
+            window.MenuItemTwoPlayer_Click();
         window.mnipc_Click(4);
     }
     window.MenuItemSpeed_Click(static_cast<platform::Int16>(speed));

@@ -27,14 +27,15 @@
 # that server too; by default SDL's dummy driver takes them.
 # SNAKE_XVFB_SCREEN (640x480x24) sets the screen, and SNAKE_COMPARE_BASE_ARGS
 # and SNAKE_COMPARE_NEW_ARGS add driver options to the busiest-game runs:
-# one build at two zooms, say,
-#   SNAKE_XVFB_SCREEN=1920x1080x24 SNAKE_COMPARE_BASE_ARGS="--zoom 1" \
-#   SNAKE_COMPARE_NEW_ARGS=--fullscreen bash bench/present_compare.sh build build
+# one build at two zooms, say, zoom 1 against full screen (zoom 3 on 1080
+# rows for the busiest one-player game; two players' rows need 1200 for it),
+#   SNAKE_XVFB_SCREEN=1920x1080x24 SNAKE_COMPARE_BASE_ARGS="--zoom 1 --one-player" \
+#   SNAKE_COMPARE_NEW_ARGS="--fullscreen --one-player" bash bench/present_compare.sh build build
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 absolute() { [[ "$1" = /* ]] && echo "$1" || echo "$PWD/$1"; }
-[ $# -ge 1 ] || { sed -n '2,26p' "$0" >&2; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,32p' "$0" >&2; exit 2; }
 base="$(absolute "$1")"
 new="$(absolute "${2:-$root/build}")"
 runs="${SNAKE_COMPARE_RUNS:-5}"

@@ -3,6 +3,7 @@
 #include "platform/BlockRuns.h"
 
 #include <QBackingStore>
+#include <QEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QWidget>
@@ -19,6 +20,8 @@ namespace {
 
 constexpr std::size_t BytesPerPixel = 4;
 constexpr std::uint32_t Opaque = 0xff000000u;
+// Frames of at least this many window pixels go through shared memory.
+constexpr qsizetype SharedMemoryPixels = 32 * 1024;
 
 // Frame rows of format `from` can go into an image of format `to` with
 // their top byte set: RGB32 into the ARGB32 formats (opaque, so the
@@ -152,6 +155,15 @@ bool Presenter::PaintStraight()
     const QPoint offset = Widget.mapTo(top, QPoint(0, 0));
     for (QRect& r : WidgetRuns)
         r.translate(offset);
+    // Through the socket each pixel is copied three times more on the way
+    // (Qt, the kernel, the server), the server woken once per rectangle;
+    // through shared memory once, for one reply per frame. Small frames
+    // (zoom 1) are cheaper the first way, zoomed ones the second.
+    qsizetype pixels = 0;
+    for (const QRect& r : WidgetRuns)
+        pixels += static_cast<qsizetype>(r.width()) * r.height();
+    if (pixels >= SharedMemoryPixels && PutShared(*store, *handle, offset))
+        return true;
     InWidget.setRects(WidgetRuns.data(), static_cast<int>(WidgetRuns.size()));
     store->beginPaint(InWidget);
     // Beginning may give the store new pixels (a resize); look again.
@@ -165,6 +177,49 @@ bool Presenter::PaintStraight()
         return false;
     store->flush(InWidget, handle);
     return true;
+}
+
+bool Presenter::PutShared(QBackingStore& store, QWindow& window, QPoint offset)
+{
+    // The canvas is laid out as the store's image is.
+    const QImage* const image = PlainImage(store.paintDevice());
+    QImage* const canvas = image ? Shared.Canvas(image->size(), image->format()) : nullptr;
+    if (!canvas)
+        return false;
+    for (const QRect& area : WidgetRuns)
+        CopyZoomed(*canvas, area, At + offset);
+    Shared.Put(WidgetRuns, static_cast<std::uint32_t>(window.winId()));
+    StoreStale = true;
+    if (Watched != &window) {
+        if (Watched)
+            Watched->removeEventFilter(&Watch);
+        window.installEventFilter(&Watch);
+        Watched = &window;
+    }
+    return true;
+}
+
+void Presenter::RefreshStore()
+{
+    StoreStale = false;
+    QWidget* const top = Widget.window();
+    QBackingStore* const store = top->backingStore();
+    if (!store || Frame.isNull())
+        return;
+    const QPoint offset = Widget.mapTo(top, QPoint(0, 0));
+    const QRect area = Area().translated(offset);
+    store->beginPaint(QRegion(area));
+    QImage* const image = PlainImage(store->paintDevice());
+    if (image && image->devicePixelRatio() == 1.0)
+        CopyZoomed(*image, area, At + offset);
+    store->endPaint();
+}
+
+bool Presenter::ExposeWatch::eventFilter(QObject* /*watched*/, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && Owner.StoreStale)
+        Owner.RefreshStore();
+    return false;
 }
 
 void Presenter::CopyChangedBlocks(const QImage& frame, int width, int height, const std::vector<std::uint64_t>* drawn)

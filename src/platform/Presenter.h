@@ -10,11 +10,21 @@
 // store's paint device is the window's own image, and flush() shows it. A
 // store that is not such an image, or one scaled for a HiDPI screen, takes
 // the fallback: repaint(), whose paint event calls Paint().
+//
+// On X11 a frame of many pixels (zoomed) skips the store and goes to the
+// server through shared memory (ShmFlush). This relies on Qt 6's xcb
+// backing store too (checked with Qt 6.4): it shows only pixels it was
+// given between beginPaint() and endPaint() or painted itself, and on an
+// expose it shows the store again without painting; so before Qt handles
+// an expose, the frame is copied into the store.
 #include "platform/FrameBlocks.h"
+#include "platform/ShmFlush.h"
 #include "platform/Surface.h"
 
 #include <QImage>
+#include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
 
@@ -22,9 +32,11 @@
 #include <cstdint>
 #include <vector>
 
+class QBackingStore;
 class QPainter;
 class QPaintDevice;
 class QWidget;
+class QWindow;
 
 namespace platform {
 
@@ -70,6 +82,12 @@ class Presenter {
     // Shows Changed straight from the backing store; false, having done
     // nothing visible, where it cannot.
     bool PaintStraight();
+    // Shows the runs in WidgetRuns (window pixels; the widget's top-left at
+    // `offset`) through shared memory, leaving the store as it was; false,
+    // having shown nothing, where it cannot.
+    bool PutShared(QBackingStore& store, QWindow& window, QPoint offset);
+    // Copies the frame into the backing store where PutShared() left it out.
+    void RefreshStore();
     // `device` if it is an image the frame's rows can be copied into.
     QImage* PlainImage(QPaintDevice* device) const;
     // Copies the frame, zoomed, onto the pixels `to` of `target`, where the
@@ -91,6 +109,22 @@ class Presenter {
     // The drawn blocks of the frame last presented, and their serial.
     const FrameBlocks* LastDrawn = nullptr;
     std::uint64_t LastSerial = 0;
+    ShmFlush Shared;
+    // Qt shows the backing store's pixels again on an expose without
+    // painting them anew: the frame goes into the store first.
+    class ExposeWatch final : public QObject {
+      public:
+        explicit ExposeWatch(Presenter& owner) : Owner(owner) {}
+
+      protected:
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+      private:
+        Presenter& Owner;
+    };
+    ExposeWatch Watch{*this};
+    QPointer<QWindow> Watched;
+    bool StoreStale = false; // frame pixels shown that the store lacks
 };
 
 } // namespace platform

@@ -25,10 +25,12 @@ void ChooseQtPlatform()
     const QByteArray chosen = ChosenQtPlatform(QProcessEnvironment::systemEnvironment());
     if (!chosen.isEmpty())
         qputenv("QT_QPA_PLATFORM", chosen);
-    // Frames go to the X server as small changed rectangles. Through shared
-    // memory each one costs a completion event and a round trip, about three
-    // extra wake-ups a pass; a plain image upload costs none. Measured with
-    // bench/present_compare.sh. A user's own setting wins.
+    // Frames go to the X server as small changed rectangles. Through Qt's
+    // shared memory each flush costs a blocking round trip, about three
+    // extra wake-ups a pass; a plain image upload costs none. Zoomed frames,
+    // nine times the pixels, take shared memory of the presenter's own
+    // (ShmFlush). Measured with bench/present_compare.sh. A user's own
+    // setting wins.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     // The dock finds the window's icon and name by the installed desktop
