@@ -307,15 +307,30 @@ class TestWindowGame : public QObject {
         w.PresentFrame(frame);
         QCOMPARE(w.Client->LastChange(), painted);
 
-        const QPoint origin = w.Client->mapTo(&w, w.Client->Origin());
-        const QImage shown =
-            w.windowHandle()->screen()->grabWindow(w.winId()).toImage().convertToFormat(frame.image().format());
         QImage expected(frame.image().size() * zoom, frame.image().format());
         for (int y = 0; y < expected.height(); ++y) {
             for (int x = 0; x < expected.width(); ++x)
                 expected.setPixel(x, y, frame.image().pixel(x / zoom, y / zoom));
         }
-        QCOMPARE(shown.copy(QRect(origin, expected.size())), expected);
+        const auto shown = [&] {
+            const QPoint origin = w.Client->mapTo(&w, w.Client->Origin());
+            return w.windowHandle()
+                ->screen()
+                ->grabWindow(w.winId())
+                .toImage()
+                .convertToFormat(expected.format())
+                .copy(QRect(origin, expected.size()));
+        };
+        QCOMPARE(shown(), expected);
+        // On a real screen: a window over the field and away again, and the
+        // field shows the same frame, not what lay under it before.
+        auto cover = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+        cover->setGeometry(w.geometry());
+        cover->show();
+        QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
+        cover.reset();
+        QTest::qWaitFor([&] { return shown() == expected; });
+        QCOMPARE(shown(), expected);
     }
 
     // F11 fills the screen, the menu bar at its own size and the picture at

@@ -1,12 +1,14 @@
 #include "platform/ShmFlush.h"
 
+#include "platform/WindowSystem.h"
+
 #include <QGuiApplication>
 
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -21,7 +23,7 @@ xcb_connection_t* QtConnection()
 {
     // Other platforms (offscreen too) may offer an X11 interface without a
     // server of their own behind it.
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || SharedMemoryTurnedOff())
         return nullptr;
     auto* const x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
@@ -49,7 +51,14 @@ QImage* ShmFlush::Canvas(QSize size, QImage::Format format)
         Connection = QtConnection();
         const xcb_query_extension_reply_t* const shm =
             Connection ? xcb_get_extension_data(Connection, &xcb_shm_id) : nullptr;
-        if (!shm || !shm->present) {
+        // Memory handed over as a file descriptor (version 1.2): the server
+        // maps what we map, also from another IPC namespace (a container),
+        // and a remote server refuses it.
+        const Reply<xcb_shm_query_version_reply_t> version(
+            shm && shm->present ? xcb_shm_query_version_reply(Connection, xcb_shm_query_version(Connection), nullptr)
+                                : nullptr,
+            &std::free);
+        if (!version || version->major_version < 1 || (version->major_version == 1 && version->minor_version < 2)) {
             Failed = true;
             return nullptr;
         }
@@ -100,21 +109,22 @@ bool ShmFlush::Attach(QSize size, QImage::Format format)
 {
     Detach();
     const auto bytes = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) * 4;
-    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    void* const address = id == -1 ? nullptr : shmat(id, nullptr, 0);
-    if (id != -1) // gone once both sides have let go of it
-        shmctl(id, IPC_RMID, nullptr);
-    if (!address || address == reinterpret_cast<void*>(-1)) {
+    const int fd = memfd_create("snake-frame", MFD_CLOEXEC);
+    void* const address = fd != -1 && ftruncate(fd, static_cast<off_t>(bytes)) == 0
+                              ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                              : MAP_FAILED;
+    if (address == MAP_FAILED) {
+        if (fd != -1)
+            close(fd);
         Failed = true;
         return false;
     }
     Address = static_cast<std::uint8_t*>(address);
+    Bytes = bytes;
     Segment = xcb_generate_id(Connection);
-    // A remote server cannot reach our memory: it refuses, and the socket
-    // it is.
+    // libxcb sends the descriptor and closes it.
     const Reply<xcb_generic_error_t> error(
-        xcb_request_check(Connection, xcb_shm_attach_checked(Connection, Segment, static_cast<std::uint32_t>(id), 1)),
-        &std::free);
+        xcb_request_check(Connection, xcb_shm_attach_fd_checked(Connection, Segment, fd, 1)), &std::free);
     if (error) {
         Segment = 0;
         Detach();
@@ -132,8 +142,9 @@ void ShmFlush::Detach()
         xcb_shm_detach(Connection, Segment);
     Segment = 0;
     if (Address)
-        shmdt(Address);
+        munmap(Address, Bytes);
     Address = nullptr;
+    Bytes = 0;
 }
 
 void ShmFlush::WaitForServer()

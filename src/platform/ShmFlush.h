@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,7 @@ class ShmFlush {
     xcb_connection_t* Connection = nullptr;
     QImage Pixels; // over the shared segment
     std::uint8_t* Address = nullptr;
+    std::size_t Bytes = 0;
     std::uint32_t Segment = 0;
     std::uint32_t Gc = 0, GcWindow = 0;
     std::uint8_t Depth = 24;  // of GcWindow

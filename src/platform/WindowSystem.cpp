@@ -5,6 +5,10 @@
 
 namespace platform {
 
+namespace {
+bool UserTurnedShmOff = false;
+} // namespace
+
 QByteArray ChosenQtPlatform(const QProcessEnvironment& environment)
 {
     const auto set = [&environment](const char* name) {
@@ -30,12 +34,18 @@ void ChooseQtPlatform()
     // extra wake-ups a pass; a plain image upload costs none. Zoomed frames,
     // nine times the pixels, take shared memory of the presenter's own
     // (ShmFlush). Measured with bench/present_compare.sh. A user's own
-    // setting wins.
+    // setting wins, Qt 5's name included.
+    UserTurnedShmOff = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM") || qEnvironmentVariableIsSet("QT_X11_NO_MITSHM");
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     // The dock finds the window's icon and name by the installed desktop
     // entry; on Wayland this is the window's app id.
     QGuiApplication::setDesktopFileName(QStringLiteral("snake-game"));
+}
+
+bool SharedMemoryTurnedOff()
+{
+    return UserTurnedShmOff;
 }
 
 } // namespace platform

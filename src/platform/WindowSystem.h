@@ -12,9 +12,13 @@ namespace platform {
 // The Qt platform, or list of platforms tried in turn, to use under
 // `environment`; empty for Qt's own choice.
 QByteArray ChosenQtPlatform(const QProcessEnvironment& environment);
-// Applies the choice to this process, on X11 sends frames without shared
-// memory (fewer wake-ups), and names the game's desktop entry; call before
-// the application exists.
+// Applies the choice to this process, on X11 sends frames without Qt's
+// shared memory (fewer wake-ups), and names the game's desktop entry; call
+// before the application exists.
 void ChooseQtPlatform();
+// Whether the user turned X11 shared memory off (QT_XCB_NO_MITSHM or
+// QT_X11_NO_MITSHM, as set before ChooseQtPlatform): zoomed frames then
+// do without it too.
+bool SharedMemoryTurnedOff();
 
 } // namespace platform
