@@ -229,6 +229,29 @@ class TestWindowGame : public QObject {
         frame.FillRect(0, 0, 330, 300, qRgb(0, 0, 0));
         w.Client->repaint();
         QCOMPARE(ShownPixel(w, {329, 299}), qRgb(30, 160, 30) & 0xffffffu);
+
+        // A caption or the title hidden, and the next frame at once (a game
+        // waits a second after its first): the field shows, not them.
+        w.PresentFrame(frame);
+        int shade = 90;
+        for (QLabel* const hidden : {w.Label1, w.PicStartup}) {
+            hidden->show();
+            QCoreApplication::processEvents();
+            // The title reaches a little below the field, into white.
+            const QRect under =
+                hidden->geometry().intersected({0, 0, 330, 300}).translated(w.Client->mapTo(&w, QPoint(0, 0)));
+            if (hidden == w.Label1)
+                w.SetMessageVisible(false);
+            else
+                w.SetTitleVisible(false);
+            frame.FillRect(320, 0, 10, 10, qRgb(shade, shade, shade));
+            ++shade;
+            w.PresentFrame(frame);
+            const QImage shown = w.windowHandle()->screen()->grabWindow(w.winId()).toImage().copy(under);
+            QImage field(shown.size(), shown.format());
+            field.fill(Qt::black);
+            QCOMPARE(shown, field);
+        }
     }
 
     void presentPaintsOnlyTheBlocksThatChanged_data()

@@ -23,6 +23,14 @@ void ClientArea::KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, int, QPoint
     Show(Children.back());
 }
 
+void ClientArea::HideNow(QWidget& child)
+{
+    if (child.isHidden())
+        return;
+    child.hide();
+    repaint(child.geometry());
+}
+
 void ClientArea::SetDesignHeight(int height)
 {
     Height = height;

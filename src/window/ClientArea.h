@@ -40,6 +40,10 @@ class ClientArea final : public QWidget {
     // The frame's pixels the last Present showed (empty for an unchanged frame).
     const QRegion& LastChange() const { return Screen.LastChange(); }
 
+    // Hides a child and shows what lay under it before returning: frames go
+    // straight to the screen and would not wait for that repaint.
+    void HideNow(QWidget& child);
+
     // Shows `child`, as it is now, at every zoom from now on.
     void KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, int, QPoint) = nullptr);
     // The design's height: one player's status rows or both players'.

@@ -312,7 +312,10 @@ void FrmMain::SetMessageCaption(const std::string& caption)
 
 void FrmMain::SetMessageVisible(bool visible)
 {
-    Label1->setVisible(visible);
+    if (visible)
+        Label1->show();
+    else
+        Client->HideNow(*Label1);
 }
 
 void FrmMain::SetPauseCaption(const std::string& caption)
@@ -322,7 +325,10 @@ void FrmMain::SetPauseCaption(const std::string& caption)
 
 void FrmMain::SetTitleVisible(bool visible)
 {
-    PicStartup->setVisible(visible);
+    if (visible)
+        PicStartup->show();
+    else
+        Client->HideNow(*PicStartup);
 }
 
 void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
