@@ -354,6 +354,17 @@ class TestWindowGame : public QObject {
         cover.reset();
         QTest::qWaitFor([&] { return shown() == expected; });
         QCOMPARE(shown(), expected);
+        // The same with the title over the field: it stays on top.
+        w.SetTitleVisible(true);
+        QVERIFY(QTest::qWaitFor([&] { return shown() != expected; }));
+        const QImage withTitle = shown();
+        cover = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+        cover->setGeometry(w.geometry());
+        cover->show();
+        QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
+        cover.reset();
+        QTest::qWaitFor([&] { return shown() == withTitle; });
+        QCOMPARE(shown(), withTitle);
     }
 
     // F11 fills the screen, the menu bar at its own size and the picture at

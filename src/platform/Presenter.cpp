@@ -201,18 +201,10 @@ bool Presenter::PutShared(QBackingStore& store, QWindow& window, QPoint offset)
 
 void Presenter::RefreshStore()
 {
+    // Painted as any paint is, before Qt shows the store for the expose:
+    // the children on top (title, caption) are drawn again over the frame.
     StoreStale = false;
-    QWidget* const top = Widget.window();
-    QBackingStore* const store = top->backingStore();
-    if (!store || Frame.isNull())
-        return;
-    const QPoint offset = Widget.mapTo(top, QPoint(0, 0));
-    const QRect area = Area().translated(offset);
-    store->beginPaint(QRegion(area));
-    QImage* const image = PlainImage(store->paintDevice());
-    if (image && image->devicePixelRatio() == 1.0)
-        CopyZoomed(*image, area, At + offset);
-    store->endPaint();
+    Widget.update(Area());
 }
 
 bool Presenter::ExposeWatch::eventFilter(QObject* /*watched*/, QEvent* event)

@@ -15,8 +15,9 @@
 // server through shared memory (ShmFlush). This relies on Qt 6's xcb
 // backing store too (checked with Qt 6.4): it shows only pixels it was
 // given between beginPaint() and endPaint() or painted itself, and on an
-// expose it shows the store again without painting; so before Qt handles
-// an expose, the frame is copied into the store.
+// expose it paints what is marked dirty and then shows the store; so before
+// Qt handles an expose, the frame's area is marked dirty, and the frame is
+// painted into the store again with the title or caption on top.
 #include "platform/FrameBlocks.h"
 #include "platform/ShmFlush.h"
 #include "platform/Surface.h"
@@ -86,7 +87,8 @@ class Presenter {
     // `offset`) through shared memory, leaving the store as it was; false,
     // having shown nothing, where it cannot.
     bool PutShared(QBackingStore& store, QWindow& window, QPoint offset);
-    // Copies the frame into the backing store where PutShared() left it out.
+    // Marks the frame's area for painting: the store lacks what PutShared()
+    // showed, and an expose would show the store as it is.
     void RefreshStore();
     // `device` if it is an image the frame's rows can be copied into.
     QImage* PlainImage(QPaintDevice* device) const;
