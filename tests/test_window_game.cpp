@@ -347,21 +347,19 @@ class TestWindowGame : public QObject {
         QCOMPARE(shown(), expected);
         // On a real screen: a window over the field and away again, and the
         // field shows the same frame, not what lay under it before.
-        auto cover = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
-        cover->setGeometry(w.geometry());
-        cover->show();
-        QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
-        cover.reset();
+        const auto coverAndUncover = [&w] {
+            QWidget cover(nullptr, Qt::FramelessWindowHint);
+            cover.setGeometry(w.geometry());
+            cover.show();
+            return QTest::qWaitForWindowExposed(&cover);
+        };
+        QVERIFY(coverAndUncover());
         QVERIFY(QTest::qWaitFor([&] { return shown() == expected; }));
         // The same with the title over the field: it stays on top.
         w.SetTitleVisible(true);
         QVERIFY(QTest::qWaitFor([&] { return shown() != expected; }));
         const QImage withTitle = shown();
-        cover = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
-        cover->setGeometry(w.geometry());
-        cover->show();
-        QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
-        cover.reset();
+        QVERIFY(coverAndUncover());
         QVERIFY(QTest::qWaitFor([&] { return shown() == withTitle; }));
     }
 
