@@ -1,5 +1,6 @@
 // Closing the real game while it waits inside a game or shows a modal box:
-// the program always ends at once with status 0, whatever it was doing.
+// the program always ends at once, whatever it was doing, with status 0, or
+// 1 after a fatal error.
 #include "support/TestMaps.h"
 #include "support/X11Session.h"
 
@@ -109,23 +110,25 @@ class TestCloseWaits : public QObject {
                 return;
             }
         }
-        closeAndExpectStatusZero(game, how);
+        closeAndExpectStatus(game, how, 0);
     }
 
     void closingDuringAModalBoxEndsTheGame_data()
     {
         QTest::addColumn<QString>("box");
-        QTest::newRow("all levels completed") << QStringLiteral("Congratulations!");
-        QTest::newRow("top-score prompt") << QStringLiteral("Congratulations, you have a top score!");
-        QTest::newRow("fatal error") << QStringLiteral("Snake Game");
+        QTest::addColumn<int>("status");
+        QTest::newRow("all levels completed") << QStringLiteral("Congratulations!") << 0;
+        QTest::newRow("top-score prompt") << QStringLiteral("Congratulations, you have a top score!") << 0;
+        QTest::newRow("fatal error") << QStringLiteral("Snake Game") << 1;
     }
 
-    // The close box ends the program with status 0 while a modal box is up;
-    // closing is never refused. (Keys go to the box then, so Exit's Ctrl+Q
-    // does not reach the menu, as with any modal box.)
+    // The close box ends the program while a modal box is up; closing is never
+    // refused. (Keys go to the box then, so Exit's Ctrl+Q does not reach the
+    // menu, as with any modal box.)
     void closingDuringAModalBoxEndsTheGame()
     {
         QFETCH(QString, box);
+        QFETCH(int, status);
         GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
         QVERIFY(folder.removeMaps());
         folder.remove(QStringLiteral("scores.dat"));
@@ -140,14 +143,14 @@ class TestCloseWaits : public QObject {
         }
         const auto shown = X->waitForWindow(box);
         QVERIFY2(shown, qPrintable(QStringLiteral("the box \"%1\" never came").arg(box)));
-        closeAndExpectStatusZero(game, Close::CloseBox);
+        closeAndExpectStatus(game, Close::CloseBox, status);
     }
 
   private:
     // Starts the game in the prepared folder and chooses New Game.
     bool startGame(GameFolder& folder, GameProcess& game);
-    // Closes the game the chosen way and checks the clean end.
-    void closeAndExpectStatusZero(GameProcess& game, Close how);
+    // Closes the game the chosen way and checks that it ends with `status`.
+    void closeAndExpectStatus(GameProcess& game, Close how, int status);
 
     std::unique_ptr<X11Session> X;
 };
@@ -159,12 +162,12 @@ bool TestCloseWaits::startGame(GameFolder& folder, GameProcess& game)
     return X->key(QStringLiteral("F2"));
 }
 
-void TestCloseWaits::closeAndExpectStatusZero(GameProcess& game, Close how)
+void TestCloseWaits::closeAndExpectStatus(GameProcess& game, Close how, int status)
 {
     QVERIFY2(game.running(), "the game ended before it was closed");
     if (how == Close::CloseBox)
         QVERIFY(X->requestClose(game.windowId()));
-    QCOMPARE(how == Close::Exit ? game.quit(ExitTimeoutMs) : game.expectCleanExit(ExitTimeoutMs), QString());
+    QCOMPARE(how == Close::Exit ? game.quit(ExitTimeoutMs) : game.expectExit(status, ExitTimeoutMs), QString());
 }
 
 QTEST_MAIN(TestCloseWaits)
