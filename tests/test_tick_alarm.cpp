@@ -60,9 +60,8 @@ class TestTickAlarm : public QObject {
         alarm.start(steady_clock::now() + milliseconds(first));
         const auto asked = steady_clock::now() + milliseconds(second);
         alarm.start(asked);
-        // Set for the very moment asked, to the nanosecond on a timerfd (Qt's
-        // timer rounds up to whole milliseconds): what it has left, read
-        // between two clock readings, brackets that moment.
+        // Set for the moment asked (Qt's timer rounds up to whole ms): what it
+        // has left, read between two clock readings, brackets that moment.
         const auto before = steady_clock::now();
         const auto left = alarm.timeLeft();
         const auto after = steady_clock::now();

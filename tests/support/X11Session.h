@@ -123,9 +123,8 @@ class GameProcess {
     bool waitForExit(int timeoutMs);
     bool crashed() const { return Process.exitStatus() != QProcess::NormalExit; }
     int exitCode() const { return Process.exitCode(); }
-    // Waits for a normal end with `status`: why it did not end so, or empty.
-    QString expectExit(int status, int timeoutMs = ExitMs);
-    QString expectCleanExit(int timeoutMs = ExitMs) { return expectExit(0, timeoutMs); }
+    // Waits for a normal end with status 0: why it did not end so, or empty.
+    QString expectCleanExit(int timeoutMs = ExitMs);
     // Exit (Ctrl+Q) from the main window, then expectCleanExit().
     QString quit(int timeoutMs = ExitMs);
     // Waits for the top-score prompt (five lost lives and "Game Over" may
