@@ -182,6 +182,7 @@ class TestInstall : public QObject {
         Columns<QString, QString>("option", "printed");
         AddRow("--help", "--help", "snake-game [options]");
         AddRow("-h", "-h", "-v, --version");
+        AddRow("--help-all", "--help-all", "--platform <platformName");
         AddRow("--version", "--version", "snake-game 1.0\n");
         AddRow("-v", "-v", "snake-game 1.0\n");
     }

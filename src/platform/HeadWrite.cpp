@@ -136,8 +136,10 @@ std::optional<FileError> WriteHeadInPlace(int fd, QByteArrayView oldHead, QByteA
         if (error == EOPNOTSUPP || error == EINVAL)
             error = ::ftruncate(fd, head.size()) == 0 ? 0 : errno;
         if (error != 0) {
-            (void)::ftruncate(fd, before.st_size); // back to its old length; already so unless grown
-            return SaveError(SystemReason(error) + "; nothing was changed");
+            // Back to its old length; already so unless grown.
+            const bool shrunk = ::ftruncate(fd, before.st_size) == 0;
+            return SaveError(SystemReason(error) +
+                             (shrunk ? "; nothing was changed" : "; no byte was changed, but the file may have grown"));
         }
     }
     const qint64 written = WriteAt(fd, head.data(), head.size(), 0);

@@ -208,6 +208,7 @@ void FrmMain::MenuItemNewGame_Click()
     do {
         NewGamePending = false;
         SetMenusInGame();
+        Pads->GameStarts();
         ModMain::NewGame();
     } while (NewGamePending);
 }
