@@ -1,28 +1,12 @@
 #include "platform/Files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace platform {
 namespace {
 
-std::string& overridePath()
-{
-    static std::string path;
-    return path;
-}
-
-std::string executableFolder()
-{
-    QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                               : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (!QCoreApplication::instance())
-        dir = QFileInfo(dir).absolutePath();
-    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/')))
-        dir.chop(1);
-    return dir.toStdString();
-}
+std::string OverridePath;
 
 bool isOrdinaryFile(const QFileInfo& info)
 {
@@ -33,15 +17,13 @@ bool isOrdinaryFile(const QFileInfo& info)
 
 const std::string& AppPath()
 {
-    if (!overridePath().empty())
-        return overridePath();
-    static const std::string real = executableFolder();
-    return real;
+    static const std::string real = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath().toStdString();
+    return OverridePath.empty() ? real : OverridePath;
 }
 
 void SetAppPath(const std::string& folder)
 {
-    overridePath() = folder;
+    OverridePath = folder;
 }
 
 std::optional<std::string> FindFile(const std::string& folder, const std::string& name)

@@ -4,10 +4,13 @@
 #include <functional>
 
 #include <sys/resource.h>
+#include <sys/types.h>
 
-// Runs `body` in a forked child whose soft limit of `resource` is `limit`,
-// with SIGXFSZ ignored so that a write past a size limit fails instead of
-// killing it. True when the child ended normally and `body` returned true.
+// Starts `body` in a forked child whose soft limit of `resource` is `limit`;
+// the child keeps the game's own signal handling. ChildSucceeded waits for
+// it: true when it ended normally and `body` returned true. RunInChild: both.
+pid_t StartChild(const std::function<bool()>& body, int resource = RLIMIT_CORE, rlim_t limit = 0);
+bool ChildSucceeded(pid_t child);
 bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit);
 
 // Bytes of address space this process uses now.
