@@ -8,11 +8,6 @@ namespace {
 
 std::string OverridePath;
 
-bool isOrdinaryFile(const QFileInfo& info)
-{
-    return info.isFile() && !info.isHidden();
-}
-
 } // namespace
 
 const std::string& AppPath()
@@ -31,12 +26,12 @@ std::optional<std::string> FindFile(const std::string& folder, const std::string
     const QString wanted = QString::fromStdString(name);
     const QDir dir(QString::fromStdString(folder));
     const QFileInfo exact(dir, wanted);
-    if (isOrdinaryFile(exact))
+    if (exact.isFile() && !exact.isHidden())
         return exact.filePath().toStdString();
     // Linux names are case-sensitive; the game's are not.
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
-        if (entry.fileName().compare(wanted, Qt::CaseInsensitive) == 0 && isOrdinaryFile(entry))
+        if (entry.fileName().compare(wanted, Qt::CaseInsensitive) == 0 && entry.isFile() && !entry.isHidden())
             return entry.filePath().toStdString();
     }
     return std::nullopt;

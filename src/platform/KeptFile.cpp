@@ -21,11 +21,10 @@
 namespace platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 // Takes up a lock as soon as it is let go, and leaves the core to its holder.
 constexpr std::chrono::milliseconds Poll{20};
-Clock::duration WaitLimit = std::chrono::seconds(5);
-Clock::duration Waited{};
+std::chrono::steady_clock::duration WaitLimit = std::chrono::seconds(5);
+std::chrono::steady_clock::duration Waited{};
 std::string UserPathSetting;
 
 // An open file, closed with the object (closing -1 is a harmless EBADF).
@@ -40,8 +39,7 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// access() says yes to root everywhere; the owner's write bit still counts,
-// so a table or folder the owner made read-only stays so.
+// Root may write anything, but what its owner made read-only stays so.
 bool MayWrite(const std::string& path)
 {
     struct stat st {};
@@ -49,9 +47,8 @@ bool MayWrite(const std::string& path)
            (st.st_uid != ::geteuid() || (st.st_mode & S_IWUSR));
 }
 
-// Where a chain of symbolic links ends. As the kernel's protected_symlinks
-// does in sticky folders, but in every folder others may write, only a link
-// of the player or of the folder's owner is followed.
+// Where a chain of symbolic links ends, following in a folder others may write only links of the player or of the
+// folder's owner (as the kernel's protected_symlinks does in sticky folders).
 struct Links {
     std::string End;
     int Hops = 0;
@@ -60,8 +57,8 @@ struct Links {
 Links FollowLinks(const std::string& path)
 {
     Links links{path, 0, {}};
-    struct stat link {
-    }, dir{};
+    struct stat link {};
+    struct stat dir {};
     char target[PATH_MAX];
     for (; links.Hops < 40 && ::lstat(links.End.c_str(), &link) == 0 && S_ISLNK(link.st_mode); ++links.Hops) {
         const std::string folder = FolderOf(links.End);
@@ -81,11 +78,9 @@ struct BusyPointer {
     ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
 };
 
-// `path` open in `fd` and locked, shared to read and exclusive to save, once
-// the lock is on the file the path names (another copy may have replaced it
-// meanwhile); fd.N < 0 when a file only read is missing. Nothing blocks: what
-// is not a regular file is refused before it is opened, and a lock is polled
-// within the one wait, the pointer busy.
+// `path` open in `fd`, locked (shared to read) once the lock is on the file the path names, which another copy may
+// have replaced; fd.N < 0 when a file only read is missing. Nothing blocks: what is not a regular file is refused
+// unopened, and a lock is polled within the one wait, the pointer busy.
 std::optional<FileError> OpenLocked(const std::string& path, Use use, Fd& fd)
 {
     const bool save = use == Use::Save;
@@ -118,7 +113,7 @@ std::optional<FileError> OpenLocked(const std::string& path, Use use, Fd& fd)
         if (!S_ISREG(st.st_mode))
             return fail(S_ISDIR(st.st_mode)    ? "it is a folder, not a file"
                         : S_ISFIFO(st.st_mode) ? "it is a named pipe (FIFO), not a file"
-                                               : "it is a device or socket, not a file");
+                                               : "it is a device or a socket, not a file");
         fd.N = ::open(path.c_str(), (save ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd.N < 0)
             return fail(std::strerror(errno));
@@ -135,30 +130,21 @@ std::optional<FileError> OpenLocked(const std::string& path, Use use, Fd& fd)
                         " seconds");
         if (!busy && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             busy.emplace();
-        const auto start = Clock::now();
-        std::this_thread::sleep_for(std::min<Clock::duration>(Poll, WaitLimit - Waited));
-        Waited += Clock::now() - start;
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(Poll, WaitLimit - Waited));
+        Waited += std::chrono::steady_clock::now() - start;
     }
 }
 
-// Up to `maxBytes` from the start of the kept file, open and locked in `fd`,
-// or of its Seed while it is empty; `own` of them are the file's own.
-std::optional<FileError> ReadLocked(const KeptFile& file, Use use, Fd& fd, qsizetype maxBytes, QByteArray& bytes,
-                                    qsizetype* own = nullptr)
+// Up to `maxBytes` from the start of `path`, open and locked in `fd`; a regular file gives all it holds to one read.
+std::optional<FileError> ReadLocked(const std::string& path, Use use, Fd& fd, qsizetype maxBytes, QByteArray& bytes)
 {
-    if (auto error = OpenLocked(file.Path, use, fd))
+    if (auto error = OpenLocked(path, use, fd))
         return error;
     bytes = QByteArray(maxBytes, '\0');
-    const ssize_t n =
-        fd.N < 0 ? 0 : ::pread(fd.N, bytes.data(), static_cast<size_t>(maxBytes), 0); // one read gives all
-    if (n < 0)
-        return FileError{file.Path, "cannot be read", std::strerror(errno)};
-    bytes.truncate(n);
-    if (own)
-        *own = n;
-    Fd seed;
-    return n == 0 && !file.Seed.empty() ? ReadLocked({file.Seed, {}, true}, Use::Read, seed, maxBytes, bytes)
-                                        : std::nullopt;
+    const ssize_t n = fd.N < 0 ? 0 : ::pread(fd.N, bytes.data(), static_cast<size_t>(maxBytes), 0);
+    bytes.truncate(std::max<ssize_t>(n, 0));
+    return n < 0 ? std::optional(FileError{path, "cannot be read", std::strerror(errno)}) : std::nullopt;
 }
 
 // Bytes written from the start of `fd` before the first failure; errno tells why.
@@ -184,7 +170,7 @@ KeptFile LocateKeptFile(const std::string& name)
     const std::string folder = UserPathSetting.empty()
                                    ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()
                                    : UserPathSetting;
-    return {folder.empty() ? "" : FindFile(folder, name).value_or(folder + "/" + name), seed ? game : "", true};
+    return {FindFile(folder, name).value_or(folder + "/" + name), seed ? game : "", true};
 }
 
 void SetUserDataPath(const std::string& folder)
@@ -201,7 +187,9 @@ void StartLockWait(std::chrono::milliseconds wait)
 std::optional<FileError> ReadKeptFile(const KeptFile& file, qsizetype maxBytes, QByteArray& bytes)
 {
     Fd fd;
-    return ReadLocked(file, file.UsersOwn ? Use::Read : Use::ReadOrCreate, fd, maxBytes, bytes);
+    auto error = ReadLocked(file.Path, file.UsersOwn ? Use::Read : Use::ReadOrCreate, fd, maxBytes, bytes);
+    return error || !bytes.isEmpty() || file.Seed.empty() ? error
+                                                          : ReadKeptFile({file.Seed, {}, true}, maxBytes, bytes);
 }
 
 std::optional<FileError> UpdateKeptFile(const KeptFile& file, qsizetype headBytes, const HeadUpdate& update)
@@ -209,16 +197,16 @@ std::optional<FileError> UpdateKeptFile(const KeptFile& file, qsizetype headByte
     // A size limit then fails the write, which is put back, instead of ending the game mid-save.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::string folder = FolderOf(file.Path);
-    if (file.Path.empty() || (file.UsersOwn && !QDir().mkpath(QString::fromStdString(folder))))
-        return FileError{file.Path, "cannot be saved",
-                         file.Path.empty() ? "no per-user data folder is known (is HOME set?)"
-                                           : "the folder \"" + folder + "\" cannot be made"};
+    if (file.UsersOwn && !QDir().mkpath(QString::fromStdString(folder)))
+        return FileError{file.Path, "cannot be saved", "the folder \"" + folder + "\" cannot be made"};
     Fd fd;
     QByteArray old;
-    qsizetype own = 0;
-    if (auto error = ReadLocked(file, Use::Save, fd, headBytes, old, &own))
+    QByteArray seed;
+    if (auto error = ReadLocked(file.Path, Use::Save, fd, headBytes, old))
         return error;
-    const std::optional<QByteArray> head = update(old);
+    if (auto error = old.isEmpty() ? ReadKeptFile({file.Seed, {}, true}, headBytes, seed) : std::nullopt)
+        return error;
+    const std::optional<QByteArray> head = update(old.isEmpty() ? seed : old);
     if (!head)
         return std::nullopt;
     const qsizetype written = WriteHead(fd.N, *head, head->size());
@@ -226,14 +214,12 @@ std::optional<FileError> UpdateKeptFile(const KeptFile& file, qsizetype headByte
         return std::nullopt;
     const std::string reason = std::strerror(errno);
     // What did change is put back, byte for byte, and the old length with it.
-    const qsizetype changed = std::min(written, own);
-    if (WriteHead(fd.N, old, changed) == changed && (own >= head->size() || ::ftruncate(fd.N, own) == 0) &&
-        ::fsync(fd.N) == 0)
-        return FileError{file.Path, "cannot be saved",
-                         reason + "; the old bytes were written back, so nothing was changed"};
+    const qsizetype changed = std::min(written, old.size());
+    const bool restored = WriteHead(fd.N, old, changed) == changed &&
+                          (old.size() >= head->size() || ::ftruncate(fd.N, old.size()) == 0) && ::fsync(fd.N) == 0;
     return FileError{file.Path, "cannot be saved",
-                     reason + "; writing the old bytes back failed too (" + std::strerror(errno) +
-                         "), so the file may hold old and new bytes mixed"};
+                     reason + (restored ? "; the old bytes were written back, so nothing was changed"
+                                        : "; putting the old bytes back failed too, so it may hold old and new mixed")};
 }
 
 } // namespace platform
