@@ -4,13 +4,10 @@
 #include <functional>
 
 #include <sys/resource.h>
-#include <sys/types.h>
 
-// Starts `body` in a forked child whose soft limit of `resource` is `limit`;
-// the child keeps the game's own signal handling. ChildSucceeded waits for
-// it: true when it ended normally and `body` returned true. RunInChild: both.
-pid_t StartChild(const std::function<bool()>& body, int resource = RLIMIT_CORE, rlim_t limit = 0);
-bool ChildSucceeded(pid_t child);
+// Runs `body` in a forked child whose soft limit of `resource` is `limit`,
+// keeping the game's own signal handling. True when the child ended
+// normally and `body` returned true.
 bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit);
 
 // Bytes of address space this process uses now.
