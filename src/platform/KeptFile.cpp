@@ -105,9 +105,10 @@ std::optional<FileError> OpenLocked(const std::string& path, Use use, Fd& fd)
             // Made empty, an empty table, then written as any other file: no
             // copy ever sees it half written. EEXIST: another copy made it first.
             fd.N = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-            const Fd folder{::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-            if (fd.N < 0 ? errno != EEXIST : ::fsync(fd.N) != 0 || ::fsync(folder.N) != 0)
+            if (fd.N < 0 && errno != EEXIST)
                 return FileError{path, "cannot be created", std::strerror(errno)};
+            const Fd folder{::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+            ::fsync(folder.N); // so that the new name outlives a crash, where the folder can be flushed
             continue;
         }
         if (!S_ISREG(st.st_mode))
