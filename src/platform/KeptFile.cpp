@@ -26,6 +26,9 @@ constexpr std::chrono::milliseconds Poll{20};
 std::chrono::steady_clock::duration WaitLimit = std::chrono::seconds(5);
 std::chrono::steady_clock::duration Waited{};
 std::string UserPathSetting;
+// The game ignores SIGXFSZ from its start: past a file-size limit a save (or a
+// sound's loading) then fails with EFBIG, which is put back and reported.
+[[maybe_unused]] const auto FileSizeSignal = std::signal(SIGXFSZ, SIG_IGN);
 
 // An open file, closed with the object (closing -1 is a harmless EBADF).
 struct Fd {
@@ -195,8 +198,6 @@ std::optional<FileError> ReadKeptFile(const KeptFile& file, qsizetype maxBytes, 
 
 std::optional<FileError> UpdateKeptFile(const KeptFile& file, qsizetype headBytes, const HeadUpdate& update)
 {
-    // A size limit then fails the write, which is put back, instead of ending the game mid-save.
-    std::signal(SIGXFSZ, SIG_IGN);
     const std::string folder = FolderOf(file.Path);
     if (file.UsersOwn && !QDir().mkpath(QString::fromStdString(folder)))
         return FileError{file.Path, "cannot be saved", "the folder \"" + folder + "\" cannot be made"};
