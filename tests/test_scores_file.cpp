@@ -22,7 +22,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <future>
 #include <thread>
 
 #include <grp.h>
@@ -445,10 +444,9 @@ class TestScoresFile : public QObject {
             QFile held(folder.file());
             QVERIFY(!replaced || (held.open(QIODevice::WriteOnly) && ::flock(held.handle(), LOCK_EX) == 0));
             const auto start = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
-            std::vector<std::future<bool>> saved;
+            QList<pid_t> copies;
             for (int i = 0; i < 3; ++i)
-                saved.push_back(std::async(
-                    std::launch::async, RunInChild,
+                copies.append(StartChild(
                     [i, at = start + std::chrono::microseconds(random.bounded(300))] {
                         std::this_thread::sleep_until(at);
                         return SaveAsCopy("C" + std::to_string(i), 50 + i);
@@ -460,8 +458,8 @@ class TestScoresFile : public QObject {
             QVERIFY(!replaced ||
                     (theirs.open(QIODevice::ReadOnly) && std::rename(qPrintable(theirs.fileName()), file) == 0));
             held.close();
-            for (auto& copy : saved)
-                QVERIFY(copy.get());
+            for (const pid_t copy : copies)
+                QVERIFY(ChildSucceeded(copy));
             ModHigh::LoadScores();
             const QStringList rows{"C2=52", "C1=51", "C0=50"};
             QCOMPARE(TableRows(), Rows(replaced ? QStringList{"Four=90"} + rows + QStringList{"Old=10"} : rows));
