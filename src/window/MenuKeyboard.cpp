@@ -45,24 +45,13 @@ class AltNavigationStyle final : public QProxyStyle {
     }
 };
 
-// The menu state changes inside Qt's handlers, before it is final (a menu
-// about to hide is still visible): the clock looks again once they are done.
-void LookAgainSoon(QObject* context)
-{
-    QMetaObject::invokeMethod(
-        context, [] { platform::ClockHoldChanged(); }, Qt::QueuedConnection);
-}
-
 } // namespace
 
 MenuKeyboard::MenuKeyboard(QMenuBar& bar) : Bar(bar), Style(std::make_unique<AltNavigationStyle>())
 {
     Bar.setStyle(Style.get());
-    for (QMenu* menu : Bar.findChildren<QMenu*>()) {
+    for (QMenu* menu : Bar.findChildren<QMenu*>())
         Menus.push_back(menu);
-        connect(menu, &QMenu::aboutToShow, this, [this] { LookAgainSoon(this); });
-        connect(menu, &QMenu::aboutToHide, this, [this] { LookAgainSoon(this); });
-    }
     Bar.installEventFilter(this);
     for (QMenu* menu : Menus)
         menu->installEventFilter(this);
@@ -136,10 +125,6 @@ bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
         // it goes to the game instead.
         if (watched == &Bar && static_cast<const QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason)
             Bar.window()->setFocus(Qt::ActiveWindowFocusReason);
-        [[fallthrough]];
-    case QEvent::FocusIn:
-        if (watched == &Bar)
-            LookAgainSoon(this);
         break;
     default: break;
     }
