@@ -103,6 +103,12 @@ bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
         // loop: no shortcut acts behind them (F2 would start a game that
         // stands still at once). Modifiers pass: Alt leaves the bar.
         const int key = static_cast<const QKeyEvent*>(event)->key();
+        // Qt clears the selected title on a pointer move over the bar's empty
+        // part, a click there or a resize, and leaves the bar the keyboard:
+        // Alt would then leave a keyboard mode that shows nothing. The game
+        // takes the keyboard back first, so Alt (and F10) enter it again.
+        if (key == Qt::Key_Alt && Bar.hasFocus() && !Bar.activeAction())
+            Bar.window()->setFocus(Qt::OtherFocusReason);
         const bool modifier =
             key == Qt::Key_Alt || key == Qt::Key_Meta || key == Qt::Key_Control || key == Qt::Key_Shift;
         if (watched != Bar.window() && !modifier && Active()) {
