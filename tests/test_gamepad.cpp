@@ -280,6 +280,9 @@ class TestGamepad : public QObject {
         int points = 0;
         bool started = false;
         f.time.onProcessEvents = [&] {
+            // A paused game sleeps until an event: the slow timer's reading.
+            if (f.time.waiting > 0)
+                Poll();
             if (!ModMain::GameRunning || ++points % 4 != 0 || next >= steps.size())
                 return;
             started = true;

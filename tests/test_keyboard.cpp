@@ -186,6 +186,10 @@ class TestKeyboard : public QObject {
         AddRow("away and back, then Esc", "Alt Right Away Esc", "", "");
         AddRow("away and back, Alt twice", "Alt Away Alt Alt", "", "");
         AddRow("away and back, Alt", "F10 Away Alt", "Game", "");
+        // Qt clears the title and leaves the bar the keyboard.
+        AddRow("the pointer clears the title, Alt again", "Alt Bar Alt", "Game", "");
+        AddRow("a click clears the title, F10 again", "F10 BarClick F10", "Game", "");
+        AddRow("a resize clears the title, Alt again", "Alt Resize Alt", "Game", "");
     }
 
     // Alt alone and F10 activate the bar with "Game" highlighted; Left/Right
@@ -372,7 +376,6 @@ class TestKeyboard : public QObject {
         QVERIFY(!f.hitLimit);
         QVERIFY(!ranWhileOpen);
         QCOMPARE(heldPoints, 30);
-        QVERIFY(f.time.heldWaits >= 30);
         // Two processing points per pass: its wait and the end of the pass.
         QVERIFY2(std::abs(f.frames() - framesAtClose - 10) <= 1,
                  qPrintable(QString::number(f.frames() - framesAtClose)));
