@@ -5,19 +5,19 @@
 
 #include <QApplication>
 
-#include <cstdio>
+#include <optional>
 
 int main(int argc, char* argv[])
 {
     if (const auto status = platform::HandleCommandLine(argc, argv))
         return *status;
-    if (const std::string missing = platform::MissingDisplayHere(argc, argv); !missing.empty()) {
-        std::fprintf(stderr, "snake: %s\n", missing.c_str());
-        return 1;
+    std::optional<QApplication> app;
+    {
+        const platform::DisplayCheck check(argc, argv);
+        platform::ChooseQtPlatform();
+        app.emplace(argc, argv);
     }
-    platform::ChooseQtPlatform();
-    QApplication app(argc, argv);
     FrmMain window;
     window.Form_Load();
-    return app.exec();
+    return app->exec();
 }
