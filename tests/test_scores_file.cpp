@@ -21,9 +21,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 #include <thread>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -553,6 +555,39 @@ class TestScoresFile : public QObject {
         QCOMPARE(TableRows(), before);
         QVERIFY(ModHigh::ScoresLoaded);
         QCOMPARE(folder.entries(), entries);
+        QCOMPARE(folder.read("key"), QByteArray("KEY"));
+    }
+
+    // Another member of a folder others may write swaps the table, over and
+    // over, with their own link to a file of the player's: whatever the moment
+    // of a load or a save, the link is never followed.
+    void linkSwappedInIsNeverFollowed()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can make a link of another user");
+        ScoreFolder folder;
+        CapturedErrors errors;
+        folder.write(TenEntries());
+        folder.write("KEY", "key");
+        const QByteArray file = QFile::encodeName(folder.file()), link = QFile::encodeName(folder.file("x"));
+        QVERIFY(QFile::link("key", folder.file("x")) && ::lchown(link, 1, 1) == 0 &&
+                ::chmod(QFile::encodeName(folder.path()), 0775) == 0);
+        const pid_t swapper = StartChild(
+            [&file, &link] {
+                for (;;)
+                    ::renameat2(AT_FDCWD, file, AT_FDCWD, link, RENAME_EXCHANGE);
+                return true;
+            },
+            RLIMIT_CORE, 0);
+        // As many tries as a second takes: the more, the likelier a bad moment.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        for (int i = 0; std::chrono::steady_clock::now() < end && folder.read("key") == "KEY"; ++i) {
+            ModHigh::LoadScores();
+            FillTable("new", i % 1000);
+            ModHigh::SaveScores();
+        }
+        ::kill(swapper, SIGKILL);
+        ChildSucceeded(swapper);
         QCOMPARE(folder.read("key"), QByteArray("KEY"));
     }
 

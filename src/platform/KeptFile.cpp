@@ -118,14 +118,17 @@ std::optional<FileError> OpenLocked(const std::string& path, Use use, Fd& fd)
             return fail(S_ISDIR(st.st_mode)    ? "it is a folder, not a file"
                         : S_ISFIFO(st.st_mode) ? "it is a named pipe (FIFO), not a file"
                                                : "it is a device or a socket, not a file");
-        fd.N = ::open(path.c_str(), (save ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd.N < 0)
+        // The end of the chain as checked: a link put there since is not
+        // followed (ELOOP) but looked at again, as a replaced file is.
+        fd.N = ::open(links.End.c_str(), (save ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd.N < 0 && errno != ELOOP)
             return fail(std::strerror(errno));
         // A file system without locks (some network mounts) is used as the game always did.
-        const bool locked = ::flock(fd.N, (save ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+        const bool locked =
+            fd.N < 0 || ::flock(fd.N, (save ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0 || errno != EWOULDBLOCK;
         struct stat held {};
-        if (locked && ::fstat(fd.N, &held) == 0 && ::stat(links.End.c_str(), &st) == 0 && held.st_ino == st.st_ino &&
-            held.st_dev == st.st_dev)
+        if (fd.N >= 0 && locked && ::fstat(fd.N, &held) == 0 && ::lstat(links.End.c_str(), &st) == 0 &&
+            held.st_ino == st.st_ino && held.st_dev == st.st_dev)
             return std::nullopt;
         if (Waited >= WaitLimit)
             return fail("another program, perhaps another copy of the game, has " +
