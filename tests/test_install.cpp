@@ -186,6 +186,8 @@ class TestInstall : public QObject {
         AddRow("--version", "--version", "", 0, "snake-game 1.0\n");
         AddRow("-v", "-v", "", 0, "snake-game 1.0\n");
         AddRow("no display", "", "", 1, "snake: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+        AddRow("Qt's -reverse, not -r -e -v", "-reverse", "", 1,
+               "snake: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
         AddRow("a stale DISPLAY", "", ":1999", 1, "snake: the display \":1999\" cannot be opened\n");
     }
 

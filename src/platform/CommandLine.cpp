@@ -27,6 +27,9 @@ std::optional<int> HandleCommandLine(int argc, char* argv[])
                        "(player two: W A S D). The ten best one-player scores are kept in\n"
                        "scores.dat beside the game, or in ~/.local/share/snake-game/ when the\n"
                        "game's folder is read-only."));
+    // Qt's own options are words after one dash (-reverse, -platformtheme):
+    // read as letters, they would hold a -v or an -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     // Unknown options may be Qt's own (-platform, -style): the application takes them.
