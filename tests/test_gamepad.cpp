@@ -16,7 +16,6 @@
 #include <QtTest>
 
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace {
@@ -31,13 +30,14 @@ void Poll()
     QCoreApplication::processEvents();
 }
 
-// `count` pads, plugged in one after the other and seen by the game.
+// `count` pads, plugged in one after the other and seen by the game. Pad i
+// is of make i + 1, so that it is known again when plugged in again.
 std::vector<std::unique_ptr<VirtualPad>> PlugPads(FrmMain& window, int count)
 {
     window.Pads->Start();
     std::vector<std::unique_ptr<VirtualPad>> pads;
     for (int i = 0; i < count; ++i) {
-        pads.push_back(std::make_unique<VirtualPad>());
+        pads.push_back(std::make_unique<VirtualPad>(static_cast<Uint16>(i + 1)));
         Poll();
     }
     return pads;
@@ -117,17 +117,23 @@ class TestGamepad : public QObject {
     void holdingSendsNothingMore_data()
     {
         QTest::addColumn<bool>("stick");
-        QTest::newRow("D-pad") << false;
-        QTest::newRow("stick") << true;
+        QTest::addColumn<bool>("onArrival"); // held before the game sees the pad
+        QTest::newRow("D-pad") << false << false;
+        QTest::newRow("stick") << true << false;
+        QTest::newRow("stick pushed as the pad arrives") << true << true;
     }
 
     // One request per change of direction: a held D-pad button or a stick that
     // moves within the same direction sends nothing more; a new press does.
+    // A stick already pushed when its pad arrives steers only once it moves.
     void holdingSendsNothingMore()
     {
         QFETCH(bool, stick);
+        QFETCH(bool, onArrival);
         WindowFixture f;
-        auto pads = PlugPads(f.window(), 1);
+        auto pads = PlugPads(f.window(), onArrival ? 0 : 1);
+        if (onArrival)
+            pads.push_back(std::make_unique<VirtualPad>());
         VirtualPad& pad = *pads[0];
         SetUpStackedSnakes(1);
         const auto hold = [&](int depth) {
@@ -138,7 +144,7 @@ class TestGamepad : public QObject {
         };
         hold(20000);
         Poll();
-        QCOMPARE(Requests(), QList<int>{2});
+        QCOMPARE(Requests(), QList<int>{onArrival ? 0 : 2});
         ModMain::Snakes[0]->dir = 0;
         hold(32767);
         Poll();
@@ -200,49 +206,23 @@ class TestGamepad : public QObject {
     void padsKeepTheirPlayersThroughDropouts()
     {
         WindowFixture f;
-        f.window().Pads->Start();
-        // Two makes, so that each pad is known again when it comes back.
-        std::vector<std::unique_ptr<VirtualPad>> pads;
-        for (Uint16 make : {1, 2})
-            pads.push_back(std::make_unique<VirtualPad>(make));
-        Poll();
-        SetUpStackedSnakes(2);
+        auto pads = PlugPads(f.window(), 2);
         const int seed = qEnvironmentVariableIntValue("SNAKE_PAD_SEED");
         qInfo("seed %d", seed);
-        std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
+        QRandomGenerator random(static_cast<quint32>(seed));
         for (int step = 0; step < 16; ++step) {
-            for (int i : {0, 1}) { // pad i steers player i, while it is in
-                ModMain::Snakes[0]->dir = ModMain::Snakes[1]->dir = 0;
-                Steer(*pads[i], SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-                QVERIFY2(Requests()[i] == (pads[i]->plugged() ? -1 : 0) && Requests()[1 - i] == 0,
-                         qPrintable(QStringLiteral("step %1").arg(step)));
-            }
-            const int pad = static_cast<int>(random() % 2);
+            SetUpStackedSnakes(2); // each pad steers its player, while it is in
+            Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+            Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+            QCOMPARE(Requests(), QList<int>({pads[0]->plugged() ? -1 : 0, pads[1]->plugged() ? 1 : 0}));
+            const auto pad = random.bounded(2);
             if (pads[pad]->plugged())
                 pads[pad]->unplug();
             else
-                pads[pad] = std::make_unique<VirtualPad>(pad + 1);
+                pads[pad] = std::make_unique<VirtualPad>(static_cast<Uint16>(pad + 1));
             Poll();
             QVERIFY(!ModMain::Paused && ModMain::GameRunning);
         }
-    }
-
-    // A stick already pushed when its pad arrives steers only once it moves
-    // to a direction of its own.
-    void stickPushedOnArrivalWaitsForAMove()
-    {
-        WindowFixture f;
-        f.window().Pads->Start();
-        SetUpStackedSnakes(1);
-        VirtualPad pad;
-        pad.stick(32767, 0);
-        Poll();
-        pad.stick(30000, 0);
-        Poll();
-        QCOMPARE(Requests(), QList<int>{0});
-        pad.stick(0, 32767);
-        Poll();
-        QCOMPARE(Requests(), QList<int>{2});
     }
 
     // A whole game from the pad: Start between games (read by the slow timer)

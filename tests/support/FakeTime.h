@@ -2,10 +2,12 @@
 // A clock and event pump that the test drives: waits cost no real time.
 #include "platform/Ticks.h"
 
+#include <QObject>
+
 #include <cstdint>
 #include <functional>
 
-class FakeTime final : public platform::TimeSource {
+class FakeTime final : public QObject, public platform::TimeSource {
   public:
     FakeTime() { platform::SetTimeSource(this); }
     ~FakeTime() override { platform::SetTimeSource(nullptr); }
@@ -24,6 +26,12 @@ class FakeTime final : public platform::TimeSource {
     // test instead of hanging it.
     void waitForEvent() override;
     void eventHandled() { ++eventsHandled; }
+    // Counts what the application delivers, as the real waits' filter sees it.
+    bool eventFilter(QObject*, QEvent*) override
+    {
+        eventHandled();
+        return false;
+    }
 
     void advance(std::uint32_t ms) { now += ms; }
 

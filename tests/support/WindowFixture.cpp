@@ -177,15 +177,14 @@ void PressKeys(FrmMain& window, const QString& keys)
             QTest::mouseClick(window.Client, Qt::LeftButton, {}, QPoint(150, 150));
             continue;
         }
-        const QMenuBar& bar = *window.menuBar();
-        const QPoint title = bar.actionGeometry(bar.actions().first()).center();
-        const QPoint spot = bar.mapTo(&window, name.startsWith('T') ? title : title + QPoint(300, 0));
-        if (name == QLatin1String("Title") || name == QLatin1String("Bar")) {
-            QTest::mouseMove(window.windowHandle(), spot); // through the window, as an open menu sees it
-            continue;
-        }
-        if (name == QLatin1String("TitleClick") || name == QLatin1String("BarClick")) {
-            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, spot);
+        if (name.startsWith(QLatin1String("Title")) || name.startsWith(QLatin1String("Bar"))) {
+            const QMenuBar& bar = *window.menuBar();
+            const QPoint title = bar.actionGeometry(bar.actions().first()).center();
+            const QPoint spot = bar.mapTo(&window, name.startsWith('T') ? title : title + QPoint(300, 0));
+            if (name.endsWith(QLatin1String("Click")))
+                QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, spot);
+            else
+                QTest::mouseMove(window.windowHandle(), spot); // through the window, as an open menu sees it
             continue;
         }
         if (name == QLatin1String("Resize")) {
