@@ -15,7 +15,7 @@ snake_play_packages=(
 # the play packages above.
 snake_test_packages=(
     libbenchmark-dev xvfb xdotool clang libclang-rt-14-dev desktop-file-utils
-    build-essential debhelper appstream lintian clang-format
+    build-essential debhelper appstream lintian clang-format acl
 )
 
 # snake_install_missing PACKAGE...

@@ -78,6 +78,11 @@ class TestMainLoop : public QObject {
         ModMain::GameRunning = true;
         const Body humanBefore = human->body();
         const Body computerBefore = computer->body();
+        // Something happens while each pass sleeps, and only then.
+        fx.time().onProcessEvents = [&] {
+            if (fx.time().waiting > 0)
+                fx.time().eventHandled();
+        };
         for (int i = 0; i < 3; ++i)
             ModMain::RunPass();
         QCOMPARE(fx.view().frames, 3);
@@ -238,8 +243,9 @@ class TestMainLoop : public QObject {
         QVERIFY(held >= 100 * heldSteps);
         QCOMPARE(int(fx.time().now - start), ms + held);
         QCOMPARE(int(platform::GetTickCount() - gameStart), ms);
-        // Blocked, not polling: one wake-up per step of the test's menu.
-        QCOMPARE(fx.time().heldWaits, heldSteps + 1);
+        // Blocked, not polling: the held wait returns once, on the event
+        // that closes the menu.
+        QCOMPARE(fx.time().eventWaits, 1);
     }
 
     // No pass runs under an open menu; afterwards the same pace, no pass
@@ -268,7 +274,7 @@ class TestMainLoop : public QObject {
 
         QVERIFY(menu.opened && !menu.open);
         const auto held = menu.closedAt - menu.openedAt;
-        QCOMPARE(held, std::uint32_t{1090}); // opened at the wait's start, left open 10 x 100 ms
+        QCOMPARE(held, std::uint32_t{1000}); // opened at the wait's start, left open 10 x 100 ms
         QCOMPARE(frameTimes.size(), std::size_t{4});
         QCOMPARE(frameTimes[1], menu.openedAt);
         QCOMPARE(frameTimes[1] - frameTimes[0], std::uint32_t{90});
@@ -281,7 +287,7 @@ class TestMainLoop : public QObject {
   private:
     // A menu the test opens and closes: the clock's hold, opened `openAfter`
     // ms into the first event processing (-1: open already), then kept open
-    // for `heldSteps` blocked waits of 100 ms each.
+    // for `heldSteps` rounds of 100 ms each in which nothing happens.
     struct Menu {
         bool open = false;
         bool opened = false;
@@ -295,7 +301,7 @@ class TestMainLoop : public QObject {
         const auto openNow = [this, &menu] {
             menu.open = menu.opened = true;
             menu.openedAt = fx.time().now;
-            platform::ClockHoldChanged(); // as the window reports it
+            fx.time().eventHandled(); // as a menu opens: on an event
         };
         if (openAfter < 0)
             openNow();
@@ -308,7 +314,7 @@ class TestMainLoop : public QObject {
             } else if (menu.open) {
                 menu.open = false;
                 menu.closedAt = fx.time().now;
-                platform::ClockHoldChanged();
+                fx.time().eventHandled();
             }
         };
     }

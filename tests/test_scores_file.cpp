@@ -8,6 +8,7 @@
 #include "support/ChildProcess.h"
 #include "support/DataRows.h"
 #include "support/FileBytes.h"
+#include "support/Processes.h"
 #include "support/ScoreFiles.h"
 #include "support/TableColumns.h"
 
@@ -15,10 +16,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +78,16 @@ QByteArray HashFrom(const QString& path, qint64 from)
     if (!file.open(QIODevice::ReadOnly) || !file.seek(from) || !hash.addData(&file))
         return {};
     return hash.result();
+}
+
+// A copy of the game at a game over with a top score; true when saved without a word.
+bool SaveAsCopy(const std::string& name, int score)
+{
+    TopScoreView prompt(name);
+    CapturedErrors errors;
+    ModHigh::LoadScores();
+    ModHigh::AddTopScore(static_cast<platform::Int16>(score));
+    return errors.messages.isEmpty();
 }
 
 void FillTable(const std::string& name, int firstScore)
@@ -374,28 +393,80 @@ class TestScoresFile : public QObject {
             QCOMPARE(after.st_mode & 07777, static_cast<mode_t>(fileMode));
     }
 
-    // A shared table that belongs to another user (root can make one): written
-    // in place, so it stays that user's, with its mode, even in a writable folder.
+    // A table of the group nogroup in a setgid folder, with an ACL for one more
+    // player, saved by its owner and then by that player, each as that
+    // ordinary user: written in place, so that owner, group, mode and ACL stay.
     void someoneElsesTableIsWrittenInPlace()
     {
         if (::geteuid() != 0)
             QSKIP("only root can give a file to another user");
         ScoreFolder folder;
-        CapturedErrors errors;
         folder.write(TenEntries());
         const uid_t other = 65534; // nobody
         QVERIFY(::chown(QFile::encodeName(folder.file()).constData(), other, other) == 0);
         QVERIFY(::chmod(QFile::encodeName(folder.file()).constData(), 0664) == 0);
+        QVERIFY(::chown(QFile::encodeName(folder.path()), 0, other) == 0 &&
+                ::chmod(QFile::encodeName(folder.path()), 02775) == 0);
+        const auto env = QProcessEnvironment::systemEnvironment();
+        QVERIFY(RunProgram("setfacl", {"-m", "u:daemon:rw", folder.file()}, env, 5000).ok);
+        const QString acl = RunProgram("getfacl", {"-cp", folder.file()}, env, 5000).output;
+        for (const uid_t saver : {other, uid_t(1)}) // daemon by the ACL
+            QVERIFY(RunInChild(
+                [saver] {
+                    return ::setgroups(0, nullptr) == 0 && ::setresgid(other, other, other) == 0 &&
+                           ::setresuid(saver, saver, saver) == 0 && SaveAsCopy(std::to_string(saver), 200);
+                },
+                RLIMIT_CORE, 0));
         ModHigh::LoadScores();
-        FillTable("new", 200);
-        ModHigh::SaveScores();
-        QVERIFY(errors.messages.isEmpty());
-        QCOMPARE(folder.read(), ModHigh::EncodeScoreFile(HighScores));
+        QCOMPARE(TableRows().mid(0, 3), QStringList({"1=200", "65534=200", "P0=100"}));
         struct stat after {};
         QVERIFY(::stat(QFile::encodeName(folder.file()).constData(), &after) == 0);
         QCOMPARE(after.st_uid, other);
         QCOMPARE(after.st_gid, static_cast<gid_t>(other));
         QCOMPARE(after.st_mode & 07777, 0664u);
+        QVERIFY(acl.contains("user:daemon:rw-"));
+        QCOMPARE(RunProgram("getfacl", {"-cp", folder.file()}, env, 5000).output, acl);
+    }
+
+    // Three copies of the game, real processes, save top scores at once, each
+    // from a random moment (of the printed seed), into a missing table or while
+    // a fourth holds the lock and then, at a random moment, puts a new file of
+    // its own in the table's place. Every entry is kept, in that very file.
+    void copiesSavingAtOnceLoseNothing()
+    {
+        const auto seed = qEnvironmentVariableIsSet("SNAKE_COPIES_SEED")
+                              ? qEnvironmentVariableIntValue("SNAKE_COPIES_SEED")
+                              : QRandomGenerator::global()->bounded(1 << 30);
+        qInfo("seed %d (replay with SNAKE_COPIES_SEED=%d)", seed, seed);
+        QRandomGenerator random(seed);
+        for (int round = 0; round < 20; ++round) {
+            const bool replaced = random.bounded(2) == 1;
+            ScoreFolder folder;
+            const QByteArray file = QFile::encodeName(folder.file());
+            QFile held(folder.file());
+            QVERIFY(!replaced || (held.open(QIODevice::WriteOnly) && ::flock(held.handle(), LOCK_EX) == 0));
+            const auto start = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
+            QList<pid_t> copies;
+            for (int i = 0; i < 3; ++i)
+                copies.append(StartChild(
+                    [i, at = start + std::chrono::microseconds(random.bounded(300))] {
+                        std::this_thread::sleep_until(at);
+                        return SaveAsCopy("C" + std::to_string(i), 50 + i);
+                    },
+                    RLIMIT_CORE, 0));
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(random.bounded(20)));
+            folder.write(ScoreFileBytes({{"Four", 90}, {"Old", 10}}), "new");
+            QFile theirs(folder.file("new"));
+            QVERIFY(!replaced ||
+                    (theirs.open(QIODevice::ReadOnly) && std::rename(qPrintable(theirs.fileName()), file) == 0));
+            held.close();
+            for (const pid_t copy : copies)
+                QVERIFY(ChildSucceeded(copy));
+            ModHigh::LoadScores();
+            const QStringList rows{"C2=52", "C1=51", "C0=50"};
+            QCOMPARE(TableRows(), Rows(replaced ? QStringList{"Four=90"} + rows + QStringList{"Old=10"} : rows));
+            QCOMPARE(replaced ? theirs.readAll() : folder.read(), folder.read());
+        }
     }
 
     void linkedTableIsWrittenThrough_data()
@@ -447,22 +518,77 @@ class TestScoresFile : public QObject {
             QCOMPARE(after.st_ino, before.st_ino);
     }
 
-    // A folder called scores.dat: one clear message each time, nothing changed.
-    void folderNamedScoresDatIsReportedOnce()
+    void oddScoresDatIsReportedAtOnce_data()
     {
+        Columns<QString>("odd");
+        for (const char* odd : {"a folder", "a named pipe", "a symbolic link to", "another user made"})
+            QTest::newRow(odd) << QString(odd);
+    }
+
+    // A scores.dat that is a folder, a FIFO, a chain of links to nothing or a
+    // link another user made in a folder others may write: one clear message
+    // each time, within a second, and nothing changed.
+    void oddScoresDatIsReportedAtOnce()
+    {
+        const auto [odd] = Fetch<QString>("odd");
+        if (odd == "another user made" && ::geteuid() != 0)
+            QSKIP("only root can make a link of another user");
         ScoreFolder folder;
         CapturedErrors errors;
-        QVERIFY(QDir(folder.path()).mkdir("scores.dat"));
+        folder.write("KEY", "key");
+        const QByteArray file = QFile::encodeName(folder.file());
+        QVERIFY(odd == "a folder"             ? QDir(folder.path()).mkdir("scores.dat")
+                : odd == "a named pipe"       ? ::mkfifo(file, 0666) == 0
+                : odd == "a symbolic link to" ? QFile::link("a", folder.file()) && QFile::link("gone", folder.file("a"))
+                                              : QFile::link("key", folder.file()) && ::lchown(file, 1, 1) == 0 &&
+                                                    ::chmod(QFile::encodeName(folder.path()), 0775) == 0);
+        const QStringList entries = folder.entries();
         FillTable("old", 50);
         const QStringList before = TableRows();
+        ::alarm(1); // an answer within a second, or the test ends here
         ModHigh::LoadScores();
         ModHigh::SaveScores();
+        ::alarm(0);
         QCOMPARE(errors.messages.size(), 2);
         for (const QString& message : errors.messages)
-            QVERIFY(message.contains(folder.file()) && message.contains("folder"));
+            QVERIFY(message.contains(folder.file()) && message.contains(odd));
         QCOMPARE(TableRows(), before);
         QVERIFY(ModHigh::ScoresLoaded);
-        QVERIFY(QFileInfo(folder.file()).isDir());
+        QCOMPARE(folder.entries(), entries);
+        QCOMPARE(folder.read("key"), QByteArray("KEY"));
+    }
+
+    // Another member of a folder others may write swaps the table, over and
+    // over, with their own link to a file of the player's: whatever the moment
+    // of a load or a save, the link is never followed.
+    void linkSwappedInIsNeverFollowed()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can make a link of another user");
+        ScoreFolder folder;
+        CapturedErrors errors;
+        folder.write(TenEntries());
+        folder.write("KEY", "key");
+        const QByteArray file = QFile::encodeName(folder.file()), link = QFile::encodeName(folder.file("x"));
+        QVERIFY(QFile::link("key", folder.file("x")) && ::lchown(link, 1, 1) == 0 &&
+                ::chmod(QFile::encodeName(folder.path()), 0775) == 0);
+        const pid_t swapper = StartChild(
+            [&file, &link] {
+                for (;;)
+                    ::renameat2(AT_FDCWD, file, AT_FDCWD, link, RENAME_EXCHANGE);
+                return true;
+            },
+            RLIMIT_CORE, 0);
+        // As many tries as a second takes: the more, the likelier a bad moment.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        for (int i = 0; std::chrono::steady_clock::now() < end && folder.read("key") == "KEY"; ++i) {
+            ModHigh::LoadScores();
+            FillTable("new", i % 1000);
+            ModHigh::SaveScores();
+        }
+        ::kill(swapper, SIGKILL);
+        ChildSucceeded(swapper);
+        QCOMPARE(folder.read("key"), QByteArray("KEY"));
     }
 
     // Nowhere to keep a top score (no program folder, and the player's data
@@ -510,14 +636,14 @@ class TestScoresFile : public QObject {
     void fullDiskLeavesOldFileWhole_data()
     {
         Columns<bool, int, QString>("folderWritable", "oldBytes", "told");
-        AddRow("replaced whole", true, 3560, QString("; nothing was changed."));
+        AddRow("in place in a writable folder", true, 3560, QString("were written back"));
         AddRow("in place: the bytes written are put back", false, 3560, QString("were written back"));
-        AddRow("in place, shorter than the table: room first", false, 300, QString("; nothing was changed."));
+        AddRow("in place, shorter than the table: cut back", false, 300, QString("were written back"));
     }
 
-    // A write that runs out of room (a file-size limit fails writes as a full
-    // disk would) reports once, saying that nothing changed, and leaves the
-    // old file whole: replaced, or written in place.
+    // A write that runs out of room (a file-size limit, which the game does not
+    // die of, fails writes as a full disk would) reports once, saying that
+    // nothing changed, and leaves the old file whole.
     void fullDiskLeavesOldFileWhole()
     {
         const auto [folderWritable, oldBytes, told] = Fetch<bool, int, QString>("folderWritable", "oldBytes", "told");

@@ -1,4 +1,5 @@
 // The shipped wave files and the real SDL audio player (dummy audio driver).
+#include "platform/SdlSubsystems.h"
 #include "platform/Sound.h"
 #include "platform/Ticks.h"
 #include "support/FileBytes.h"
@@ -16,8 +17,11 @@
 #include <QtTest>
 
 #include <cmath>
+#include <future>
 #include <numbers>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -372,6 +376,53 @@ class TestSound : public QObject {
             QTRY_COMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
         }
         QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, reopened);
+    }
+
+    // Where the driver allows one device (SDL's dummy), a sound asked for
+    // while the idle device closes does not wait for the close: it starts
+    // once the close is done.
+    void soundDuringTheCloseDoesNotWaitForIt()
+    {
+        platform::PlayWaveAsync(GameSound("apple.wav").toStdString());
+        // Held by this thread, SDL's lock of the device keeps its close from
+        // ending; the player's calls on this thread pass it.
+        std::vector<SDL_AudioDeviceID> held;
+        for (SDL_AudioDeviceID id = 1; id <= 16; ++id) {
+            if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING)
+                SDL_LockAudioDevice(held.emplace_back(id));
+        }
+        platform::ShutdownSound();
+        QTRY_VERIFY(!platform::GetSoundDiagnostics().deviceOpen); // the idle close has begun
+        std::promise<void> returned;
+        std::thread watchdog([done = returned.get_future()] {
+            if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+                qFatal("a sound waited for the device's close");
+        });
+        platform::PlayWaveAsync(longA);
+        returned.set_value();
+        watchdog.join();
+        QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, std::string());
+        for (const SDL_AudioDeviceID id : held)
+            SDL_UnlockAudioDevice(id);
+        QTRY_COMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
+    }
+
+    // Each start of SDL's audio queues an event per device. While the pads'
+    // layer keeps SDL's events and no pad polls them, a hundred reopenings
+    // leave none behind.
+    void reopeningsLeaveNoDeviceEvents()
+    {
+        platform::ResetSound();
+        QVERIFY(platform::StartSdlSubsystems(SDL_INIT_EVENTS));
+        for (int i = 0; i < 100; ++i) {
+            platform::PlayWaveAsync(GameSound("apple.wav").toStdString());
+            platform::ShutdownSound();
+            platform::CloseIdleSound();
+        }
+        const int queued = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        platform::StopSdlSubsystems(SDL_INIT_EVENTS);
+        QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, 100);
+        QVERIFY2(queued <= 2, qPrintable(QString::number(queued)));
     }
 
     // --- replacing the player ---

@@ -56,9 +56,17 @@ class TestTickAlarm : public QObject {
             QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
         }
         platform::TickAlarm& alarm = *made;
-        const auto at = [](int ms) { return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms); };
-        alarm.start(at(first));
-        alarm.start(at(second));
+        using namespace std::chrono;
+        alarm.start(steady_clock::now() + milliseconds(first));
+        const auto asked = steady_clock::now() + milliseconds(second);
+        alarm.start(asked);
+        // Set for the moment asked (Qt's timer rounds up to whole ms): what it
+        // has left, read between two clock readings, brackets that moment.
+        const auto before = steady_clock::now();
+        const auto left = alarm.timeLeft();
+        const auto after = steady_clock::now();
+        if (second > 0)
+            QVERIFY(before + left <= asked + milliseconds(timerfd ? 0 : 2) && asked <= after + left);
         if (stop)
             alarm.stop();
         QEventLoop watch;

@@ -1,5 +1,5 @@
 // The top-score rule, the name prompt and where a new entry goes.
-#include "platform/FileLock.h"
+#include "platform/KeptFile.h"
 #include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 #include "support/DataRows.h"
@@ -203,7 +203,7 @@ class TestTopScore : public QObject {
         } else {
             OtherCopy copy(folder->file(), theirs);
             QVERIFY(copy.locked());
-            platform::SetLockWait(std::chrono::milliseconds(300));
+            platform::StartLockWait(std::chrono::milliseconds(300));
             ModHigh::AddTopScore(50);
         }
 

@@ -1,10 +1,12 @@
 // Writes the game's pictures: the tile strip, the sprite sheet, the title
-// picture and the window icon (also at 128 and 256 pixels for the desktop).
+// picture and the window icon (also at 128 and 256 pixels and as an SVG for
+// the desktop).
 // The output is the same on every run.
 //
 //   gen_pictures [folder]     (default: assets of the source tree)
 #include "gen_pictures.h"
 
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
@@ -28,6 +30,17 @@ bool Save(const QImage& image, const QString& folder, const char* name)
     return true;
 }
 
+bool SaveText(const QByteArray& text, const QString& folder, const char* name)
+{
+    QFile file(folder + QLatin1Char('/') + QLatin1String(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        std::fprintf(stderr, "gen_pictures: cannot write %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    std::printf("wrote %s\n", qPrintable(file.fileName()));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -40,6 +53,7 @@ int main(int argc, char** argv)
     // so they lie in icons/, outside the pictures built into the game.
     const bool ok = Save(strip, folder, "tiles.png") && Save(sheet, folder, "sprites.png") &&
                     Save(MakeTitle(strip, sheet), folder, "title.png") && Save(MakeIcon(64), folder, "icon.png") &&
-                    Save(MakeIcon(128), folder, "icons/128.png") && Save(MakeIcon(256), folder, "icons/256.png");
+                    Save(MakeIcon(128), folder, "icons/128.png") && Save(MakeIcon(256), folder, "icons/256.png") &&
+                    SaveText(MakeIconSvg(), folder, "icons/scalable.svg");
     return ok ? 0 : 1;
 }

@@ -1,7 +1,6 @@
-// The snake sprite sheet and the icon. Every piece is a shape in tile units
-// (0..10 across a tile), described once facing one way and turned for the
-// other three. Sampling the shape at pixel centres gives the 10 x 10 tiles;
-// sampling it finely gives the large, smooth icon.
+// The snake sprite sheet. Every piece is a shape in tile units (0..10 across
+// a tile), described once facing one way and turned for the other three.
+// Sampling the shape at pixel centres gives the 10 x 10 tiles.
 #include "gen_pictures.h"
 
 #include <QColor>
@@ -221,65 +220,4 @@ QImage MakeSpriteSheet()
             DrawTile(sheet, row, tile);
     }
     return sheet;
-}
-
-namespace {
-
-// A forked tongue out of the snout of a head looking up, in tile units.
-bool OnTongue(double x, double y)
-{
-    const auto nearLine = [&](double ax, double ay, double bx, double by) {
-        const double t = std::clamp(
-            ((x - ax) * (bx - ax) + (y - ay) * (by - ay)) / ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)), 0.0, 1.0);
-        return Length(x - (ax + (bx - ax) * t), y - (ay + (by - ay) * t)) < 0.28;
-    };
-    return nearLine(5.0, 1.0, 5.0, -0.6) || nearLine(5.0, -0.6, 4.4, -1.4) || nearLine(5.0, -0.6, 5.6, -1.4);
-}
-
-} // namespace
-
-QImage MakeIcon(int size)
-{
-    // The bright green head looking up with its tongue out, drawn large and
-    // smoothed by sampling each pixel 4 x 4 times.
-    constexpr int head = 11;
-    constexpr int grid = 4;
-    const RowLook& look = Rows[4];
-    const double tilePixels = size * 0.85;
-    const double left = (size - tilePixels) / 2;
-    const double top = size - tilePixels; // the neck runs off the bottom edge
-    QImage icon(size, size, QImage::Format_ARGB32);
-    for (int py = 0; py < size; ++py) {
-        for (int px = 0; px < size; ++px) {
-            double r = 0, g = 0, b = 0, a = 0;
-            for (int sy = 0; sy < grid; ++sy) {
-                for (int sx = 0; sx < grid; ++sx) {
-                    const double x = (px + (sx + 0.5) / grid - left) / tilePixels * Tile;
-                    const double y = (py + (sy + 0.5) / grid - top) / tilePixels * Tile;
-                    const Sample p = SampleTile(head, x, y);
-                    QRgb c = 0;
-                    if (p.d < 0) {
-                        c = p.d > -0.7 ? Black : p.pupil ? Black : p.eye ? look.eye : look.body;
-                    } else if (OnTongue(x, y)) {
-                        c = qRgb(220, 0, 0);
-                    } else {
-                        continue;
-                    }
-                    r += qRed(c);
-                    g += qGreen(c);
-                    b += qBlue(c);
-                    a += 1;
-                }
-            }
-            if (a == 0) {
-                icon.setPixel(px, py, qRgba(0, 0, 0, 0));
-                continue;
-            }
-            const int alpha = static_cast<int>(std::lround(255 * a / (grid * grid)));
-            icon.setPixel(px, py,
-                          qRgba(static_cast<int>(std::lround(r / a)), static_cast<int>(std::lround(g / a)),
-                                static_cast<int>(std::lround(b / a)), alpha));
-        }
-    }
-    return icon;
 }

@@ -2,7 +2,6 @@
 
 #include "game/ModMain.h"
 #include "platform/Fatal.h"
-#include "platform/FileLock.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Process.h"
@@ -19,7 +18,7 @@ void ResetAll()
     platform::ResetSound();
     platform::SetAppPath("");
     platform::SetUserDataPath("");
-    platform::SetLockWait({});
+    platform::StartLockWait();
     platform::SetFatalHandler({});
     platform::SetEndProgramHandler({});
     platform::SetClockHold(nullptr);

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -26,11 +27,24 @@ std::optional<int> HandleCommandLine(int argc, char* argv[])
                        "(player two: W A S D). The ten best one-player scores are kept in\n"
                        "scores.dat beside the game, or in ~/.local/share/snake-game/ when the\n"
                        "game's folder is read-only."));
+    // Qt's own options are words after one dash (-reverse, -platformtheme):
+    // read as letters, they would hold a -v or an -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     // Unknown options may be Qt's own (-platform, -style): the application takes them.
     parser.parse(args);
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    if (parser.isSet(QStringLiteral("help-all"))) {
+        // Qt lists its own options only beside a GUI application, which the
+        // minimal platform gives without a display. Prints, then exits.
+        char platform[] = "-platform", minimal[] = "minimal";
+        char* guiArgs[] = {argv[0], platform, minimal, nullptr};
+        int count = 3;
+        const QGuiApplication app(count, guiArgs);
+        parser.process(QStringList{args.first(), QStringLiteral("--help-all")});
+        return 0;
+    }
+    if (parser.isSet(help)) {
         // The usage line names the program as it was called: that needs an
         // application object, though not a window.
         int count = argc;

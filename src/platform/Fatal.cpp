@@ -1,6 +1,7 @@
 #include "platform/Fatal.h"
 #include "platform/Int16.h"
 #include "platform/Message.h"
+#include "platform/Process.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,8 @@ void FatalError(const std::string& message)
 {
     if (handler())
         handler()(message);
+    // Closing the main window while the box is up ends the program too.
+    EndProgramFailed();
     std::fprintf(stderr, "snake: %s\n", message.c_str());
     ShowMessage(MessageIcon::Critical, "Snake Game", message);
     std::fflush(nullptr);

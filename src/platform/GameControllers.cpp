@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -19,6 +20,7 @@ struct ControllerCloser {
 
 struct Pad {
     SDL_JoystickID id = -1;
+    std::string device; // see PadIdentity
     std::unique_ptr<SDL_GameController, ControllerCloser> controller;
     int stickX = 0, stickY = 0;
     std::optional<PadButton> stickZone; // direction the stick points, past the dead zone
@@ -69,11 +71,11 @@ int PadIndex(SDL_JoystickID id)
     return found == pads.end() ? -1 : static_cast<int>(found - pads.begin());
 }
 
-void Report(int pad, PadButton button)
+void Report(SDL_JoystickID pad, PadButton button)
 {
     Controllers& c = controllers();
     if (c.sink)
-        c.sink->PadPressed({button, pad, static_cast<int>(c.pads.size())});
+        c.sink->PadPressed({button, pad});
 }
 
 void PadsChanged()
@@ -93,6 +95,10 @@ void Connect(int deviceIndex)
     if (!pad.controller)
         return;
     pad.id = id;
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(deviceIndex), guid, sizeof guid);
+    const char* serial = SDL_GameControllerGetSerial(pad.controller.get());
+    pad.device = std::string(guid) + '/' + (serial ? serial : "");
     // A stick already pushed when the pad arrives steers only once it moves.
     pad.stickX = SDL_GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTX);
     pad.stickY = SDL_GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTY);
@@ -131,7 +137,7 @@ void JudgeStick(PendingStick& pending)
         return;
     pad.stickZone = zone;
     if (zone)
-        Report(index, *zone);
+        Report(pad.id, *zone);
 }
 
 void MoveStick(const SDL_ControllerAxisEvent& motion, PendingStick& pending)
@@ -160,9 +166,8 @@ void Handle(const SDL_Event& event, PendingStick& pending)
     case SDL_CONTROLLERDEVICEREMOVED: Disconnect(event.cdevice.which); break;
     case SDL_CONTROLLERBUTTONDOWN:
         if (const std::optional<PadButton> button = ButtonFromSdl(event.cbutton.button)) {
-            const int index = PadIndex(event.cbutton.which);
-            if (index >= 0)
-                Report(index, *button);
+            if (PadIndex(event.cbutton.which) >= 0)
+                Report(event.cbutton.which, *button);
         }
         break;
     case SDL_CONTROLLERAXISMOTION: MoveStick(event.caxis, pending); break;
@@ -231,6 +236,14 @@ void SetPassPolling(bool on)
 int ConnectedPads()
 {
     return static_cast<int>(controllers().pads.size());
+}
+
+std::vector<PadIdentity> ConnectedPadIdentities()
+{
+    std::vector<PadIdentity> identities;
+    for (const Pad& pad : controllers().pads)
+        identities.push_back({pad.id, pad.device});
+    return identities;
 }
 
 std::uint64_t PadPolls()

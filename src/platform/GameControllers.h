@@ -4,6 +4,8 @@
 // The left stick reads as a D-pad. Nothing here runs until Start is called,
 // and without a pad a poll costs next to nothing.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -12,8 +14,15 @@ enum class PadButton : std::uint8_t { Up, Down, Left, Right, Start, Back };
 
 struct PadPress {
     PadButton button;
-    int pad;      // 0 = the pad connected longest
-    int padCount; // pads connected at that moment
+    int pad; // SDL's instance id, which a pad keeps while it stays plugged in
+};
+
+// A connected pad: its instance id, and what names the device itself (its
+// GUID and serial number, where it has one), which it keeps when it is
+// plugged in again. Two pads of one make without serial numbers share it.
+struct PadIdentity {
+    int instance;
+    std::string device;
 };
 
 // Receives what a poll finds, in the order it happened.
@@ -47,6 +56,8 @@ void PollGameControllersInPass();
 void SetPassPolling(bool on);
 
 int ConnectedPads();
+// The pads connected now, the one connected longest first.
+std::vector<PadIdentity> ConnectedPadIdentities();
 // Polls so far, so an idle timer can tell whether the game polled meanwhile.
 std::uint64_t PadPolls();
 

@@ -1,11 +1,10 @@
 #pragma once
-// Files the game keeps for the player (scores.dat): where they live and how
-// they are read and saved. The game folder's copy when the game may write
-// there; otherwise the player's own copy in the per-user data folder, which
-// starts from the game folder's copy as a read-only seed.
+// Files the game keeps (scores.dat), shared by every copy of the game: where
+// they live, and how they are read and saved so that no copy hangs on them,
+// sees one half written or loses another copy's change.
 #include <QByteArray>
-#include <QByteArrayView>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,59 +12,36 @@
 namespace platform {
 
 struct KeptFile {
-    enum class Place {
-        GameFolder, // beside the executable
-        SharedFile, // a writable file in a folder that is not
-        UserFolder, // the player's own copy; the game folder is read-only
-    };
-    Place Where = Place::GameFolder;
-    std::string Path; // read from and saved to; a symbolic link's target
-    std::string Seed; // UserFolder only: read while Path does not exist; may be ""
+    std::string Path;      // read from and saved to
+    std::string Seed;      // read while Path is missing or empty; may be ""
+    bool UsersOwn = false; // the player's own copy: the game folder's is read-only
 };
 
-// Where `name` is kept for this run: decided afresh at every call, so that a
-// folder made writable or read-only meanwhile is honoured. A symbolic link
-// stands for its target, which is judged and written as any other file.
+// Where `name` is kept, decided afresh at every call: the game folder's file
+// when the game may write it (anything odd of that name is reported there),
+// else the player's own copy in the per-user data folder, which tests may set.
 KeptFile LocateKeptFile(const std::string& name);
-
-// The per-user data folder (XDG data home of the game). Tests point it at a
-// folder of their own; "" restores the real one.
-std::string UserDataPath();
 void SetUserDataPath(const std::string& folder);
 
-// What went wrong with a file: "cannot be read", and why.
+// What went wrong with which file: "cannot be read", and why.
 struct FileError {
+    std::string Path;
     std::string Failure;
     std::string Reason;
 };
 
-struct FileRead {
-    bool Exists = false;
-    QByteArray Bytes; // at most the bytes asked for
-    std::optional<FileError> Error;
-};
+// Gives back whole the one wait for other programs' locks that the load and
+// the save of a game over share; tests shorten it.
+void StartLockWait(std::chrono::milliseconds wait = std::chrono::seconds(5));
 
-// Up to `maxBytes` from the start of `path`. A missing file is no error.
-// Read under a shared lock (waited for as long as a save would), so that an
-// in-place save is never seen half done.
-FileRead ReadFileHead(const std::string& path, qsizetype maxBytes);
+// Up to `maxBytes` from the start of the kept file, under a shared lock. A
+// missing file reads as empty; the game folder's is then created empty.
+std::optional<FileError> ReadKeptFile(const KeptFile& file, qsizetype maxBytes, QByteArray& bytes);
 
-// Creates `path` empty when it is missing.
-std::optional<FileError> CreateEmptyFile(const std::string& path);
-
-// The new head made from the old one (at most the bytes asked for; the Seed's
-// while the file does not exist); nothing to leave the file as it is.
+// Saves the first bytes of the kept file as `update` makes them from what they hold now (nothing: left as they are),
+// in place under an exclusive lock: the bytes after them and the file's owner, group, mode, ACLs and links stay; a
+// short write puts the old bytes back. A missing file is first made empty.
 using HeadUpdate = std::function<std::optional<QByteArray>(const QByteArray& oldHead)>;
-
-// Saves the first bytes of the kept file as `update` makes them from what
-// they hold now, under an exclusive lock, so that two copies of the game
-// saving at once take turns and neither loses the other's change. Any bytes
-// after the head stay as they are and are never loaded. A file we own in a
-// folder we may write is replaced through a temporary file; any other
-// writable file is overwritten in place and flushed, after making sure of
-// the room, and a short write puts the old bytes back. The owner and
-// permissions of an existing file never change; the user folder is created
-// as needed. On failure the message says whether the file is unchanged.
-std::optional<FileError> UpdateFileHead(const KeptFile& file, qsizetype headBytes, const HeadUpdate& update);
+std::optional<FileError> UpdateKeptFile(const KeptFile& file, qsizetype headBytes, const HeadUpdate& update);
 
 } // namespace platform

@@ -12,6 +12,8 @@ EndProgramHandler& handler()
     return h;
 }
 
+bool failed = false;
+
 } // namespace
 
 void SetEndProgramHandler(EndProgramHandler h)
@@ -19,8 +21,15 @@ void SetEndProgramHandler(EndProgramHandler h)
     handler() = std::move(h);
 }
 
+void EndProgramFailed()
+{
+    failed = true;
+}
+
 void EndProgram(int status)
 {
+    if (failed)
+        status = EXIT_FAILURE;
     if (handler())
         handler()(status);
     std::fflush(nullptr);

@@ -13,4 +13,8 @@ namespace platform {
 using EndProgramHandler = std::function<void(int)>;
 void SetEndProgramHandler(EndProgramHandler handler);
 
+// A fatal error is being reported: from now on the program ends with
+// EXIT_FAILURE, whatever status the way it ends asks for.
+void EndProgramFailed();
+
 } // namespace platform

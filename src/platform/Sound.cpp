@@ -1,28 +1,21 @@
 #include "platform/Sound.h"
 
-#include "platform/SdlSubsystems.h"
+#include "platform/SoundDevice.h"
+#include "platform/Ticks.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <SDL.h>
-#include <dlfcn.h>
-
 #include <chrono>
-#include <cstring>
 #include <future>
-#include <memory>
+#include <mutex>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 namespace platform {
 namespace {
-
-struct WaveDeleter {
-    void operator()(Uint8* samples) const { SDL_FreeWAV(samples); }
-};
-using WavePtr = std::unique_ptr<Uint8, WaveDeleter>;
 
 // An open device keeps SDL's audio thread waking some 40 times a second even
 // in silence, so it is closed once a sound has ended and nothing followed
@@ -33,57 +26,22 @@ using WavePtr = std::unique_ptr<Uint8, WaveDeleter>;
 // sound server less, with no difference in pace that runs could tell apart.
 constexpr int kIdleCloseMs = 200;
 
-// What a sound server's mixer lists the game's sounds under.
-constexpr const char* kMixerName = "Snake";
-
-// How long `bytes` of samples play on `device`, rounded up.
-int LengthMs(std::size_t bytes, const SDL_AudioSpec& device)
-{
-    const auto frameBytes = static_cast<std::size_t>(SDL_AUDIO_BITSIZE(device.format) / 8 * device.channels);
-    if (frameBytes == 0 || device.freq <= 0)
-        return 0;
-    return static_cast<int>(bytes / frameBytes * 1000 / static_cast<std::size_t>(device.freq)) + 1;
-}
-
-// Reads a wave file into `samples` in the device's format; false when it
-// can't be played.
-bool LoadWave(const std::string& path, const SDL_AudioSpec& device, std::vector<Uint8>& samples)
-{
+// The device a closing thread opened for a sound that found the last one
+// still closing (0: none could be had), with that sound on it.
+struct Reopened {
+    SDL_AudioDeviceID device = 0;
     SDL_AudioSpec spec{};
-    Uint8* read = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &read, &length))
-        return false;
-    const WavePtr wave(read);
-    SDL_AudioCVT cvt{};
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format, device.channels, device.freq) < 0)
-        return false;
-    samples.resize(std::size_t{length} * static_cast<std::size_t>(cvt.len_mult));
-    std::memcpy(samples.data(), wave.get(), length);
-    cvt.buf = samples.data();
-    cvt.len = static_cast<int>(length);
-    if (SDL_ConvertAudio(&cvt) != 0)
-        return false;
-    samples.resize(static_cast<std::size_t>(cvt.len_cvt));
-    return !samples.empty();
-}
+    std::string path;
+    std::size_t bytes = 0; // 0: the sound did not start
+};
 
-void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-// On a machine without a sound card ALSA prints a screenful of errors when
-// SDL probes it. Silence is the documented outcome there, so mute ALSA's own
-// reporting. SDL loads the library at run time too, so we look it up the same
-// way and do nothing if it isn't installed.
-void MuteAlsaErrors()
-{
-    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
-    if (!alsa)
-        return;
-    if (auto* setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler")))
-        setHandler(IgnoreAlsaError);
-    // Kept loaded: the handler must stay valid while ALSA is in use.
-}
+// What the game's thread and the closing threads share, under `lock`.
+struct Handover {
+    std::mutex lock;
+    int closes = 0;                   // closes still running
+    std::string waiting;              // a sound waiting for a closing thread, or ""
+    std::optional<Reopened> reopened; // not yet taken over by the game's thread
+};
 
 // The real output: an SDL audio device fed from SDL's own queue, one sound at
 // a time, so a new sound replaces the one playing. No callback of ours runs
@@ -92,7 +50,9 @@ void MuteAlsaErrors()
 // Each opening is a device of its own. Closing one waits for its audio
 // thread (tens of milliseconds), so it closes on a thread of its own, and a
 // sound asked for meanwhile opens the next device at once instead of waiting
-// for the close.
+// for the close. Where only one device may be open at a time (SDL's dummy
+// driver, a sound card without a sound server) that sound goes to the
+// closing thread, which opens the next device for it once its close is done.
 class DevicePlayer final : public SoundPlayer {
   public:
     DevicePlayer() = default;
@@ -102,40 +62,50 @@ class DevicePlayer final : public SoundPlayer {
     // ending anyway, so only the sound is stopped.
     ~DevicePlayer() override
     {
+        forgetWaitingSound();
         finishClosing();
         stop();
     }
 
     void playAsync(const std::string& path) override
     {
-        if (!ensureOpen())
+        {
+            const std::lock_guard guard(handover_.lock);
+            takeOver();
+            if (state_ == State::Waiting) {
+                handover_.waiting = path; // the newest sound wins, as on a device
+                return;
+            }
+        }
+        if (!ensureOpen(path))
             return;
-        // Loaded at every call: the file may have changed or gone since.
-        const bool loaded = LoadWave(path, spec_, samples_);
         stop();
-        if (!loaded || SDL_QueueAudio(device_, samples_.data(), static_cast<Uint32>(samples_.size())) != 0)
-            return;
-        playingPath_ = path;
-        diagnostics_.soundsStarted++;
-        diagnostics_.lastStarted = path;
-        diagnostics_.lastStartedBytes = samples_.size();
-        ++soundGeneration_;
-        scheduleIdleClose(LengthMs(samples_.size(), spec_) + kIdleCloseMs);
+        const std::size_t bytes = StartWave(device_, spec_, path, samples_);
+        if (bytes > 0)
+            started(path, bytes);
     }
 
     // Closes the device if nothing plays; the next sound opens another.
     void closeIfIdle()
     {
+        takeOverNow();
         if (state_ != State::Open || SDL_GetQueuedAudioSize(device_) > 0)
             return;
         stop();
         const SDL_AudioDeviceID device = std::exchange(device_, 0);
         state_ = State::Untried;
         forgetFinishedCloses();
+        {
+            const std::lock_guard guard(handover_.lock);
+            ++handover_.closes;
+        }
         try {
-            closing_.push_back(std::async(std::launch::async, closeDevice, device));
+            closing_.push_back(std::async(std::launch::async, [this, device] { closeThenServe(device); }));
         } catch (const std::system_error&) {
-            closeDevice(device); // no thread to be had: wait here instead
+            // No thread to be had: closed here, while no sound can wait.
+            CloseSoundDevice(device);
+            const std::lock_guard guard(handover_.lock);
+            --handover_.closes;
         }
     }
 
@@ -148,6 +118,14 @@ class DevicePlayer final : public SoundPlayer {
 
     void stop()
     {
+        {
+            const std::lock_guard guard(handover_.lock);
+            takeOver();
+            if (state_ == State::Waiting) {
+                handover_.waiting.clear();
+                state_ = State::Untried;
+            }
+        }
         if (state_ == State::Open)
             SDL_ClearQueuedAudio(device_);
         playingPath_.clear();
@@ -155,17 +133,19 @@ class DevicePlayer final : public SoundPlayer {
 
     void reset()
     {
+        forgetWaitingSound();
         finishClosing();
         stop();
         if (state_ == State::Open)
-            closeDevice(device_);
+            CloseSoundDevice(device_);
         device_ = 0;
         state_ = State::Untried;
         diagnostics_ = {};
     }
 
-    SoundDiagnostics diagnostics() const
+    SoundDiagnostics diagnostics()
     {
+        takeOverNow();
         SoundDiagnostics d = diagnostics_;
         d.deviceOpen = state_ == State::Open;
         d.queuedBytes = d.deviceOpen ? SDL_GetQueuedAudioSize(device_) : 0;
@@ -175,12 +155,92 @@ class DevicePlayer final : public SoundPlayer {
     }
 
   private:
-    enum class State { Untried, Open, Failed };
+    // Waiting: a sound waits for a closing thread to open the next device.
+    enum class State { Untried, Open, Failed, Waiting };
 
-    static void closeDevice(SDL_AudioDeviceID device)
+    // A failed open is tried again by the first sound this long after it: a
+    // sound server restarting, or a sound card another program held, comes
+    // back, yet a machine without sound pays for a try (2 to 3 ms of the
+    // game's thread here) at most once a second.
+    static constexpr std::uint32_t kRetryMs = 1000;
+
+    void started(const std::string& path, std::size_t bytes)
     {
-        SDL_CloseAudioDevice(device);
-        StopSdlSubsystems(SDL_INIT_AUDIO);
+        playingPath_ = path;
+        diagnostics_.soundsStarted++;
+        diagnostics_.lastStarted = path;
+        diagnostics_.lastStartedBytes = bytes;
+        ++soundGeneration_;
+        scheduleIdleClose(LengthMs(bytes, spec_) + kIdleCloseMs);
+    }
+
+    void failed()
+    {
+        state_ = State::Failed;
+        failedAt_ = CurrentTimeSource().ticks();
+    }
+
+    // On a closing thread: closes `device`, then opens the next one for a
+    // sound that waits for it. Where another close still runs, a failed open
+    // leaves the sound to that one.
+    void closeThenServe(SDL_AudioDeviceID device)
+    {
+        CloseSoundDevice(device);
+        const std::lock_guard guard(handover_.lock);
+        --handover_.closes;
+        if (handover_.waiting.empty())
+            return;
+        Reopened reopened;
+        reopened.device = OpenSoundDevice(reopened.spec);
+        if (reopened.device == 0 && handover_.closes > 0)
+            return;
+        if (reopened.device != 0) {
+            std::vector<Uint8> samples;
+            reopened.bytes = StartWave(reopened.device, reopened.spec, handover_.waiting, samples);
+            reopened.path = handover_.waiting;
+        }
+        handover_.waiting.clear();
+        handover_.reopened = std::move(reopened);
+        // Taken over on the game's thread soon, so that the idle close runs
+        // even if no other sound comes.
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [this] { takeOverNow(); }, Qt::QueuedConnection);
+    }
+
+    // Under the handover's lock, on the game's thread: makes a device that a
+    // closing thread opened ours.
+    void takeOver()
+    {
+        if (!handover_.reopened)
+            return;
+        const Reopened reopened = std::move(*handover_.reopened);
+        handover_.reopened.reset();
+        if (reopened.device == 0) {
+            failed();
+            return;
+        }
+        device_ = reopened.device;
+        spec_ = reopened.spec;
+        state_ = State::Open;
+        if (reopened.bytes > 0) {
+            started(reopened.path, reopened.bytes);
+        } else {
+            ++soundGeneration_;
+            scheduleIdleClose(kIdleCloseMs);
+        }
+    }
+
+    void takeOverNow()
+    {
+        const std::lock_guard guard(handover_.lock);
+        takeOver();
+    }
+
+    void forgetWaitingSound()
+    {
+        const std::lock_guard guard(handover_.lock);
+        handover_.waiting.clear();
     }
 
     void forgetFinishedCloses()
@@ -210,53 +270,38 @@ class DevicePlayer final : public SoundPlayer {
             });
     }
 
-    bool ensureOpen()
+    // True when the device is open; otherwise the sound is silent, or waits
+    // for a closing thread.
+    bool ensureOpen(const std::string& path)
     {
-        if (state_ == State::Untried) {
-            diagnostics_.deviceOpenAttempts++;
-            bool opened = open();
-            // Where only one device may be open at a time (SDL's dummy
-            // driver, a sound card without a sound server) the one closing
-            // still holds it: that close is waited for.
-            if (!opened && !closing_.empty()) {
-                finishClosing();
-                opened = open();
-            }
-            state_ = opened ? State::Open : State::Failed;
+        if (state_ == State::Failed && TickReached(CurrentTimeSource().ticks(), failedAt_ + kRetryMs))
+            state_ = State::Untried;
+        if (state_ != State::Untried)
+            return state_ == State::Open;
+        diagnostics_.deviceOpenAttempts++;
+        PrepareSdlAudio();
+        // Under the lock, so that no close can end unseen between the try
+        // and the look at the closes still running.
+        const std::lock_guard guard(handover_.lock);
+        device_ = OpenSoundDevice(spec_);
+        if (device_ != 0) {
+            state_ = State::Open;
+        } else if (handover_.closes > 0) {
+            // The one device a driver allows may be the one still closing.
+            handover_.waiting = path;
+            state_ = State::Waiting;
+        } else {
+            failed();
         }
         return state_ == State::Open;
-    }
-
-    bool open()
-    {
-        // SDL would otherwise take over SIGINT/SIGTERM and the game could no
-        // longer be stopped from outside.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, kMixerName);
-        MuteAlsaErrors();
-        if (!StartSdlSubsystems(SDL_INIT_AUDIO))
-            return false;
-        // 1024 frames keep the delay of an apple blip near 20 ms. One channel:
-        // the sounds are mono, and the device does half the work.
-        SDL_AudioSpec wanted{};
-        wanted.freq = 44100;
-        wanted.format = AUDIO_S16SYS;
-        wanted.channels = 1;
-        wanted.samples = 1024;
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &spec_,
-                                      SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-        if (device_ == 0) {
-            StopSdlSubsystems(SDL_INIT_AUDIO);
-            return false;
-        }
-        SDL_PauseAudioDevice(device_, 0);
-        return true;
     }
 
     State state_ = State::Untried;
     SDL_AudioDeviceID device_ = 0;
     SDL_AudioSpec spec_{};
+    std::uint32_t failedAt_ = 0;
     unsigned soundGeneration_ = 0;
+    Handover handover_;
     std::vector<std::future<void>> closing_; // devices still closing
     std::vector<Uint8> samples_;             // the last sound, kept for its room
     std::string playingPath_;

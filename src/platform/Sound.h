@@ -19,8 +19,9 @@ void SetSoundPlayer(SoundPlayer* player);
 // Plays a wave file asynchronously, without a default sound: returns at once;
 // a new call cuts off the sound that is playing, even when the new file turns
 // out to be unplayable. A file that can't be played, or no audio device, is
-// silent. The first call opens the audio device; if that fails, every later
-// call returns at once without trying again.
+// silent. A call opens the audio device when it is closed; after a failed
+// open, calls in the next second return at once, and the first one later
+// tries again.
 void PlayWaveAsync(const std::string& path);
 
 // Stops the sound and frees it. The audio device stays open for the next
@@ -32,7 +33,8 @@ void ShutdownSound();
 // until it is closed; the next sound opens it again. The player does this by
 // itself a fifth of a second after the last sound ended, without waiting for
 // the audio thread to finish, so that a silent game keeps no audio thread
-// awake; a sound asked for while it closes starts at once all the same.
+// awake; a sound asked for while it closes starts without waiting for the
+// close (where the driver allows one device, as soon as it is done).
 void CloseIdleSound();
 
 // The real player back to program start: its sound stopped, its audio device

@@ -6,6 +6,7 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -89,6 +90,15 @@ void TickAlarm::stop()
     itimerspec off{};
     ::timerfd_settime(impl_->fd, 0, &off, nullptr);
     impl_->armed = false;
+}
+
+std::chrono::nanoseconds TickAlarm::timeLeft() const
+{
+    if (impl_->fd < 0)
+        return std::chrono::milliseconds(std::max(impl_->fallback.remainingTime(), 0));
+    itimerspec left{};
+    ::timerfd_gettime(impl_->fd, &left);
+    return std::chrono::seconds(left.it_value.tv_sec) + std::chrono::nanoseconds(left.it_value.tv_nsec);
 }
 
 } // namespace platform

@@ -20,6 +20,9 @@ class TickAlarm {
     // Starting again moves the alarm.
     void start(std::chrono::steady_clock::time_point at);
     void stop();
+    // How long the alarm, as the kernel or Qt holds it now, has left to run;
+    // zero when it is off or due. Tells whether it was set where asked.
+    std::chrono::nanoseconds timeLeft() const;
 
   private:
     struct Impl;

@@ -55,31 +55,10 @@ class RealTime final : public TimeSource {
         runLoop(momentOf(deadline));
     }
 
-    void waitForWake() override
+    void waitForEvent() override
     {
         if (QCoreApplication::instance())
             runLoop(std::nullopt);
-    }
-
-    void waitForEvent() override
-    {
-        if (!QCoreApplication::instance())
-            return;
-        // Every event the application delivers passes this filter: the first
-        // one ends the wait once it has been handled.
-        Waiter& waiter = waiterAt(depth_);
-        AnyEvent filter(waiter.done);
-        QCoreApplication::instance()->installEventFilter(&filter);
-        runLoop(std::nullopt);
-        QCoreApplication::instance()->removeEventFilter(&filter);
-    }
-
-    void wake() override
-    {
-        // Waits nest; each one looks again at what it waits for, so ending
-        // all of them is always safe.
-        for (std::size_t i = 0; i < depth_; ++i)
-            waiters_[i]->done = true;
     }
 
     void sleepUntil(std::uint32_t deadline) override
@@ -109,14 +88,18 @@ class RealTime final : public TimeSource {
         TickAlarm alarm{[this] { done = true; }};
     };
 
-    // Runs the event loop until `until` (none: until woken). Waits nest (a
-    // level sequence waits inside a pass); each depth keeps its own flag and
-    // alarm, made once and reused.
+    // Runs the event loop until it has handled an event, or until `until`.
+    // Every event the application delivers passes the filter: the first one
+    // ends the wait once it has been handled, and the caller reads the clock,
+    // and with it the hold, again. Waits nest (a level sequence waits inside
+    // a pass); each depth keeps its own flag and alarm, made once and reused.
     void runLoop(std::optional<Clock::time_point> until)
     {
         Waiter& waiter = waiterAt(depth_);
         ++depth_;
         waiter.done = false;
+        AnyEvent filter(waiter.done);
+        QCoreApplication::instance()->installEventFilter(&filter);
         if (until)
             waiter.alarm.start(*until);
         // Each round blocks until the loop has handled something, and what
@@ -126,6 +109,7 @@ class RealTime final : public TimeSource {
         while (!waiter.done)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         waiter.alarm.stop();
+        QCoreApplication::instance()->removeEventFilter(&filter);
         --depth_;
     }
 
@@ -172,14 +156,13 @@ void RefreshHold()
     hold.on = on;
 }
 
-// Handles events, without a timer, until the hold is let go.
+// Handles events, without a timer, until the hold is let go. The hold is
+// read again after every event: a key, the pointer, a resize or the window's
+// activation may have ended it, and nothing but an event can.
 void WaitOutHold()
 {
-    RefreshHold();
-    while (hold.on) {
-        CurrentTimeSource().waitForWake();
-        RefreshHold();
-    }
+    while (ClockHeld())
+        CurrentTimeSource().waitForEvent();
 }
 
 } // namespace
@@ -236,13 +219,6 @@ bool ClockHeld()
 {
     RefreshHold();
     return hold.on;
-}
-
-void ClockHoldChanged()
-{
-    RefreshHold();
-    if (!hold.on)
-        CurrentTimeSource().wake();
 }
 
 } // namespace platform

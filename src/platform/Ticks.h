@@ -16,23 +16,16 @@ class TimeSource {
     virtual std::uint32_t ticks() = 0;
     // Handles every pending window event, then returns.
     virtual void processEvents() = 0;
-    // Blocks in the event loop until ticks() reaches `deadline`, handling
-    // events as they come. May return early; callers re-check the clock.
+    // Blocks in the event loop until it has handled an event or ticks()
+    // reaches `deadline`; callers re-check the clock (and with it the hold).
     virtual void waitProcessingEvents(std::uint32_t deadline) = 0;
     // Sleeps until ticks() reaches `deadline` without handling any event.
     virtual void sleepUntil(std::uint32_t deadline) = 0;
     // The time of day in seconds since midnight: what the random numbers are
     // seeded from, so a test clock makes a whole game replayable.
     virtual double secondsSinceMidnight() = 0;
-    // Blocks in the event loop, handling events, until wake() is called. May
-    // return early; callers look again at what they wait for.
-    virtual void waitForWake() = 0;
-    // Blocks in the event loop until it has handled something (an event, a
-    // timer) or wake() is called.
+    // Blocks in the event loop until it has handled an event (a timer's too).
     virtual void waitForEvent() = 0;
-    // Ends every waitForWake(), waitForEvent() and event-handling wait in
-    // progress.
-    virtual void wake() = 0;
 };
 
 // Installs `source` (nullptr restores the real one). Not owned.
@@ -57,12 +50,11 @@ void SleepUntil(std::uint32_t end);
 void WaitForEvent();
 
 // The clock stands still while `held` answers true (a menu is open). It is
-// asked at every reading of the clock. Installing (nullptr: never held)
-// starts the count of held time afresh.
+// asked at every reading of the clock, and a wait that the hold stopped asks
+// again after every event it handles: whatever ends a hold is an event.
+// Installing (nullptr: never held) starts the count of held time afresh.
 void SetClockHold(std::function<bool()> held);
-// The answer of the hold may have changed: a blocked wait looks again.
-void ClockHoldChanged();
-// The clock stands still now (a menu is open or the bar has the keyboard).
+// The clock stands still now (a menu is open or a title is selected).
 bool ClockHeld();
 
 // True once `now` has reached `end`, with wrap-safe 32-bit arithmetic.

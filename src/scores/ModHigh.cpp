@@ -30,35 +30,32 @@ void ShowError(const std::string& message)
         std::cerr << message << '\n';
 }
 
-// One message per failure: what could not be done to which file, and why.
-void Report(const QString& path, const char* failure, const QString& reason)
+void Tell(const QString& message)
 {
-    const QString message =
-        QStringLiteral("The high score file \"%1\" %2: %3.").arg(path, QString::fromLatin1(failure), reason);
     if (Reporter)
         Reporter(message.toStdString());
     else
         ShowError(message.toStdString());
 }
 
-void Report(const std::string& path, const platform::FileError& error)
+// One message per failure: what could not be done to which file, and why.
+void Report(const platform::FileError& error, const QString& more = {})
 {
-    Report(QString::fromStdString(path), error.Failure.c_str(), QString::fromStdString(error.Reason));
+    Tell(QStringLiteral("The high score file \"%1\" %2: %3%4.")
+             .arg(QString::fromStdString(error.Path), QString::fromStdString(error.Failure),
+                  QString::fromStdString(error.Reason), more));
 }
 
 void ReportSaveError(const platform::KeptFile& place, const platform::FileError& error)
 {
-    if (place.Where != platform::KeptFile::Place::UserFolder) {
-        Report(place.Path, error);
-        return;
-    }
+    if (!place.UsersOwn)
+        return Report(error);
     // The game's own place was passed over as read-only: say so too.
     const QString skipped = place.Seed.empty()
                                 ? QStringLiteral("folder \"%1\"").arg(QString::fromStdString(platform::AppPath()))
                                 : QStringLiteral("\"%1\"").arg(QString::fromStdString(place.Seed));
-    Report(QString::fromStdString(place.Path), error.Failure.c_str(),
-           QStringLiteral("%1; the game's own %2 is read-only, so the score cannot be kept there either")
-               .arg(QString::fromStdString(error.Reason), skipped));
+    Report(error,
+           QStringLiteral("; the game's own %1 is read-only, so the score cannot be kept there either").arg(skipped));
 }
 
 // The top-score rule and the place it gives: a score must beat entry 9, and
@@ -83,7 +80,7 @@ bool SaveChanged(const std::function<bool(ScoreTable&)>& change)
     const platform::KeptFile place = platform::LocateKeptFile(FileName);
     ScoreTable table;
     const auto error =
-        platform::UpdateFileHead(place, TableBytes, [&](const QByteArray& oldHead) -> std::optional<QByteArray> {
+        platform::UpdateKeptFile(place, TableBytes, [&](const QByteArray& oldHead) -> std::optional<QByteArray> {
             table = DecodeScoreFile(oldHead);
             if (!change(table))
                 return std::nullopt;
@@ -106,11 +103,6 @@ void ResetState()
     Reporter = {};
 }
 
-std::string ScoreFilePath()
-{
-    return platform::LocateKeptFile(FileName).Path;
-}
-
 void SetErrorReporter(ErrorReporter reporter)
 {
     Reporter = std::move(reporter);
@@ -124,27 +116,12 @@ bool IsTopScore(platform::Int16 score)
 void LoadScores()
 {
     ScoresLoaded = true;
-    const platform::KeptFile place = platform::LocateKeptFile(FileName);
-    platform::FileRead read = platform::ReadFileHead(place.Path, TableBytes);
-    if (read.Error) {
-        Report(place.Path, *read.Error);
-        return;
-    }
-    if (!read.Exists && place.Where == platform::KeptFile::Place::GameFolder) {
-        // A missing table is an empty one, and the empty file stays behind.
-        if (const auto error = platform::CreateEmptyFile(place.Path)) {
-            Report(place.Path, *error);
-            return;
-        }
-    } else if (!read.Exists && !place.Seed.empty()) {
-        // The player's own table starts from the one shipped with the game.
-        read = platform::ReadFileHead(place.Seed, TableBytes);
-        if (read.Error) {
-            Report(place.Seed, *read.Error);
-            return;
-        }
-    }
-    HighScores = DecodeScoreFile(read.Bytes);
+    platform::StartLockWait();
+    QByteArray bytes;
+    if (const auto error = platform::ReadKeptFile(platform::LocateKeptFile(FileName), TableBytes, bytes))
+        Report(*error);
+    else
+        HighScores = DecodeScoreFile(bytes);
 }
 
 void SaveScores()
@@ -164,8 +141,13 @@ void AddTopScore(platform::Int16 score)
     // Into the table as it is on disk now, which another copy of the game
     // may have changed while the name was typed.
     const ScoreEntry entry{name, score};
-    if (!SaveChanged([&entry](ScoreTable& table) { return InsertEntry(table, entry); }))
+    bool entered = false;
+    if (!SaveChanged([&](ScoreTable& table) { return entered = InsertEntry(table, entry); }))
         InsertEntry(HighScores, entry); // shown for the moment, though not kept
+    else if (!entered)
+        Tell(QStringLiteral("Your score of %1 is no longer among the ten best: other players saved higher scores "
+                            "while you typed your name.")
+                 .arg(score));
     ModMain::View().ShowHallOfFame();
 }
 

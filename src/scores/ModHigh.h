@@ -36,9 +36,6 @@ void AddTopScore(platform::Int16 score);
 
 // Whether a one-player final score enters the table: it must beat entry 9.
 bool IsTopScore(platform::Int16 score);
-// The scores.dat that is read and saved now: the program folder's (found in
-// any letter case) or, when the game may not write there, the player's own.
-std::string ScoreFilePath();
 
 // Receives the one message of a failed load or save; empty restores the
 // default, a message box.

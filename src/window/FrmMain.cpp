@@ -221,6 +221,7 @@ void FrmMain::MenuItemNewGame_Click()
     do {
         NewGamePending = false;
         SetMenusInGame();
+        Pads->GameStarts();
         ModMain::NewGame();
     } while (NewGamePending);
 }

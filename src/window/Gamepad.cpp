@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -43,13 +44,54 @@ bool MenuOrDialogOpen()
 
 namespace Gamepad {
 
-int PlayerForPad(int pad, int padCount, bool twoPlayers)
+namespace {
+
+int SeatOf(const Seats& seats, int instance)
 {
-    if (!twoPlayers)
-        return 0;
-    if (padCount == 1)
-        return 1;
-    return pad < 2 ? pad : -1;
+    for (std::size_t i = 0; i < seats.size(); ++i) {
+        if (seats[i] && seats[i]->instance == instance)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+void SeatPads(Seats& seats, const std::vector<platform::PadIdentity>& connected)
+{
+    const auto in = [&connected](const std::optional<platform::PadIdentity>& holder) {
+        return holder && std::any_of(connected.begin(), connected.end(), [&holder](const platform::PadIdentity& pad) {
+                   return pad.instance == holder->instance;
+               });
+    };
+    const bool fresh = !seats[0] && !seats[1];
+    for (const platform::PadIdentity& pad : connected) {
+        if (SeatOf(seats, pad.instance) >= 0)
+            continue;
+        // A pad plugged in again comes back with a new instance id.
+        int seat = -1;
+        for (std::size_t i = 0; i < seats.size() && seat < 0; ++i) {
+            if (seats[i] && seats[i]->device == pad.device && !in(seats[i]))
+                seat = static_cast<int>(i);
+        }
+        if (seat < 0 && fresh && connected.size() == 1)
+            seat = 1;
+        for (std::size_t i = 0; i < seats.size() && seat < 0; ++i) {
+            if (!seats[i])
+                seat = static_cast<int>(i);
+        }
+        for (std::size_t i = 0; i < seats.size() && seat < 0; ++i) {
+            if (!in(seats[i]))
+                seat = static_cast<int>(i);
+        }
+        if (seat >= 0)
+            seats[static_cast<std::size_t>(seat)] = pad;
+    }
+}
+
+int PlayerForPad(const Seats& seats, int instance, bool twoPlayers)
+{
+    return twoPlayers ? SeatOf(seats, instance) : 0;
 }
 
 } // namespace Gamepad
@@ -96,12 +138,22 @@ void GamepadInput::PadPressed(const platform::PadPress& press)
     QMetaObject::invokeMethod(
         this,
         [this, press] {
+            // SDL reads pads whatever has the focus; keys reach only an
+            // active window.
+            if (!QApplication::activeWindow())
+                return;
             if (press.button == PadButton::Start || press.button == PadButton::Back)
                 Command(press.button);
             else
                 Steer(press);
         },
         Qt::QueuedConnection);
+}
+
+void GamepadInput::GameStarts()
+{
+    Seats = {};
+    Gamepad::SeatPads(Seats, platform::ConnectedPadIdentities());
 }
 
 void GamepadInput::PadsChanged(int /*padCount*/)
@@ -130,12 +182,15 @@ void GamepadInput::UpdateIdleTimer()
     platform::SetPassPolling(PassPolling());
 }
 
-void GamepadInput::Steer(const platform::PadPress& press) const
+void GamepadInput::Steer(const platform::PadPress& press)
 {
     // A held clock means the menus have the keyboard, bar or open menu alike.
     if (ModMain::Paused || !ModMain::GameRunning || platform::ClockHeld())
         return;
-    const int player = Gamepad::PlayerForPad(press.pad, press.padCount, ModMain::TwoPlayerGame());
+    const bool twoPlayers = ModMain::TwoPlayerGame();
+    if (twoPlayers) // pads that came since the last press
+        Gamepad::SeatPads(Seats, platform::ConnectedPadIdentities());
+    const int player = Gamepad::PlayerForPad(Seats, press.pad, twoPlayers);
     // Bounds re-checked: the arrays may be empty while a game unwinds.
     if (player >= 0 && static_cast<std::size_t>(player) < ModMain::Snakes.size())
         ModMain::Snakes[static_cast<std::size_t>(player)]->ChangeDirection(DirectionOf(press.button));

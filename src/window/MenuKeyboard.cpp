@@ -45,24 +45,13 @@ class AltNavigationStyle final : public QProxyStyle {
     }
 };
 
-// The menu state changes inside Qt's handlers, before it is final (a menu
-// about to hide is still visible): the clock looks again once they are done.
-void LookAgainSoon(QObject* context)
-{
-    QMetaObject::invokeMethod(
-        context, [] { platform::ClockHoldChanged(); }, Qt::QueuedConnection);
-}
-
 } // namespace
 
 MenuKeyboard::MenuKeyboard(QMenuBar& bar) : Bar(bar), Style(std::make_unique<AltNavigationStyle>())
 {
     Bar.setStyle(Style.get());
-    for (QMenu* menu : Bar.findChildren<QMenu*>()) {
+    for (QMenu* menu : Bar.findChildren<QMenu*>())
         Menus.push_back(menu);
-        connect(menu, &QMenu::aboutToShow, this, [this] { LookAgainSoon(this); });
-        connect(menu, &QMenu::aboutToHide, this, [this] { LookAgainSoon(this); });
-    }
     Bar.installEventFilter(this);
     for (QMenu* menu : Menus)
         menu->installEventFilter(this);
@@ -114,6 +103,12 @@ bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
         // loop: no shortcut acts behind them (F2 would start a game that
         // stands still at once). Modifiers pass: Alt leaves the bar.
         const int key = static_cast<const QKeyEvent*>(event)->key();
+        // Qt clears the selected title on a pointer move over the bar's empty
+        // part, a click there or a resize, and leaves the bar the keyboard:
+        // Alt would then leave a keyboard mode that shows nothing. The game
+        // takes the keyboard back first, so Alt (and F10) enter it again.
+        if (key == Qt::Key_Alt && Bar.hasFocus() && !Bar.activeAction())
+            Bar.window()->setFocus(Qt::OtherFocusReason);
         const bool modifier =
             key == Qt::Key_Alt || key == Qt::Key_Meta || key == Qt::Key_Control || key == Qt::Key_Shift;
         if (watched != Bar.window() && !modifier && Active()) {
@@ -136,10 +131,6 @@ bool MenuKeyboard::eventFilter(QObject* watched, QEvent* event)
         // it goes to the game instead.
         if (watched == &Bar && static_cast<const QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason)
             Bar.window()->setFocus(Qt::ActiveWindowFocusReason);
-        [[fallthrough]];
-    case QEvent::FocusIn:
-        if (watched == &Bar)
-            LookAgainSoon(this);
         break;
     default: break;
     }

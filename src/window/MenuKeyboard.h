@@ -20,8 +20,9 @@ class MenuKeyboard final : public QObject {
     MenuKeyboard(const MenuKeyboard&) = delete;
     MenuKeyboard& operator=(const MenuKeyboard&) = delete;
 
-    // The bar holds the keyboard (Alt, F10) or one of its menus is open:
-    // keys belong to the menus and the game stands still.
+    // One of the bar's menus is open, or a title is selected on the bar that
+    // holds the keyboard (Alt, F10): what the player sees marked. Keys then
+    // belong to the menus and the game stands still.
     bool Active() const;
 
   protected:

@@ -6,17 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit)
+pid_t StartChild(const std::function<bool()>& body, int resource, rlim_t limit)
 {
     const pid_t child = ::fork();
-    if (child < 0)
-        return false;
     if (child == 0) {
         // A crash ends the child at once; the test's own crash handler would
         // report it as the test's and wait for a debugger.
         for (const int fatal : {SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGSEGV})
             std::signal(fatal, SIG_DFL);
-        std::signal(SIGXFSZ, SIG_IGN);
         rlimit limits{};
         ::getrlimit(resource, &limits);
         limits.rlim_cur = limit;
@@ -27,10 +24,20 @@ bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit)
         }
         ::_exit(ok ? 0 : 1); // no exit handlers of the test run twice
     }
+    return child;
+}
+
+bool ChildSucceeded(pid_t child)
+{
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
+    while (child > 0 && ::waitpid(child, &status, 0) < 0) {
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit)
+{
+    return ChildSucceeded(StartChild(body, resource, limit));
 }
 
 rlim_t AddressSpaceInUse()

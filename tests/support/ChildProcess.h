@@ -5,9 +5,11 @@
 
 #include <sys/resource.h>
 
-// Runs `body` in a forked child whose soft limit of `resource` is `limit`,
-// with SIGXFSZ ignored so that a write past a size limit fails instead of
-// killing it. True when the child ended normally and `body` returned true.
+// Starts `body` in a forked child whose soft limit of `resource` is `limit`,
+// keeping the game's own signal handling; ChildSucceeded waits for it: true
+// when it ended normally and `body` returned true. RunInChild does both.
+pid_t StartChild(const std::function<bool()>& body, int resource, rlim_t limit);
+bool ChildSucceeded(pid_t child);
 bool RunInChild(const std::function<bool()>& body, int resource, rlim_t limit);
 
 // Bytes of address space this process uses now.

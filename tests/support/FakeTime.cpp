@@ -3,11 +3,29 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
+namespace {
+
+// Counts what the application delivers, as the real waits' filter sees it.
+struct EventCounter final : QObject {
+    explicit EventCounter(std::uint64_t& count) : count(count) {}
+    bool eventFilter(QObject*, QEvent*) override
+    {
+        ++count;
+        return false;
+    }
+    std::uint64_t& count;
+};
+
+} // namespace
+
 void FakeTime::processEvents()
 {
     ++processEventsCalls;
-    if (pumpQt && QCoreApplication::instance())
+    EventCounter counter(eventsHandled); // the hook's keys and clicks count too
+    if (pumpQt && QCoreApplication::instance()) {
+        QCoreApplication::instance()->installEventFilter(&counter);
         QCoreApplication::processEvents();
+    }
     if (onProcessEvents)
         onProcessEvents();
 }
@@ -15,8 +33,9 @@ void FakeTime::processEvents()
 void FakeTime::waitProcessingEvents(std::uint32_t deadline)
 {
     ++pumpedWaits;
+    const std::uint64_t before = eventsHandled;
     processEvents();
-    if (!platform::TickReached(now, deadline)) {
+    if (eventsHandled == before && !platform::TickReached(now, deadline)) {
         pumpedMs += deadline - now;
         now = deadline;
     }
@@ -31,9 +50,15 @@ void FakeTime::sleepUntil(std::uint32_t deadline)
     }
 }
 
-void FakeTime::waitForWake()
+void FakeTime::waitForEvent()
 {
-    if (++heldWaits > 100000)
-        qFatal("the game clock was held and never let go");
-    processEvents();
+    ++eventWaits;
+    ++waiting;
+    const std::uint64_t before = eventsHandled;
+    for (int round = 0; eventsHandled == before; ++round) {
+        if (round == 100000)
+            qFatal("the game waits for an event that nothing sends");
+        processEvents();
+    }
+    --waiting;
 }

@@ -18,12 +18,12 @@ class FakeTime final : public platform::TimeSource {
     void sleepUntil(std::uint32_t deadline) override;
     // Moves with the fake clock, so the seeds a game draws repeat run after run.
     double secondsSinceMidnight() override { return timeOfDay + now / 1000.0; }
-    // Handles events once per call (the test's hook decides when the hold
-    // ends); a hold that never ends fails the test instead of hanging it.
-    void waitForWake() override;
-    // Something happened at once: the pass goes on as if it had not waited.
-    void waitForEvent() override { ++eventWaits; }
-    void wake() override { ++wakes; }
+    // As the real waits, both return once a round of event handling has
+    // handled an event (Qt's with pumpQt, or one the hook reports), the
+    // pumped one also at its deadline. A wait that nothing ends fails the
+    // test instead of hanging it.
+    void waitForEvent() override;
+    void eventHandled() { ++eventsHandled; }
 
     void advance(std::uint32_t ms) { now += ms; }
 
@@ -36,9 +36,9 @@ class FakeTime final : public platform::TimeSource {
     int sleeps = 0;
     std::uint32_t sleptMs = 0;
     std::uint32_t pumpedMs = 0;
-    int heldWaits = 0; // waitForWake calls: the clock was held
-    int wakes = 0;
-    int eventWaits = 0; // waitForEvent calls: a paused game slept
+    int eventWaits = 0; // waitForEvent calls: the game stood still, held or paused
+    int waiting = 0;    // of them still waiting
+    std::uint64_t eventsHandled = 0;
     // Also handle real Qt events at each processing point (window tests).
     bool pumpQt = false;
 };

@@ -18,8 +18,8 @@ ProgramRun RunProgram(const QString& program, const QStringList& args, const QPr
         p.kill();
         p.waitForFinished(1000);
     }
-    return {finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
-            QString::fromLocal8Bit(p.readAllStandardOutput())};
+    const bool ended = finished && p.exitStatus() == QProcess::NormalExit;
+    return {ended && p.exitCode() == 0, QString::fromLocal8Bit(p.readAllStandardOutput()), ended ? p.exitCode() : -1};
 }
 
 bool InPlainSleep(qint64 pid, qint64 thread)

@@ -8,6 +8,7 @@
 struct ProgramRun {
     bool ok = false; // finished in time with status 0
     QString output;
+    int status = -1; // the exit status, when it ended of itself
 };
 
 enum class ProgramOutput { StandardOnly, WithErrors };

@@ -15,7 +15,7 @@
 #include <string>
 
 // A fresh program folder that AppPath() points at while this object lives,
-// and a per-user data folder (not yet made) that UserDataPath() points at.
+// and a per-user data folder (not yet made) where the player's own copy is kept.
 // Also resets the score module and its seams on entry and exit; a message of
 // a failed load or save that no CapturedErrors takes is printed as a warning.
 class ScoreFolder {

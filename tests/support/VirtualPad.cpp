@@ -1,6 +1,6 @@
 #include "support/VirtualPad.h"
 
-VirtualPad::VirtualPad()
+VirtualPad::VirtualPad(Uint16 product)
 {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
@@ -10,6 +10,9 @@ VirtualPad::VirtualPad()
     desc.naxes = SDL_CONTROLLER_AXIS_MAX;
     desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     desc.name = "Virtual pad";
+    // SDL names a virtual pad by its name alone unless both numbers are set.
+    desc.vendor_id = 1;
+    desc.product_id = product;
     const int index = SDL_JoystickAttachVirtualEx(&desc);
     if (index >= 0)
         Joystick = SDL_JoystickOpen(index);

@@ -6,7 +6,9 @@
 
 class VirtualPad {
   public:
-    VirtualPad();
+    // Pads of different `product` numbers are different makes: a game knows
+    // each again when it is plugged in again.
+    explicit VirtualPad(Uint16 product = 0);
     ~VirtualPad() { unplug(); }
     VirtualPad(const VirtualPad&) = delete;
     VirtualPad& operator=(const VirtualPad&) = delete;

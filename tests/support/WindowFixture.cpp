@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 #include <QWindow>
@@ -174,6 +175,29 @@ void PressKeys(FrmMain& window, const QString& keys)
         QWindow* target = popup ? popup->windowHandle() : window.windowHandle();
         if (name == QLatin1String("Click")) {
             QTest::mouseClick(window.Client, Qt::LeftButton, {}, QPoint(150, 150));
+            continue;
+        }
+        const QMenuBar& bar = *window.menuBar();
+        const QPoint title = bar.actionGeometry(bar.actions().first()).center();
+        const QPoint spot = bar.mapTo(&window, name.startsWith('T') ? title : title + QPoint(300, 0));
+        if (name == QLatin1String("Title") || name == QLatin1String("Bar")) {
+            QTest::mouseMove(window.windowHandle(), spot); // through the window, as an open menu sees it
+            continue;
+        }
+        if (name == QLatin1String("TitleClick") || name == QLatin1String("BarClick")) {
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, spot);
+            continue;
+        }
+        if (name == QLatin1String("Resize")) {
+            const QSize before = window.size();
+            window.resize(before + QSize(before.width() % 2 ? -41 : 41, 0));
+            QTRY_VERIFY(window.size() != before);
+            continue;
+        }
+        if (name == QLatin1String("Box")) {
+            QMessageBox(QMessageBox::Warning, name, name, QMessageBox::Ok, &window).exec();
+            window.activateWindow();
+            QTRY_VERIFY(window.isActiveWindow());
             continue;
         }
         if (name == QLatin1String("Away")) {

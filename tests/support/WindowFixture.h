@@ -81,5 +81,7 @@ void PressKey(FrmMain& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt
 // released alone), "F10", "F2", "F3", "F4", "Left", "Right", "Up", "Down",
 // "Return", "Esc", "Click" (the mouse on the playfield) and "Away" (another
 // window activated, then this one again). Each goes where the window system
-// sends it: to the open menu, else to the window.
+// sends it: to the open menu, else to the window. Also "Title" and "Bar" (the
+// pointer over "Game", over the bar's empty part), "TitleClick", "BarClick",
+// "Resize" (wider, or back) and "Box" (a modal box the fixture answers).
 void PressKeys(FrmMain& window, const QString& keys);

@@ -11,7 +11,10 @@
 //   tap NAME                    press now, release 300 ms later (the game
 //                               reads pads once a pass, 250 ms between games)
 //   stick X Y                   left stick, -32768..32767 each, y down
-//   plug | unplug               another pad / the newest one
+//   plug                        another pad, chosen for the commands after
+//   pad N                       chooses pad N (1 = the first), plugging it in
+//                               again if it is out: the same device comes back
+//   unplug                      the chosen pad
 //   quit
 #include "support/VirtualPad.h"
 
@@ -36,7 +39,7 @@ class PadDriver {
     PadDriver() : Notifier(STDIN_FILENO, QSocketNotifier::Read)
     {
         QObject::connect(&Notifier, &QSocketNotifier::activated, [this] { readInput(); });
-        Pads.push_back(std::make_unique<VirtualPad>());
+        Pads.push_back(std::make_unique<VirtualPad>(1));
     }
 
   private:
@@ -62,15 +65,23 @@ class PadDriver {
         const QList<QByteArray> words = line.split(' ');
         const QByteArray& verb = words.value(0);
         const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(words.value(1).constData());
-        VirtualPad* pad = Pads.empty() ? nullptr : Pads.back().get();
+        const std::size_t chosen = words.value(1).toUInt() - 1; // for "pad N"
+        if (verb == "pad" && chosen < Pads.size()) {
+            if (!Pads[chosen]->plugged()) // each pad a make of its own
+                Pads[chosen] = std::make_unique<VirtualPad>(static_cast<Uint16>(chosen + 1));
+            Chosen = chosen;
+            return;
+        }
+        VirtualPad* pad = Pads[Chosen]->plugged() ? Pads[Chosen].get() : nullptr;
         if (verb.isEmpty())
             return;
         if (verb == "quit")
             QApplication::closeAllWindows(); // as the close box: ends even a game
-        else if (verb == "plug")
-            Pads.push_back(std::make_unique<VirtualPad>());
-        else if (verb == "unplug" && pad)
-            Pads.pop_back();
+        else if (verb == "plug") {
+            Pads.push_back(std::make_unique<VirtualPad>(static_cast<Uint16>(Pads.size() + 1)));
+            Chosen = Pads.size() - 1;
+        } else if (verb == "unplug" && pad)
+            pad->unplug();
         else if (!pad)
             std::fprintf(stderr, "pad_game: no pad plugged in\n");
         else if (verb == "stick" && words.size() == 3)
@@ -85,7 +96,7 @@ class PadDriver {
             pad->press(button);
             QTimer::singleShot(300, [this, pad, button] {
                 for (const auto& plugged : Pads) {
-                    if (plugged.get() == pad) // not unplugged meanwhile
+                    if (plugged.get() == pad) // not plugged in anew meanwhile
                         pad->release(button);
                 }
             });
@@ -95,6 +106,7 @@ class PadDriver {
     QSocketNotifier Notifier;
     QByteArray Pending;
     std::vector<std::unique_ptr<VirtualPad>> Pads;
+    std::size_t Chosen = 0;
 };
 
 } // namespace
