@@ -31,11 +31,18 @@
 # rows for the busiest one-player game; two players' rows need 1200 for it),
 #   SNAKE_XVFB_SCREEN=1920x1080x24 SNAKE_COMPARE_BASE_ARGS="--zoom 1 --one-player" \
 #   SNAKE_COMPARE_NEW_ARGS="--fullscreen --one-player" bash bench/present_compare.sh build build
+# SNAKE_COMPARE_FULLSCREEN=1 plays both builds' busiest games in full screen
+# on a 1920 x 1080 screen (zoom 2 for two players' rows).
 set -euo pipefail
+if [ "${SNAKE_COMPARE_FULLSCREEN:-}" = 1 ]; then
+    export SNAKE_XVFB_SCREEN=1920x1080x24
+    SNAKE_COMPARE_BASE_ARGS="--fullscreen ${SNAKE_COMPARE_BASE_ARGS:-}"
+    SNAKE_COMPARE_NEW_ARGS="--fullscreen ${SNAKE_COMPARE_NEW_ARGS:-}"
+fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 absolute() { [[ "$1" = /* ]] && echo "$1" || echo "$PWD/$1"; }
-[ $# -ge 1 ] || { sed -n '2,32p' "$0" >&2; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,34p' "$0" >&2; exit 2; }
 base="$(absolute "$1")"
 new="$(absolute "${2:-$root/build}")"
 runs="${SNAKE_COMPARE_RUNS:-5}"

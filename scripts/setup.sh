@@ -7,7 +7,7 @@ SNAKE_BUILD="${SNAKE_BUILD:-$SNAKE_ROOT/build}"
 # What building and playing the game needs.
 snake_play_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libxcb1-dev libxcb-shm0-dev libsdl2-dev fonts-urw-base35
+    qt6-base-dev libxcb1-dev libsdl2-dev fonts-urw-base35
 )
 # What the tests, benchmarks and fuzzers need on top, and for the Debian
 # package debhelper (which brings dpkg-dev), the metadata checks and lintian.

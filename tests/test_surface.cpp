@@ -4,11 +4,9 @@
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <limits>
-#include <vector>
 
 using platform::BitBlt;
 using platform::Surface;
@@ -26,51 +24,6 @@ Surface Numbered(int w, int h)
             s.FillRect(x, y, 1, 1, qRgb(x, y, 7));
     }
     return s;
-}
-
-// One drawing call of a frame: a fill, or a copy from `source` (or from the
-// surface itself).
-struct DrawOp {
-    int x = 0, y = 0, w = 0, h = 0, sx = 0, sy = 0;
-    QRgb colour = 0;
-    bool fill = true, itself = false;
-
-    void apply(Surface& s, const Surface& source) const
-    {
-        if (fill)
-            s.FillRect(x, y, w, h, colour);
-        else
-            BitBlt(s, x, y, w, h, itself ? s : source, sx, sy);
-    }
-};
-
-enum class DrawKind { Tiles, Unaligned, Itself, Sliding };
-
-// Tiles land on whole 10 x 10 blocks, as the game draws; the others go
-// anywhere, across block and surface edges.
-DrawOp RandomOp(QRandomGenerator& rng, DrawKind kind)
-{
-    DrawOp op;
-    op.fill = rng.bounded(3) == 0;
-    op.colour = qRgb(rng.bounded(256), rng.bounded(256), 0);
-    if (kind == DrawKind::Tiles) {
-        op.x = rng.bounded(33) * 10;
-        op.y = rng.bounded(30) * 10;
-        op.w = op.h = 10;
-        op.sx = rng.bounded(6) * 10;
-        op.sy = rng.bounded(4) * 10;
-        return op;
-    }
-    // Half on a 5-pixel grid, where copies shifted by half a block meet.
-    const int step = rng.bounded(2) ? 5 : 1;
-    op.x = rng.bounded(-20 / step, 340 / step) * step;
-    op.y = rng.bounded(-20 / step, 310 / step) * step;
-    op.w = rng.bounded(1, 45 / step) * step;
-    op.h = rng.bounded(1, 45 / step) * step;
-    op.sx = rng.bounded(-5 / step, 60 / step) * step;
-    op.sy = rng.bounded(-5 / step, 40 / step) * step;
-    op.itself = kind == DrawKind::Itself && !op.fill && rng.bounded(4) == 0;
-    return op;
 }
 
 } // namespace
@@ -233,99 +186,6 @@ class TestSurface : public QObject {
         QCOMPARE(s.height(), 20);
         QCOMPARE(s.Pixel(0, 0), qRgb(0, 0, 0)); // the wall tile's corner
         QCOMPARE(s.Pixel(5, 15), White);        // padding below the 10-pixel strip
-    }
-
-    void drawFrameMatchesAPlainDraw_data()
-    {
-        QTest::addColumn<int>("kindNumber");
-        QTest::addColumn<quint32>("seed");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("clears"); // each frame starts by clearing the surface
-        const QSize frame(330, 300);
-        QTest::newRow("tiles on the squares") << int(DrawKind::Tiles) << 1u << frame << true;
-        QTest::newRow("tiles, another run") << int(DrawKind::Tiles) << 2u << frame << true;
-        QTest::newRow("anywhere, across edges") << int(DrawKind::Unaligned) << 3u << frame << true;
-        QTest::newRow("anywhere, another run") << int(DrawKind::Unaligned) << 4u << frame << true;
-        QTest::newRow("copies onto itself") << int(DrawKind::Itself) << 5u << frame << true;
-        QTest::newRow("a copy sliding by half a square") << int(DrawKind::Sliding) << 6u << frame << true;
-        QTest::newRow("part blocks at the right and bottom")
-            << int(DrawKind::Unaligned) << 7u << QSize(125, 73) << true;
-        QTest::newRow("no clear first") << int(DrawKind::Unaligned) << 8u << frame << false;
-    }
-
-    // Frames drawn block by block end with the pixels of a plain draw, frame
-    // after frame, with writes between frames too; every block whose pixels
-    // changed was drawn, and a repeated frame of tiles draws none.
-    void drawFrameMatchesAPlainDraw()
-    {
-        QFETCH(int, kindNumber);
-        const auto kind = static_cast<DrawKind>(kindNumber);
-        QFETCH(quint32, seed);
-        QFETCH(QSize, size);
-        QFETCH(bool, clears);
-        QRandomGenerator rng(seed);
-        const Surface source = Numbered(60, 40);
-        Surface framed(size.width(), size.height()), plain(size.width(), size.height());
-        std::vector<DrawOp> ops(kind == DrawKind::Sliding ? 1 : 60);
-        for (DrawOp& op : ops)
-            op = RandomOp(rng, kind);
-        const auto draw = [&](Surface& s) {
-            if (clears)
-                s.Clear(qRgb(255, 255, 255));
-            for (const DrawOp& op : ops)
-                op.apply(s, source);
-        };
-        for (int frame = 0; frame < 40; ++frame) {
-            const bool repeated = frame % 5 == 4;
-            const bool writtenBetween = frame % 7 == 3;
-            if (kind == DrawKind::Sliding) {
-                // Where it covers a whole square, its record there stays alike.
-                ops[0] = {5 * frame, 50, 20, 10, 0, 0, 0, false, false};
-            } else if (!repeated) {
-                for (int i = 0; i < 3; ++i)
-                    ops[rng.bounded(static_cast<quint32>(ops.size()))] = RandomOp(rng, kind);
-            }
-            if (writtenBetween) {
-                const DrawOp between = RandomOp(rng, DrawKind::Unaligned);
-                between.apply(framed, source);
-                between.apply(plain, source);
-            }
-            const QImage before = framed.image().copy();
-            framed.DrawFrame([&] { draw(framed); });
-            draw(plain);
-            QCOMPARE(framed.image(), plain.image());
-
-            const std::vector<std::uint64_t>& drawn = framed.Frames()->Changed();
-            for (int by = 0; by * 10 < size.height(); ++by) {
-                for (int bx = 0; bx * 10 < size.width(); ++bx) {
-                    const bool wasDrawn = (drawn[static_cast<std::size_t>(by)] >> bx) & 1;
-                    if (repeated && !writtenBetween && kind == DrawKind::Tiles)
-                        QVERIFY2(!wasDrawn,
-                                 qPrintable(QStringLiteral("frame %1 block %2,%3").arg(frame).arg(bx).arg(by)));
-                    if (before.copy(bx * 10, by * 10, 10, 10) != framed.image().copy(bx * 10, by * 10, 10, 10))
-                        QVERIFY2(wasDrawn,
-                                 qPrintable(QStringLiteral("frame %1 block %2,%3").arg(frame).arg(bx).arg(by)));
-                }
-            }
-        }
-    }
-
-    // A frame that leaves a block alone keeps the pixels the last frame drew
-    // there, whatever the frames before drew.
-    void blockAFrameLeavesAloneKeepsItsPixels()
-    {
-        Surface s(20, 10);
-        const auto frame = [&s](QRgb left) {
-            s.DrawFrame([&] {
-                if (left != 0)
-                    s.FillRect(0, 0, 10, 10, left);
-                s.FillRect(10, 0, 10, 10, qRgb(0, 0, 255));
-            });
-        };
-        frame(qRgb(255, 0, 0));
-        frame(qRgb(0, 255, 0));
-        frame(0);
-        QCOMPARE(s.Pixel(5, 5), qRgb(0, 255, 0));
     }
 
     void timerBarTopAndColour_data() { AddTimerBarRows(); }

@@ -2,12 +2,16 @@
 // screen, and New Game or Abort chosen while a game starts or unwinds.
 #include "support/TableColumns.h"
 #include "support/TestMaps.h"
+#include "support/VirtualPad.h"
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
+#include "platform/GameControllers.h"
 #include "platform/Surface.h"
+#include "platform/WindowSystem.h"
 #include "snake/Snake.h"
 #include "window/ClientArea.h"
+#include "window/Gamepad.h"
 #include "window/Zoom.h"
 
 #include <QAction>
@@ -33,6 +37,18 @@ QRgb ShownPixel(FrmMain& w, QPoint clientPoint)
     return shown.pixel(at) & 0xffffffu;
 }
 
+// What the window system shows of the client area (see ShownPixel).
+QImage ShownClient(FrmMain& w)
+{
+    const QRect client(w.Client->mapTo(&w, QPoint(0, 0)), w.Client->size());
+    return w.windowHandle()
+        ->screen()
+        ->grabWindow(w.winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32)
+        .copy(client);
+}
+
 // Clears every apple and puts one green apple at (x, y): the next snake to
 // enter that square completes the level.
 void LeaveOneApple(int x, int y)
@@ -46,11 +62,12 @@ void LeaveOneApple(int x, int y)
 
 using Fills = std::vector<std::pair<QRect, QRgb>>;
 
-// How the test draws its two frames.
-enum class FrameDrawing { Plain, AsFrames, ChangesOutsideAFrame };
-
 class TestWindowGame : public QObject {
     Q_OBJECT
+
+  public:
+    // As the game starts: on X11 the platform it asks for, and Qt's settings.
+    static void initMain() { platform::ChooseQtPlatform(); }
 
   private slots:
     // One-player game: "Apples Left : 15", "Score:0", "Lives : 5"; player two's
@@ -115,19 +132,22 @@ class TestWindowGame : public QObject {
 
     void twoPlayersRowsStayOnTheScreen_data()
     {
-        Columns<int, int, bool, int>("zoom", "top", "fullScreen", "twoPlayerZoom");
+        Columns<int, int, int, int>("zoom", "top", "away", "twoPlayerZoom");
         // The offscreen screen is 800 x 800.
-        QTest::newRow("zoom 1 near the bottom moves up") << 1 << 500 << false << 1;
-        QTest::newRow("zoom 3 past the screen zooms less") << 3 << 0 << false << 2;
-        QTest::newRow("rows chosen in full screen") << 2 << 0 << true << 2;
+        QTest::newRow("zoom 1 near the bottom moves up") << 1 << 500 << int(Qt::WindowNoState) << 1;
+        QTest::newRow("zoom 3 past the screen zooms less") << 3 << 0 << int(Qt::WindowNoState) << 2;
+        QTest::newRow("rows chosen in full screen") << 2 << 0 << int(Qt::WindowFullScreen) << 2;
+        // A New Game chosen while the last one unwinds starts once it is over.
+        QTest::newRow("rows chosen while minimised") << 1 << 0 << int(Qt::WindowMinimized) << 1;
     }
 
     // Two players' rows at the window's zoom where the screen holds them;
     // afterwards the window is as the player left it, at the zoom it had.
     void twoPlayersRowsStayOnTheScreen()
     {
-        const auto [zoom, top, fullScreen, twoPlayerZoom] =
-            Fetch<int, int, bool, int>("zoom", "top", "fullScreen", "twoPlayerZoom");
+        const auto [zoom, top, awayState, twoPlayerZoom] =
+            Fetch<int, int, int, int>("zoom", "top", "away", "twoPlayerZoom");
+        const auto away = static_cast<Qt::WindowState>(awayState);
         WindowFixture f;
         FrmMain& w = f.window();
         QVERIFY(f.zoomTo(zoom));
@@ -135,24 +155,28 @@ class TestWindowGame : public QObject {
         QVERIFY(QTest::qWaitFor([&] { return w.pos() == QPoint(10, top); }));
         const QSize oneClient = w.Client->size();
         const QRect available = w.screen()->availableGeometry();
-        if (fullScreen) {
-            PressKey(w, Qt::Key_F11);
-            QVERIFY(QTest::qWaitFor([&] { return w.isFullScreen(); }));
+        // Into full screen or minimised, and back.
+        const auto toggleAway = [&] {
+            away == Qt::WindowFullScreen ? PressKey(w, Qt::Key_F11) : w.setWindowState(w.windowState() ^ away);
+        };
+        if (away != Qt::WindowNoState) {
+            toggleAway();
+            QVERIFY(QTest::qWaitFor([&] { return (w.windowState() & away) != 0; }));
         }
         w.Menu.MenuItemTwoPlayer->trigger();
         QVERIFY(f.checkRunningGame([&] {
-            if (fullScreen)
+            if (away != Qt::WindowNoState)
                 return;
             QCOMPARE(w.Client->Zoom(), twoPlayerZoom);
             QCOMPARE(w.Client->size(), QSize(330, 388) * twoPlayerZoom);
             if (w.frameGeometry().height() <= available.height())
                 QVERIFY(available.contains(w.frameGeometry()));
         }));
-        if (fullScreen) {
+        if (away != Qt::WindowNoState) {
             // Back in the window, the rows the game left fit it now.
-            PressKey(w, Qt::Key_F11);
+            toggleAway();
             const QSize twoClient = QSize(330, 388) * twoPlayerZoom;
-            QVERIFY(QTest::qWaitFor([&] { return !w.isFullScreen() && w.Client->size() == twoClient; }));
+            QVERIFY(QTest::qWaitFor([&] { return !(w.windowState() & away) && w.Client->size() == twoClient; }));
             QCoreApplication::processEvents();
             QCOMPARE(w.Client->size(), twoClient);
         }
@@ -258,20 +282,16 @@ class TestWindowGame : public QObject {
     {
         QTest::addColumn<Fills>("changes");
         QTest::addColumn<QRegion>("painted");
-        QTest::addColumn<int>("drawing");
         QTest::addColumn<int>("zoom");
         const QRgb red = qRgb(220, 20, 20);
         const auto rows = [&](const char* name, const Fills& changes, const QRegion& painted) {
-            QTest::newRow(name) << changes << painted << int(FrameDrawing::Plain) << 1;
-            QTest::addRow("%s, as frames", name) << changes << painted << int(FrameDrawing::AsFrames) << 1;
-            QTest::addRow("%s, outside a frame", name)
-                << changes << painted << int(FrameDrawing::ChangesOutsideAFrame) << 1;
+            QTest::newRow(name) << changes << painted << 1;
         };
         // Each pixel a z x z square of the window's, in the middle of it.
         for (const int zoom : {2, 3, 4}) {
-            QTest::addRow("a square and the bar, as frames, at zoom %d", zoom)
+            QTest::addRow("a square and the bar at zoom %d", zoom)
                 << Fills{{{57, 73, 1, 1}, red}, {{300, 150, 30, 150}, qRgb(128, 128, 0)}}
-                << QRegion(50, 70, 10, 10) + QRegion(300, 150, 30, 150) << int(FrameDrawing::AsFrames) << zoom;
+                << QRegion(50, 70, 10, 10) + QRegion(300, 150, 30, 150) << zoom;
         }
         rows("unchanged frame paints nothing", Fills{}, QRegion());
         rows("one pixel repaints its square", Fills{{{57, 73, 1, 1}, red}}, QRegion(50, 70, 10, 10));
@@ -290,7 +310,6 @@ class TestWindowGame : public QObject {
     {
         QFETCH(Fills, changes);
         QFETCH(QRegion, painted);
-        QFETCH(int, drawing);
         QFETCH(int, zoom);
         WindowFixture f;
         FrmMain& w = f.window();
@@ -299,36 +318,12 @@ class TestWindowGame : public QObject {
         QCoreApplication::processEvents();
 
         platform::Surface frame(330, 300);
-        const auto drawFirst = [&] {
-            frame.Clear();
-            frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
-        };
-        const auto drawChanges = [&] {
-            for (const auto& [rect, colour] : changes)
-                frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
-        };
-        const auto how = static_cast<FrameDrawing>(drawing);
-        if (how == FrameDrawing::Plain) {
-            drawFirst();
-            w.PresentFrame(frame);
-        } else {
-            // The second time the frame draws no block at all.
-            frame.DrawFrame(drawFirst);
-            w.PresentFrame(frame);
-            frame.DrawFrame(drawFirst);
-            w.PresentFrame(frame);
-            QCOMPARE(w.Client->LastChange(), QRegion());
-        }
-        if (how == FrameDrawing::AsFrames) {
-            frame.DrawFrame([&] {
-                drawFirst();
-                drawChanges();
-            });
-        } else {
-            drawChanges();
-        }
+        frame.FillRect(40, 40, 30, 20, qRgb(0, 128, 0));
         w.PresentFrame(frame);
-        QCOMPARE(w.Client->LastChange(), painted);
+        for (const auto& [rect, colour] : changes)
+            frame.FillRect(rect.x(), rect.y(), rect.width(), rect.height(), colour);
+        w.PresentFrame(frame);
+        QVERIFY((w.Client->LastChange() ^ painted).isEmpty());
 
         QImage expected(frame.image().size() * zoom, frame.image().format());
         for (int y = 0; y < expected.height(); ++y) {
@@ -361,6 +356,98 @@ class TestWindowGame : public QObject {
         const QImage withTitle = shown();
         QVERIFY(coverAndUncover());
         QVERIFY(QTest::qWaitFor([&] { return shown() == withTitle; }));
+    }
+
+    void unpausingLeavesNoLetterOfTheCaption_data()
+    {
+        Columns<bool, int>("pad", "zoom");
+        for (const int zoom : {1, 2, 3}) {
+            QTest::addRow("F3 at zoom %d", zoom) << false << zoom;
+            QTest::addRow("pad's Start at zoom %d", zoom) << true << zoom;
+        }
+    }
+
+    // Unpaused by the pad (its press handled in a pass's event processing)
+    // or by F3, and the next frame at once: no letter of "Paused" is left,
+    // the caption's box shows what a whole repaint draws.
+    void unpausingLeavesNoLetterOfTheCaption()
+    {
+        const auto [pad, zoom] = Fetch<bool, int>("pad", "zoom");
+        WindowFixture f;
+        FrmMain& w = f.window();
+        w.SetTitleVisible(false);
+        w.Menu.MenuItemNewGame->setEnabled(false); // in a game, as the pad sees it
+        QVERIFY(f.zoomTo(zoom));
+        w.activateWindow(); // F3 and the pad act on the active window only
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.Pads->Start();
+        VirtualPad virtualPad;
+        platform::PollGameControllers();
+        const auto pressStart = [&] {
+            if (!pad) // to the widget: handled, and no event processing after it
+                return QTest::keyClick(&w, Qt::Key_F3);
+            virtualPad.press(SDL_CONTROLLER_BUTTON_START);
+            platform::PollGameControllers();
+            QCoreApplication::processEvents(); // as a pass handles what it read
+            virtualPad.release(SDL_CONTROLLER_BUTTON_START);
+            platform::PollGameControllers();
+        };
+        platform::Surface frame(330, 300);
+        frame.FillRect(0, 0, 300, 300, qRgb(30, 160, 30));
+        w.PresentFrame(frame);
+        pressStart();
+        QVERIFY(QTest::qWaitFor([&] { return w.Label1->isVisible(); }));
+        // Inside a handler, as a game runs inside the one of the command that
+        // started it: what it handles meanwhile is handled nested.
+        QImage shown;
+        QTimer::singleShot(0, &w, [&] {
+            pressStart();
+            frame.FillRect(300, 100, 30, 200, qRgb(120, 130, 0)); // the bar changes on every pass
+            w.PresentFrame(frame);
+            shown = ShownClient(w);
+        });
+        QVERIFY(QTest::qWaitFor([&] { return !shown.isNull(); }));
+        QVERIFY(!ModMain::Paused);
+        w.repaint();
+        QCOMPARE(shown.copy(w.Label1->geometry()), ShownClient(w).copy(w.Label1->geometry()));
+    }
+
+    void repaintedRegionLeavesNoPixelUnpainted_data()
+    {
+        Columns<double, int>("ratio", "zoom");
+        for (const double ratio : {2.0, 1.5}) {
+            for (const int zoom : {1, 2, 3})
+                QTest::addRow("device pixel ratio %g, zoom %d", ratio, zoom) << ratio << zoom;
+        }
+    }
+
+    // On a scaled desktop (QT_SCALE_FACTOR, HiDPI) a repainted region is
+    // painted to its last device pixel, off the zoomed pixels' edges too.
+    void repaintedRegionLeavesNoPixelUnpainted()
+    {
+        const auto [ratio, zoom] = Fetch<double, int>("ratio", "zoom");
+        WindowFixture f;
+        FrmMain& w = f.window();
+        w.SetTitleVisible(false);
+        QVERIFY(f.zoomTo(zoom));
+        platform::Surface frame(330, 300);
+        for (int x = 0; x < 330; x += 2)
+            frame.FillRect(x, 0, 1, 300, qRgb(x % 256, 60, 200)); // every pixel's edge shows
+        w.PresentFrame(frame);
+        const auto render = [&](const QRect& area) {
+            QImage image(w.Client->size() * ratio, QImage::Format_RGB32);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::magenta);
+            w.Client->render(&image, area.topLeft(), area, {});
+            return image;
+        };
+        const QImage whole = render(w.Client->rect());
+        for (const QRect& r : {QRect(51, 37, 10, 10), QRect(13, 7, 33, 21), w.Label1->geometry()}) {
+            // The device pixels wholly inside the region.
+            const QRect device(QPoint(qCeil(r.left() * ratio), qCeil(r.top() * ratio)),
+                               QPoint(qFloor((r.right() + 1) * ratio) - 1, qFloor((r.bottom() + 1) * ratio) - 1));
+            QCOMPARE(render(r).copy(device), whole.copy(device));
+        }
     }
 
     // F11 fills the screen, the menu bar at its own size and the picture at

@@ -1,7 +1,5 @@
 #include "platform/Surface.h"
 
-#include "platform/BlockRuns.h"
-
 #include <QDebug>
 #include <QImage>
 #include <QString>
@@ -17,13 +15,11 @@ namespace {
 
 constexpr QRgb White = 0xffffffff;
 constexpr int BytesPerPixel = 4;
-// Every pixel is opaque, so premultiplied and plain values are the same. It
-// is the format of the window's backing store on X11 and Wayland, so the
-// window takes a frame's rows as they are, with no conversion.
+// Every pixel is opaque, so premultiplied and plain values are the same, and
+// the rows can be read as RGB32 too.
 constexpr QImage::Format PixelFormat = QImage::Format_ARGB32_Premultiplied;
 
 std::uint64_t bitBltCalls = 0;
-std::uint32_t surfacesMade = 0;
 
 QImage WhiteImage(int width, int height)
 {
@@ -34,12 +30,9 @@ QImage WhiteImage(int width, int height)
 
 } // namespace
 
-Surface::Surface(int width, int height)
-    : image_(std::make_unique<QImage>(WhiteImage(width, height))), id_(++surfacesMade)
-{
-}
+Surface::Surface(int width, int height) : image_(std::make_unique<QImage>(WhiteImage(width, height))) {}
 
-Surface::Surface(QImage image) : image_(std::make_unique<QImage>(std::move(image))), id_(++surfacesMade) {}
+Surface::Surface(QImage image) : image_(std::make_unique<QImage>(std::move(image))) {}
 
 Surface::Surface(Surface&&) noexcept = default;
 Surface& Surface::operator=(Surface&&) noexcept = default;
@@ -95,22 +88,6 @@ void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
 void Surface::Fill(int x0, int y0, int x1, int y1, Rgb colour)
 {
     const QRgb value = colour | 0xff000000u;
-    switch (mode_) {
-    case Mode::Record: frames_->RecordFill(x0, y0, x1, y1, value); return;
-    case Mode::DrawChanges:
-        ForChangedParts(x0, y0, x1, y1, [&](int a, int b, int c, int d) { FillPixels(a, b, c, d, value); });
-        return;
-    case Mode::Draw:
-        if (frames_)
-            frames_->Invalidate(x0, y0, x1, y1);
-        FillPixels(x0, y0, x1, y1, value);
-        return;
-    }
-}
-
-void Surface::FillPixels(int x0, int y0, int x1, int y1, std::uint32_t value)
-{
-    ++version_;
     if (x0 == 0 && y0 == 0 && x1 == image_->width() && y1 == image_->height()) {
         image_->fill(value);
         return;
@@ -132,43 +109,6 @@ void Surface::FillPixels(int x0, int y0, int x1, int y1, std::uint32_t value)
     }
 }
 
-bool Surface::BeginRecording()
-{
-    constexpr int block = FrameBlocks::Block;
-    // One bit per column of blocks in a word.
-    if (mode_ != Mode::Draw || image_->width() > 64 * block)
-        return false;
-    if (!frames_)
-        frames_ = std::make_unique<FrameBlocks>(image_->width(), image_->height());
-    frames_->BeginRecording();
-    mode_ = Mode::Record;
-    return true;
-}
-
-bool Surface::DrawRecordedChanges()
-{
-    frames_->FinishRecording();
-    mode_ = Mode::Draw;
-    return frames_->Replay(
-        [this](int x0, int y0, int x1, int y1, std::uint32_t colour) { FillPixels(x0, y0, x1, y1, colour); },
-        [this](int x0, int y0, int x1, int y1, const void* picture, int sx, int sy) {
-            CopyPixels(x0, y0, x1 - x0, y1 - y0, *static_cast<const Surface*>(picture), sx, sy);
-        });
-}
-
-template <typename F> void Surface::ForChangedParts(int x0, int y0, int x1, int y1, F&& f) const
-{
-    constexpr int block = FrameBlocks::Block;
-    const std::vector<std::uint64_t>& changed = frames_->Changed();
-    const std::uint64_t columns = BitsBelow((x1 - 1) / block + 1) & ~BitsBelow(x0 / block);
-    for (int by = y0 / block; by <= (y1 - 1) / block; ++by) {
-        ForEachRun(changed[static_cast<std::size_t>(by)] & columns, [&](int first, int last) {
-            f(std::max(x0, first * block), std::max(y0, by * block), std::min(x1, last * block),
-              std::min(y1, (by + 1) * block));
-        });
-    }
-}
-
 Rgb Surface::Pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
@@ -178,8 +118,7 @@ Rgb Surface::Pixel(int x, int y) const
 
 void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy)
 {
-    if (dest.mode_ != Surface::Mode::DrawChanges)
-        ++bitBltCalls;
+    ++bitBltCalls;
     // Clip against the top-left edges of both surfaces, moving both corners.
     if (sx < 0) {
         x -= sx;
@@ -209,29 +148,6 @@ void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int s
 
 void Surface::Copy(int x, int y, int w, int h, const Surface& src, int sx, int sy)
 {
-    switch (mode_) {
-    case Mode::Record:
-        if (&src == this)
-            frames_->RecordUnknown(x, y, x + w, y + h);
-        else
-            frames_->RecordCopy(x, y, x + w, y + h, src.id_, src.version_, &src, sx, sy);
-        return;
-    case Mode::DrawChanges:
-        ForChangedParts(x, y, x + w, y + h, [&](int a, int b, int c, int d) {
-            CopyPixels(a, b, c - a, d - b, src, sx + (a - x), sy + (b - y));
-        });
-        return;
-    case Mode::Draw:
-        if (frames_)
-            frames_->Invalidate(x, y, x + w, y + h);
-        CopyPixels(x, y, w, h, src, sx, sy);
-        return;
-    }
-}
-
-void Surface::CopyPixels(int x, int y, int w, int h, const Surface& src, int sx, int sy)
-{
-    ++version_;
     // bits() on the destination first: if it ever had to detach, the source
     // pointer taken afterwards still matches when both are the same surface.
     uchar* const destBits = image_->bits();

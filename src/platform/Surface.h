@@ -1,8 +1,6 @@
 #pragma once
 // Picture surfaces and the one raster operation the game uses: an opaque
 // block copy. A surface is a fixed-size, opaque 32-bit picture that starts white.
-#include "platform/FrameBlocks.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,64 +46,28 @@ class Surface {
     // Colour of one pixel as 0xffRRGGBB; 0 outside the surface.
     Rgb Pixel(int x, int y) const;
 
-    // Draws a frame with `draw`, which must make the same calls on this
-    // surface each time it is called: it is recorded first, and then only
-    // the 10 x 10 blocks whose drawing differs from the last frame's are
-    // drawn, from the record or by calling `draw` again. The pixels end up
-    // as one plain call would leave them. The surfaces it copies from must
-    // outlive the call, and this surface is no source for others meanwhile.
-    template <typename Draw> void DrawFrame(Draw&& draw)
-    {
-        if (!BeginRecording()) {
-            draw();
-            return;
-        }
-        draw();
-        if (DrawRecordedChanges())
-            return;
-        mode_ = Mode::DrawChanges;
-        draw();
-        mode_ = Mode::Draw;
-    }
-    // The blocks the last DrawFrame drew; nullptr before the first.
-    const FrameBlocks* Frames() const { return frames_.get(); }
-
-    // For the window, which paints it straight away (include <QImage>). Keep a
-    // lasting copy only with QImage::copy(): a shallow copy shares the pixels
-    // and makes the next drawing call copy them.
+    // For the window, which shows it (include <QImage>). Keep a lasting copy
+    // only with QImage::copy(): a shallow copy shares the pixels and makes
+    // the next drawing call copy them.
     const QImage& image() const { return *image_; }
 
   private:
-    enum class Mode : std::uint8_t { Draw, Record, DrawChanges };
-
     explicit Surface(QImage image);
     friend void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy);
-    bool BeginRecording();
-    // Draws the changed blocks from the record; false if it cannot.
-    bool DrawRecordedChanges();
-    // The one fill and the one copy, on a clipped rectangle, as the mode says.
     void Fill(int x0, int y0, int x1, int y1, Rgb colour);
     void Copy(int x, int y, int w, int h, const Surface& src, int sx, int sy);
-    void FillPixels(int x0, int y0, int x1, int y1, std::uint32_t value);
-    void CopyPixels(int x, int y, int w, int h, const Surface& src, int sx, int sy);
-    // Calls f(x0, y0, x1, y1) for the parts of the rectangle on changed blocks.
-    template <typename F> void ForChangedParts(int x0, int y0, int x1, int y1, F&& f) const;
 
     // Held apart so that only this file's implementation sees Qt; made once,
     // never in the per-frame path.
     std::unique_ptr<QImage> image_;
-    std::unique_ptr<FrameBlocks> frames_; // made by the first frame
-    Mode mode_ = Mode::Draw;
-    std::uint32_t id_;          // names the picture in frame records
-    std::uint32_t version_ = 0; // counts its writes
 };
 
 // Copies the w x h block at (sx, sy) of src to (x, y) of dest, clipped to
 // both surfaces. dest and src may be the same surface, even overlapping.
 void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy);
 
-// Number of BitBlt calls since the last reset, clipped ones included, and a
-// frame's once; lets tests and benchmarks count tile copies.
+// Number of BitBlt calls since the last reset, clipped ones included; lets
+// tests and benchmarks count tile copies.
 std::uint64_t BitBltCount();
 void ResetBitBltCount();
 

@@ -5,10 +5,6 @@
 
 namespace platform {
 
-namespace {
-bool UserTurnedShmOff = false;
-} // namespace
-
 QByteArray ChosenQtPlatform(const QProcessEnvironment& environment)
 {
     const auto set = [&environment](const char* name) {
@@ -29,23 +25,18 @@ void ChooseQtPlatform()
     const QByteArray chosen = ChosenQtPlatform(QProcessEnvironment::systemEnvironment());
     if (!chosen.isEmpty())
         qputenv("QT_QPA_PLATFORM", chosen);
-    // Frames go to the X server as small changed rectangles. Through Qt's
-    // shared memory each flush costs a blocking round trip, about three
-    // extra wake-ups a pass; a plain image upload costs none. Zoomed frames,
-    // nine times the pixels, take shared memory of the presenter's own
-    // (ShmFlush). Measured with bench/present_compare.sh. A user's own
-    // setting wins, Qt 5's name included.
-    UserTurnedShmOff = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM") || qEnvironmentVariableIsSet("QT_X11_NO_MITSHM");
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    // Frames go to the X server as the changed rectangles Qt repaints. With
+    // Qt's shared memory each repaint over what the last one sent waits for
+    // a round trip first: two more wake-ups a pass, more CPU at zoom 1 and
+    // none saved in full screen (docs/performance.md). A user's own setting
+    // wins; Qt takes any value as "off", so 0 is made to mean "on".
+    if (qgetenv("QT_XCB_NO_MITSHM") == "0")
+        qunsetenv("QT_XCB_NO_MITSHM");
+    else if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     // The dock finds the window's icon and name by the installed desktop
     // entry; on Wayland this is the window's app id.
     QGuiApplication::setDesktopFileName(QStringLiteral("snake-game"));
-}
-
-bool SharedMemoryTurnedOff()
-{
-    return UserTurnedShmOff;
 }
 
 } // namespace platform

@@ -16,9 +16,5 @@ QByteArray ChosenQtPlatform(const QProcessEnvironment& environment);
 // shared memory (fewer wake-ups), and names the game's desktop entry; call
 // before the application exists.
 void ChooseQtPlatform();
-// Whether the user turned X11 shared memory off (QT_XCB_NO_MITSHM or
-// QT_X11_NO_MITSHM, as set before ChooseQtPlatform): zoomed frames then
-// do without it too.
-bool SharedMemoryTurnedOff();
 
 } // namespace platform

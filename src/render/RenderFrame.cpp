@@ -97,8 +97,7 @@ void ComposeFrame(platform::Surface& back)
 void RenderFrame()
 {
     platform::Surface& back = BackBuffer();
-    // Only the squares that differ from the last frame are drawn again.
-    back.DrawFrame([&back] { ComposeFrame(back); });
+    ComposeFrame(back);
     ModMain::View().PresentFrame(back);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The window's white client area: the last game frame, the labels and the
-// title picture, all at the largest whole zoom the area holds, centred.
-#include "platform/Presenter.h"
-
+// title picture, at the largest whole zoom in device pixels the area holds,
+// centred. A frame reaches the screen through Qt's own painting: the blocks
+// that changed are repainted, and Qt puts the labels on top of them.
 #include <QFont>
+#include <QImage>
 #include <QPixmap>
 #include <QRect>
 #include <QRegion>
@@ -11,12 +12,17 @@
 
 #include <vector>
 
+namespace platform {
+class Surface;
+}
+
 class ClientArea final : public QWidget {
   public:
     static constexpr int Width = 330;
     static constexpr int FrameHeight = 300;
     static constexpr int OnePlayerHeight = 344;
     static constexpr int TwoPlayerHeight = 388;
+    static constexpr int Block = 10; // frames are compared in squares of the field
 
     // A child shown at the zoom: how it looks in the design.
     struct Zoomed {
@@ -24,34 +30,32 @@ class ClientArea final : public QWidget {
         QRect geometry;
         QFont font;
         QPixmap look; // for a restyle that keeps a picture of its own
-        // Shows the child at `zoom` from `origin`; nullptr: its geometry
-        // and font scaled.
-        void (*restyle)(Zoomed& child, int zoom, QPoint origin) = nullptr;
+        // Shows the child at `scale` widget pixels to a design pixel, the
+        // design's (0, 0) at `origin`; nullptr: its geometry and font scaled.
+        void (*restyle)(Zoomed& child, qreal scale, QPoint origin) = nullptr;
     };
 
     // The child's design geometry and font, scaled.
-    static void ScaleAsDesigned(Zoomed& child, int zoom, QPoint origin);
+    static void ScaleAsDesigned(Zoomed& child, qreal scale, QPoint origin);
 
     explicit ClientArea(QWidget* parent = nullptr);
 
-    // The frame's top-left 330 x 300, on screen before this returns.
-    void Present(const platform::Surface& frame) { Screen.Present(frame); }
-    int FramesPresented() const { return Screen.FramesPresented(); }
-    // The frame's pixels the last Present showed (empty for an unchanged frame).
-    const QRegion& LastChange() const { return Screen.LastChange(); }
-
-    // Hides a child and shows what lay under it before returning: frames go
-    // straight to the screen and would not wait for that repaint.
-    void HideNow(QWidget& child);
+    // Shows the frame's top-left 330 x 300: the blocks that differ from the
+    // last frame are on screen, under the labels, before this returns.
+    void Present(const platform::Surface& frame);
+    int FramesPresented() const { return Presented; }
+    // The frame's pixels the last Present repainted (empty when unchanged).
+    const QRegion& LastChange() const { return Changed; }
 
     // Shows `child`, as it is now, at every zoom from now on.
-    void KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, int, QPoint) = nullptr);
+    void KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, qreal, QPoint) = nullptr);
     // The design's height: one player's status rows or both players'.
     void SetDesignHeight(int height);
     QSize DesignSize() const { return {Width, Height}; }
-    int Zoom() const { return Screen.Zoom(); }
+    // Device pixels to a side of a frame pixel.
+    int Zoom() const { return Scale; }
     // Where the design's (0, 0) lies.
-    QPoint Origin() const { return Screen.Origin(); }
+    QPoint Origin() const { return At; }
 
     QSize sizeHint() const override { return DesignSize(); }
 
@@ -60,11 +64,27 @@ class ClientArea final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // Copies the blocks of `frame` that differ from Shown into it, and lists
+    // them in Runs: neighbouring blocks of a row as one rectangle, the same
+    // runs in neighbouring rows as one.
+    void TakeChangedBlocks(const QImage& frame);
     // Zoom and place for the present size; children follow a change.
     void Relayout(bool always);
     void Show(Zoomed& child) const;
+    // Widget pixels to a design pixel.
+    qreal WidgetScale() const { return Scale / Ratio; }
+    // The widget pixels that cover the given frame pixels.
+    QRect ToWidget(const QRect& framePixels) const;
 
-    platform::Presenter Screen;
+    QImage Shown;            // the frame on screen: the renderer draws on in its own
+    std::vector<QRect> Runs; // room for every block, reserved once
+    QRegion Changed;         // frame pixels
+    QRegion ToRepaint;       // the same in widget pixels
+    QRect Inside;            // widget pixels wholly within the frame
     std::vector<Zoomed> Children;
+    QPoint At;
+    int Scale = 1;
+    qreal Ratio = 1; // device pixels to a widget pixel
     int Height = OnePlayerHeight;
+    int Presented = 0;
 };

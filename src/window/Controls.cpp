@@ -4,9 +4,10 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
+#include <qdrawutil.h>
 
 #include <algorithm>
 #include <array>
@@ -61,32 +62,20 @@ QLabel* MakeMessageLabel(QWidget& parent)
     return label;
 }
 
-void ZoomMessageLabel(ClientArea::Zoomed& label, int zoom, QPoint origin)
+void ZoomMessageLabel(ClientArea::Zoomed& label, qreal scale, QPoint origin)
 {
-    ClientArea::ScaleAsDesigned(label, zoom, origin);
+    ClientArea::ScaleAsDesigned(label, scale, origin);
     // Fonts do not grow exactly in step with their size.
     const int twoLines = 2 * QFontMetrics(label.widget->font()).lineSpacing();
     if (label.widget->height() < twoLines)
         label.widget->resize(label.widget->width(), twoLines);
 }
 
-namespace {
-
-void StyleTitlePicture(QLabel& picture)
-{
-    picture.setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    picture.setLineWidth(2);
-    picture.setPixmap(QPixmap(QStringLiteral(":/assets/title.png")));
-}
-
-} // namespace
-
 QLabel* MakeTitlePicture(QWidget& parent)
 {
     QLabel* picture = MakeChild<QLabel>(parent);
     picture->setGeometry(0, 0, 304, 304);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    StyleTitlePicture(*picture);
     QPalette white = picture->palette();
     white.setColor(QPalette::Window, Qt::white);
     picture->setPalette(white);
@@ -94,25 +83,23 @@ QLabel* MakeTitlePicture(QWidget& parent)
     return picture;
 }
 
-void ZoomTitlePicture(ClientArea::Zoomed& picture, int zoom, QPoint origin)
+void ZoomTitlePicture(ClientArea::Zoomed& picture, qreal scale, QPoint origin)
 {
     auto& label = static_cast<QLabel&>(*picture.widget);
-    label.setGeometry(Zoom::Scaled(picture.geometry, zoom, origin));
-    if (zoom == 1) {
-        StyleTitlePicture(label);
-        return;
-    }
     if (picture.look.isNull()) {
-        // The design look once, as the style draws its border at zoom 1.
-        StyleTitlePicture(label);
-        label.resize(picture.geometry.size());
-        picture.look = label.grab();
-        label.setGeometry(Zoom::Scaled(picture.geometry, zoom, origin));
+        // The design look once, the picture in a sunken 2-pixel panel, one
+        // pixel to a design pixel whatever the desktop's scale.
+        picture.look = QPixmap(picture.geometry.size());
+        picture.look.fill(Qt::white);
+        QPainter painter(&picture.look);
+        painter.drawPixmap(2, 2, QPixmap(QStringLiteral(":/assets/title.png")));
+        qDrawShadePanel(&painter, picture.look.rect(), label.palette(), true, 2);
     }
+    const qreal ratio = label.devicePixelRatioF();
+    const int zoom = std::max(1, qRound(scale * ratio)); // device pixels to a picture pixel
     QPixmap zoomed = picture.look.scaled(picture.look.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    zoomed.setDevicePixelRatio(picture.look.devicePixelRatio());
-    label.setFrameStyle(QFrame::NoFrame);
-    label.setLineWidth(0);
+    zoomed.setDevicePixelRatio(ratio);
+    label.setGeometry(Zoom::Scaled(picture.geometry, scale, origin));
     label.setPixmap(zoomed);
 }
 

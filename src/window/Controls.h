@@ -29,11 +29,11 @@ QFont StatusFont();
 QLabel* MakeMessageLabel(QWidget& parent);
 // The title picture in a 2-pixel border, shown while no game runs.
 QLabel* MakeTitlePicture(QWidget& parent);
-// The message label at a zoom: tall enough for two lines of its font there.
-void ZoomMessageLabel(ClientArea::Zoomed& label, int zoom, QPoint origin);
-// The title picture at a zoom: its design look, border and all, with every
-// pixel a zoom x zoom square.
-void ZoomTitlePicture(ClientArea::Zoomed& picture, int zoom, QPoint origin);
+// The message label at a scale: tall enough for two lines of its font there.
+void ZoomMessageLabel(ClientArea::Zoomed& label, qreal scale, QPoint origin);
+// The title picture at a scale: its design look, border and all, with every
+// pixel a square of whole device pixels.
+void ZoomTitlePicture(ClientArea::Zoomed& picture, qreal scale, QPoint origin);
 // Bookman Old Style, 36 pt, light; the metric twin or a serif where missing.
 QFont MessageFont();
 

@@ -120,11 +120,14 @@ void FrmMain::Form_Load()
 
 void FrmMain::OpenAtStartZoom()
 {
-    // The window at zoom 1 is the client's design size below the menu bar.
+    // The window at zoom 1 is the client's design size below the menu bar,
+    // which is never zoomed; zooms count device pixels.
+    const qreal ratio = devicePixelRatioF();
     const QSize design = Client->DesignSize();
-    const QSize atOne = sizeHint();
-    const int zoom = Zoom::AtStart(screen()->availableGeometry().size(), design, atOne.height() - design.height());
-    resize(atOne + QSize(design.width(), design.height()) * (zoom - 1));
+    const QSize around = sizeHint() - design;
+    const int zoom = Zoom::AtStart(Zoom::ToDevice(screen()->availableGeometry().size(), ratio), design,
+                                   Zoom::ToDevice(around, ratio).height());
+    resize(around + Zoom::ToLogical(design * zoom, ratio));
 }
 
 void FrmMain::ToggleFullScreen()
@@ -144,9 +147,19 @@ void FrmMain::ToggleFullScreen()
 void FrmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        RefitWhenRestored =
-            !PlayerSized(static_cast<QWindowStateChangeEvent*>(event)->oldState()) && PlayerSized(windowState());
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const Qt::WindowStates was = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (PlayerSized(was) || !PlayerSized(windowState()))
+        return;
+    // Back from full screen or maximised, the window system gives back the
+    // size it had, and the rows are fitted to it on that resize. Back from
+    // minimised no resize follows: they are fitted now, from the sizes the
+    // window had when they changed.
+    RefitWhenRestored = (was & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+    if (!RefitWhenRestored && Unfitted)
+        FitToDesign(Unfitted->window, Unfitted->client, Unfitted->frame);
+    Unfitted.reset();
 }
 
 void FrmMain::resizeEvent(QResizeEvent* event)
@@ -313,10 +326,7 @@ void FrmMain::SetMessageCaption(const std::string& caption)
 
 void FrmMain::SetMessageVisible(bool visible)
 {
-    if (visible)
-        Label1->show();
-    else
-        Client->HideNow(*Label1);
+    Label1->setVisible(visible);
 }
 
 void FrmMain::SetPauseCaption(const std::string& caption)
@@ -326,10 +336,7 @@ void FrmMain::SetPauseCaption(const std::string& caption)
 
 void FrmMain::SetTitleVisible(bool visible)
 {
-    if (visible)
-        PicStartup->show();
-    else
-        Client->HideNow(*PicStartup);
+    PicStartup->setVisible(visible);
 }
 
 void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
@@ -343,9 +350,11 @@ void FrmMain::SetTwoPlayerLayout(bool twoPlayers)
     layout()->activate();
     // Resize now: the game may not process events for a while. A maximised
     // or full-screen window keeps its size, and may zoom less; a window the
-    // player sizes again follows on its next resize.
+    // player sizes again follows when it is back.
     if (PlayerSized(windowState()))
         FitToDesign(window, client, frame);
+    else if (!Unfitted)
+        Unfitted = Sizes{window, client, frame};
 }
 
 void FrmMain::FitToDesign(QSize window, QSize client, QRect frame)
@@ -356,17 +365,21 @@ void FrmMain::FitToDesign(QSize window, QSize client, QRect frame)
     if (was == design)
         return;
     // Grows or shrinks by the rows at its zoom, unless the screen cannot
-    // hold that; the zoom given up comes back when the rows go again.
-    const int shown = Zoom::ToFit(client, was);
+    // hold that; the zoom given up comes back when the rows go again. Zooms
+    // count device pixels, the window is sized in its own.
+    const qreal ratio = devicePixelRatioF();
+    const QSize onScreen = Zoom::ToDevice(client, ratio);
+    const int shown = Zoom::ToFit(onScreen, was);
     const bool restoring = shown == GaveUp.shown;
     const int wanted = restoring ? GaveUp.wanted : shown;
     const QRect available = screen()->availableGeometry();
     const QSize around = frame.size() - client;
     // The size the player gave it is always allowed back.
-    const QSize room = (available.size() - around).expandedTo(restoring ? GaveUp.client : QSize());
-    const int zoom = Zoom::AfterDesignChange(client, was, design, wanted, room);
-    GaveUp = zoom < wanted ? ZoomGivenUp{wanted, zoom, restoring ? GaveUp.client : client} : ZoomGivenUp{};
-    const QSize grow = Zoom::Regrown(client, was, shown, design, zoom) - client;
+    const QSize room = Zoom::ToDevice(available.size() - around, ratio).expandedTo(restoring ? GaveUp.client : QSize());
+    const int zoom = Zoom::AfterDesignChange(onScreen, was, design, wanted, room);
+    GaveUp = zoom < wanted ? ZoomGivenUp{wanted, zoom, restoring ? GaveUp.client : onScreen} : ZoomGivenUp{};
+    const QSize grow =
+        Zoom::ToLogical(Zoom::Regrown(onScreen, was, shown, design, zoom), ratio) - Zoom::ToLogical(onScreen, ratio);
     // A window that grows past the screen's edge moves back onto it.
     QRect moved(frame.topLeft(), frame.size() + grow);
     if (moved.width() <= available.width() && moved.height() <= available.height()) {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class ClientArea;
 class GamepadInput;
@@ -100,8 +101,14 @@ class FrmMain final : public QMainWindow, public ModMain::GameView {
     // The rows the window's own size was last fitted to.
     int SizedFor = 0;
     bool RefitWhenRestored = false; // the next resize is the window system's
+    // The sizes of a window not sized by the player when its rows changed.
+    struct Sizes {
+        QSize window, client;
+        QRect frame;
+    };
+    std::optional<Sizes> Unfitted;
     // A zoom the screen could not hold for more rows, the one shown instead,
-    // and the client's size before.
+    // and the client's size before, in device pixels.
     struct ZoomGivenUp {
         int wanted = 0;
         int shown = 0;

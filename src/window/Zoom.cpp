@@ -1,6 +1,9 @@
 #include "window/Zoom.h"
 
+#include <QRectF>
+
 #include <algorithm>
+#include <cmath>
 
 namespace Zoom {
 
@@ -24,9 +27,25 @@ QPoint Centred(QSize room, QSize design, int zoom)
             std::max(0, (room.height() - design.height() * zoom) / 2)};
 }
 
-QRect Scaled(const QRect& design, int zoom, QPoint origin)
+QRect Scaled(const QRect& design, qreal scale, QPoint origin)
 {
-    return {origin + design.topLeft() * zoom, design.size() * zoom};
+    return QRectF(QPointF(origin) + QPointF(design.topLeft()) * scale, QSizeF(design.size()) * scale).toRect();
+}
+
+QSize ToDevice(QSize widget, qreal ratio)
+{
+    // A hair below whole, as 344 * 1.5 / 1.5 may come out, still counts.
+    return {static_cast<int>(std::floor(widget.width() * ratio + 1e-6)),
+            static_cast<int>(std::floor(widget.height() * ratio + 1e-6))};
+}
+
+QSize ToLogical(QSize device, qreal ratio)
+{
+    // At a ratio like 1.5 the window system rounds a window's edges to whole
+    // device pixels, which may take one from it: one widget pixel more.
+    const int spare = ratio == std::floor(ratio) ? 0 : 1;
+    return {static_cast<int>(std::ceil(device.width() / ratio - 1e-6)) + spare,
+            static_cast<int>(std::ceil(device.height() / ratio - 1e-6)) + spare};
 }
 
 QSize Regrown(QSize client, QSize was, int wasZoom, QSize design, int zoom)

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-number zoom of the client area: which zoom a size of window holds,
-// which one the window opens at, and where the zoomed picture lies.
+// which one the window opens at, and where the zoomed picture lies. Zooms
+// count device pixels, so that on a desktop scaled by 1.5 every picture
+// pixel is still a square of whole screen pixels.
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -18,8 +20,13 @@ int AtStart(QSize available, QSize design, int menuHeight);
 // The top-left corner of `design` at `zoom`, centred in `room`.
 QPoint Centred(QSize room, QSize design, int zoom);
 
-// A rectangle of the design, at `zoom`, from `origin`.
-QRect Scaled(const QRect& design, int zoom, QPoint origin);
+// A rectangle of the design, `scale` times its size, from `origin`.
+QRect Scaled(const QRect& design, qreal scale, QPoint origin);
+
+// The whole device pixels a size in widget pixels holds at `ratio`.
+QSize ToDevice(QSize widget, qreal ratio);
+// The widget pixels that hold a size in device pixels at `ratio`.
+QSize ToLogical(QSize device, qreal ratio);
 
 // The client's size for `design` at `zoom` when it was `client` for `was`
 // at `wasZoom`: the white the player left around the picture stays.
