@@ -124,15 +124,22 @@ void ClientArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRectF frame(At, QSizeF(Shown.size()) * WidgetScale());
+    // Qt's painter hands a drawing of more than about 96 rows to its helper
+    // threads: two threads woken a pass for the apple-timer bar alone. Bands
+    // of 64 device rows are drawn on this thread.
+    const int band = std::max(1, qFloor(64 / Ratio));
     for (const QRect& area : event->region()) {
-        // One rectangle at a time: under a one-rectangle clip Qt copies or
-        // zooms the rows straight; under the whole region it goes span by
-        // span, handing tall regions to its helper threads.
-        painter.setClipRect(area);
-        if (!Inside.contains(area))
-            painter.fillRect(area, Qt::white);
-        // Without smoothing the painter zooms by repeating pixels.
-        painter.drawImage(frame, Shown);
+        for (int top = area.top(); top <= area.bottom(); top += band) {
+            // One rectangle at a time: under a one-rectangle clip Qt copies or
+            // zooms the rows straight; under the whole region it goes span by
+            // span.
+            const QRect part(area.left(), top, area.width(), std::min(band, area.bottom() + 1 - top));
+            painter.setClipRect(part);
+            if (!Inside.contains(part))
+                painter.fillRect(part, Qt::white);
+            // Without smoothing the painter zooms by repeating pixels.
+            painter.drawImage(frame, Shown);
+        }
     }
 }
 
