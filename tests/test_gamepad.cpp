@@ -5,6 +5,7 @@
 
 #include "game/ModMain.h"
 #include "platform/GameControllers.h"
+#include "scores/FrmHigh.h"
 #include "snake/Snake.h"
 #include "window/Gamepad.h"
 
@@ -199,28 +200,46 @@ class TestGamepad : public QObject {
         }
     }
 
-    // In a two-player game a pad keeps its player whatever drops out: the
-    // other pad stays on its own, a pad plugged in again gets its player back,
-    // and nothing pauses. Pads go and come in random order from a printed
+    // In a two-player game a pad keeps its player whatever drops out or comes:
+    // the other pad stays on its own, a pad plugged in again gets its player
+    // back even from a third pad that stood in for it, the third steers only a
+    // player whose pad is out, the next game keeps the players, and nothing
+    // pauses. Pads go and come and games start in random order from a printed
     // seed (SNAKE_PAD_SEED varies it).
     void padsKeepTheirPlayersThroughDropouts()
     {
         WindowFixture f;
-        auto pads = PlugPads(f.window(), 2);
+        auto pads = PlugPads(f.window(), 3);
         const int seed = qEnvironmentVariableIntValue("SNAKE_PAD_SEED");
         qInfo("seed %d", seed);
         QRandomGenerator random(static_cast<quint32>(seed));
-        for (int step = 0; step < 16; ++step) {
-            SetUpStackedSnakes(2); // each pad steers its player, while it is in
+        for (int step = 0; step < 40; ++step) {
+            SetUpStackedSnakes(2);
             Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_LEFT);
             Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-            QCOMPARE(Requests(), QList<int>({pads[0]->plugged() ? -1 : 0, pads[1]->plugged() ? 1 : 0}));
-            const auto pad = random.bounded(2);
-            if (pads[pad]->plugged())
+            Steer(*pads[2], SDL_CONTROLLER_BUTTON_DPAD_UP);
+            const QList<int> requests = Requests();
+            for (int player = 0; player < 2; ++player) {
+                if (pads[player]->plugged())
+                    QCOMPARE(requests[player], player == 0 ? -1 : 1);
+            }
+            const bool standsIn = pads[2]->plugged() && !(pads[0]->plugged() && pads[1]->plugged());
+            QCOMPARE(requests.count(-2), standsIn ? 1 : 0);
+            const auto pad = random.bounded(4); // 3: both players' pads in, a new game
+            const auto plugIn = [&](std::size_t i) {
+                pads[i] = std::make_unique<VirtualPad>(static_cast<Uint16>(i + 1));
+            };
+            if (pad < 3 && pads[pad]->plugged())
                 pads[pad]->unplug();
-            else
-                pads[pad] = std::make_unique<VirtualPad>(static_cast<Uint16>(pad + 1));
+            else if (pad < 3)
+                plugIn(pad);
+            for (std::size_t i = 0; pad == 3 && i < 2; ++i) {
+                if (!pads[i]->plugged())
+                    plugIn(i);
+            }
             Poll();
+            if (pad == 3)
+                f.window().Pads->GameStarts();
             QVERIFY(!ModMain::Paused && ModMain::GameRunning);
         }
     }
@@ -288,10 +307,11 @@ class TestGamepad : public QObject {
         QTest::newRow("open menu") << QStringLiteral("menu");
         QTest::newRow("modal dialog") << QStringLiteral("dialog");
         QTest::newRow("another program active") << QStringLiteral("program");
+        QTest::newRow("Hall of Fame active") << QStringLiteral("scores");
     }
 
     // Where F2 could not reach the menu (a menu open, a modal box such as the
-    // name prompt up, another program active), Start starts no game either.
+    // name prompt up, another window active), Start starts no game either.
     void startIgnoredUnderAMenuOrDialog()
     {
         QFETCH(QString, over);
@@ -309,6 +329,10 @@ class TestGamepad : public QObject {
             QVERIFY(QApplication::activeModalWidget() == &dialog);
         } else if (over == "program") {
             QApplication::setActiveWindow(nullptr);
+        } else if (over == "scores") {
+            OpenHallOfFame(&w);
+            QApplication::setActiveWindow(HallOfFame());
+            QCOMPARE(QApplication::activeWindow(), HallOfFame());
         }
         bool started = false;
         f.time.onProcessEvents = [&] {
@@ -322,6 +346,7 @@ class TestGamepad : public QObject {
         f.time.onProcessEvents = nullptr;
         QCOMPARE(started, over.isEmpty());
         menu->close();
+        CloseHallOfFame();
     }
 
     // Without a pad nothing wakes the program between games; with one, a slow
@@ -355,7 +380,7 @@ class TestGamepad : public QObject {
         QFETCH(QString, folder);
         WindowFixture f;
         QTemporaryDir devices;
-        GamepadInput input(f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
+        GamepadInput input(f.window(), f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
         input.Start();
         QVERIFY(!input.IdlePolling() && !input.PassPolling());
         // Nothing to read: a game's passes leave the pads alone.
