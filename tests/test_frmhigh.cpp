@@ -194,22 +194,35 @@ class TestFrmHigh : public QObject {
 
     void closingUnloadsAndNextOpeningRefills_data()
     {
-        QTest::addColumn<bool>("byOk");
-        QTest::newRow("Ok button") << true;
-        QTest::newRow("window closed") << false;
+        QTest::addColumn<QString>("where"); // "Ok", a "name" or "score" box, or "" for the close box
+        QTest::addColumn<int>("key");       // pressed there, 0 for a click
+        QTest::newRow("Ok button") << "Ok" << 0;
+        QTest::newRow("window closed") << "" << 0;
+        QTest::newRow("Return in a name") << "name" << int(Qt::Key_Return);
+        QTest::newRow("Enter in a score") << "score" << int(Qt::Key_Enter);
+        QTest::newRow("Return on Ok") << "Ok" << int(Qt::Key_Return);
+        QTest::newRow("Escape in a name") << "name" << int(Qt::Key_Escape);
+        QTest::newRow("Escape on Ok") << "Ok" << int(Qt::Key_Escape);
     }
 
-    // Ok or closing unloads the window; the next opening is a new one, filled afresh.
+    // Ok (clicked, or Return anywhere: the default button), Escape or closing
+    // unloads the window; the next opening is a new one, filled afresh.
     void closingUnloadsAndNextOpeningRefills()
     {
-        QFETCH(bool, byOk);
+        QFETCH(QString, where);
+        QFETCH(int, key);
         ModHigh::ScoresLoaded = true;
         HighScores[0] = {"Ann", 50};
         const QPointer<FrmHigh> first = Open();
-        if (byOk)
-            QTest::mouseClick(first->CmdOk, Qt::LeftButton);
-        else
+        const QMap<QString, QWidget*> places{
+            {"Ok", first->CmdOk}, {"name", first->TxtName[3]}, {"score", first->TxtScore[3]}};
+        QWidget* target = places.value(where);
+        if (!target)
             first->close();
+        else if (key == 0)
+            QTest::mouseClick(target, Qt::LeftButton);
+        else
+            QTest::keyClick(target, static_cast<Qt::Key>(key));
         QCOMPARE(HallOfFame(), nullptr);
         FlushDeletes();
         QVERIFY(first.isNull());
