@@ -367,33 +367,43 @@ class TestGamepad : public QObject {
 
     // A device node appearing (a pad may follow once the system has set it up)
     // runs the slow timer, and the passes' reads, for about two seconds, then
-    // they stop again. Without the device folder, its parent is watched.
+    // they stop again. Without the device folder, its parent is watched until
+    // the folder comes, however often it goes.
     void newDeviceNodeWakesTheSlowTimerForAWhile_data()
     {
-        QTest::addColumn<QString>("folder"); // in the directory the node appears in
-        QTest::newRow("device folder") << QString();
-        QTest::newRow("no device folder") << QStringLiteral("input");
+        QTest::addColumn<bool>("present");        // the device folder, at start
+        QTest::addColumn<QStringList>("changes"); // in turn, each waking the timer
+        QTest::newRow("device folder") << true << QStringList{"node", "node"};
+        QTest::newRow("no device folder") << false << QStringList{"folder", "node"};
+        QTest::newRow("device folder goes and comes") << true << QStringList{"no folder", "folder", "node"};
     }
 
     void newDeviceNodeWakesTheSlowTimerForAWhile()
     {
-        QFETCH(QString, folder);
+        QFETCH(bool, present);
+        QFETCH(QStringList, changes);
         WindowFixture f;
         QTemporaryDir devices;
-        GamepadInput input(f.window(), f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
+        const QString folder = devices.filePath(QStringLiteral("input"));
+        QVERIFY(!present || QDir().mkdir(folder));
+        GamepadInput input(f.window(), f.window().Menu, folder);
         input.Start();
         QVERIFY(!input.IdlePolling() && !input.PassPolling());
         // Nothing to read: a game's passes leave the pads alone.
         const std::uint64_t idle = platform::PadPolls();
         platform::PollGameControllersInPass();
         QCOMPARE(platform::PadPolls(), idle);
-        QFile node(devices.filePath(QStringLiteral("event7")));
-        QVERIFY(node.open(QIODevice::WriteOnly));
-        QTRY_VERIFY(input.IdlePolling() && input.PassPolling());
-        const std::uint64_t polls = platform::PadPolls();
-        QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 30000);
-        QVERIFY(!input.PassPolling());
-        QVERIFY(platform::PadPolls() >= polls + 6);
+        for (int i = 0; i < changes.size(); ++i) {
+            QFile node(folder + "/event" + QString::number(i));
+            QVERIFY(changes[i] == "node"     ? node.open(QIODevice::WriteOnly)
+                    : changes[i] == "folder" ? QDir().mkdir(folder)
+                                             : QDir().rmdir(folder));
+            QTRY_VERIFY2(input.IdlePolling() && input.PassPolling(), qPrintable(changes[i]));
+            const std::uint64_t polls = platform::PadPolls();
+            QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 30000);
+            QVERIFY(!input.PassPolling());
+            QVERIFY(platform::PadPolls() >= polls + 6);
+        }
     }
 };
 

@@ -138,20 +138,34 @@ void GamepadInput::Start()
     if (!platform::StartGameControllers())
         return;
     platform::SetPadSink(this);
-    // Without the folder (a container), a pad would first make it appear in
-    // the folder above.
+    WatchDeviceFolder();
+    platform::PollGameControllers(); // the pads already there
+    UpdateIdleTimer();
+}
+
+void GamepadInput::WatchDeviceFolder()
+{
+    // Without the folder (a container, or the last device gone), a pad would
+    // first make it appear in the folder above; then new pads appear in it.
     const QFileInfo folder(DeviceFolder);
     const QString watched = folder.isDir() ? DeviceFolder : folder.dir().path();
-    if (!DeviceWatcher && QFileInfo(watched).isDir()) {
+    if (!QFileInfo(watched).isDir())
+        return;
+    if (!DeviceWatcher) {
         // Tells us without any polling when a device may have been plugged in.
-        DeviceWatcher = std::make_unique<QFileSystemWatcher>(QStringList{watched});
+        DeviceWatcher = std::make_unique<QFileSystemWatcher>();
         connect(DeviceWatcher.get(), &QFileSystemWatcher::directoryChanged, this, [this] {
             HotPlugTicks = HotPlugPolls;
+            WatchDeviceFolder();
             UpdateIdleTimer();
         });
     }
-    platform::PollGameControllers(); // the pads already there
-    UpdateIdleTimer();
+    const QStringList before = DeviceWatcher->directories();
+    if (before == QStringList{watched})
+        return;
+    if (!before.isEmpty())
+        DeviceWatcher->removePaths(before);
+    DeviceWatcher->addPath(watched);
 }
 
 void GamepadInput::PadPressed(const platform::PadPress& press)

@@ -74,6 +74,7 @@ class GamepadInput final : public QObject, public platform::PadSink {
     void PadsChanged(int padCount) override;
 
   private:
+    void WatchDeviceFolder();
     void IdleTick();
     void UpdateIdleTimer();
     void Steer(const platform::PadPress& press);
