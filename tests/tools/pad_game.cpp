@@ -60,6 +60,14 @@ class PadDriver {
         }
     }
 
+    void plugIn(std::size_t index)
+    {
+        Pads[index] = std::make_unique<VirtualPad>(static_cast<Uint16>(index + 1)); // each pad a make of its own
+        // A real pad's device node wakes the game to look for it; a virtual
+        // one has none, and with no pad left the game no longer looks.
+        platform::PollGameControllers();
+    }
+
     void run(const QByteArray& line)
     {
         const QList<QByteArray> words = line.split(' ');
@@ -67,8 +75,8 @@ class PadDriver {
         const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(words.value(1).constData());
         const std::size_t chosen = words.value(1).toUInt() - 1; // for "pad N"
         if (verb == "pad" && chosen < Pads.size()) {
-            if (!Pads[chosen]->plugged()) // each pad a make of its own
-                Pads[chosen] = std::make_unique<VirtualPad>(static_cast<Uint16>(chosen + 1));
+            if (!Pads[chosen]->plugged())
+                plugIn(chosen);
             Chosen = chosen;
             return;
         }
@@ -78,8 +86,9 @@ class PadDriver {
         if (verb == "quit")
             QApplication::closeAllWindows(); // as the close box: ends even a game
         else if (verb == "plug") {
-            Pads.push_back(std::make_unique<VirtualPad>(static_cast<Uint16>(Pads.size() + 1)));
+            Pads.emplace_back();
             Chosen = Pads.size() - 1;
+            plugIn(Chosen);
         } else if (verb == "unplug" && pad)
             pad->unplug();
         else if (!pad)
