@@ -60,14 +60,6 @@ class PadDriver {
         }
     }
 
-    void plugIn(std::size_t index)
-    {
-        Pads[index] = std::make_unique<VirtualPad>(static_cast<Uint16>(index + 1)); // each pad a make of its own
-        // A real pad's device node wakes the game to look for it; a virtual
-        // one has none, and with no pad left the game no longer looks.
-        platform::PollGameControllers();
-    }
-
     void run(const QByteArray& line)
     {
         const QList<QByteArray> words = line.split(' ');
@@ -75,9 +67,10 @@ class PadDriver {
         const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(words.value(1).constData());
         const std::size_t chosen = words.value(1).toUInt() - 1; // for "pad N"
         if (verb == "pad" && chosen < Pads.size()) {
-            if (!Pads[chosen]->plugged())
-                plugIn(chosen);
+            if (!Pads[chosen]->plugged()) // each pad a make of its own
+                Pads[chosen] = std::make_unique<VirtualPad>(static_cast<Uint16>(chosen + 1));
             Chosen = chosen;
+            platform::PollGameControllers(); // a virtual pad makes no device node that wakes the game
             return;
         }
         VirtualPad* pad = Pads[Chosen]->plugged() ? Pads[Chosen].get() : nullptr;
@@ -86,9 +79,9 @@ class PadDriver {
         if (verb == "quit")
             QApplication::closeAllWindows(); // as the close box: ends even a game
         else if (verb == "plug") {
-            Pads.emplace_back();
+            Pads.push_back(std::make_unique<VirtualPad>(static_cast<Uint16>(Pads.size() + 1)));
             Chosen = Pads.size() - 1;
-            plugIn(Chosen);
+            platform::PollGameControllers();
         } else if (verb == "unplug" && pad)
             pad->unplug();
         else if (!pad)
