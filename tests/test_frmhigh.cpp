@@ -195,18 +195,24 @@ class TestFrmHigh : public QObject {
     void closingUnloadsAndNextOpeningRefills_data()
     {
         QTest::addColumn<bool>("byOk");
-        QTest::newRow("Ok button") << true;
-        QTest::newRow("window closed") << false;
+        QTest::addColumn<int>("key"); // pressed in a name box instead
+        QTest::newRow("Ok button") << true << 0;
+        QTest::newRow("window closed") << false << 0;
+        QTest::newRow("Return: the default button, Ok") << true << int(Qt::Key_Return);
+        QTest::newRow("Escape") << false << int(Qt::Key_Escape);
     }
 
     // Ok or closing unloads the window; the next opening is a new one, filled afresh.
     void closingUnloadsAndNextOpeningRefills()
     {
         QFETCH(bool, byOk);
+        QFETCH(int, key);
         ModHigh::ScoresLoaded = true;
         HighScores[0] = {"Ann", 50};
         const QPointer<FrmHigh> first = Open();
-        if (byOk)
+        if (key)
+            QTest::keyClick(first->TxtName[3], static_cast<Qt::Key>(key));
+        else if (byOk)
             QTest::mouseClick(first->CmdOk, Qt::LeftButton);
         else
             first->close();

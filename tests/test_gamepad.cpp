@@ -5,6 +5,7 @@
 
 #include "game/ModMain.h"
 #include "platform/GameControllers.h"
+#include "scores/FrmHigh.h"
 #include "snake/Snake.h"
 #include "window/Gamepad.h"
 
@@ -201,26 +202,33 @@ class TestGamepad : public QObject {
 
     // In a two-player game a pad keeps its player whatever drops out: the
     // other pad stays on its own, a pad plugged in again gets its player back,
-    // and nothing pauses. Pads go and come in random order from a printed
+    // from a third pad standing in too, so does each in the next game, and
+    // nothing pauses. Pads go and come in random order from a printed
     // seed (SNAKE_PAD_SEED varies it).
     void padsKeepTheirPlayersThroughDropouts()
     {
         WindowFixture f;
-        auto pads = PlugPads(f.window(), 2);
+        auto pads = PlugPads(f.window(), 3);
         const int seed = qEnvironmentVariableIntValue("SNAKE_PAD_SEED");
         qInfo("seed %d", seed);
         QRandomGenerator random(static_cast<quint32>(seed));
-        for (int step = 0; step < 16; ++step) {
+        for (int step = 0; step < 40; ++step) {
             SetUpStackedSnakes(2); // each pad steers its player, while it is in
             Steer(*pads[0], SDL_CONTROLLER_BUTTON_DPAD_LEFT);
             Steer(*pads[1], SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-            QCOMPARE(Requests(), QList<int>({pads[0]->plugged() ? -1 : 0, pads[1]->plugged() ? 1 : 0}));
-            const auto pad = random.bounded(2);
+            Steer(*pads[2], SDL_CONTROLLER_BUTTON_DPAD_UP);
+            QList<int> requests = Requests();
+            for (std::size_t i = 0; i < 2; ++i)
+                requests[i] = pads[i]->plugged() ? requests[i] : 0; // the third pad's, if any
+            QCOMPARE(requests, QList<int>({pads[0]->plugged() ? -1 : 0, pads[1]->plugged() ? 1 : 0}));
+            const auto pad = random.bounded(3);
             if (pads[pad]->plugged())
                 pads[pad]->unplug();
             else
                 pads[pad] = std::make_unique<VirtualPad>(static_cast<Uint16>(pad + 1));
             Poll();
+            if (step % 2 && pads[0]->plugged() && pads[1]->plugged())
+                f.window().Pads->GameStarts();
             QVERIFY(!ModMain::Paused && ModMain::GameRunning);
         }
     }
@@ -288,6 +296,7 @@ class TestGamepad : public QObject {
         QTest::newRow("open menu") << QStringLiteral("menu");
         QTest::newRow("modal dialog") << QStringLiteral("dialog");
         QTest::newRow("another program active") << QStringLiteral("program");
+        QTest::newRow("Hall of Fame active") << QStringLiteral("scores");
     }
 
     // Where F2 could not reach the menu (a menu open, a modal box such as the
@@ -309,6 +318,9 @@ class TestGamepad : public QObject {
             QVERIFY(QApplication::activeModalWidget() == &dialog);
         } else if (over == "program") {
             QApplication::setActiveWindow(nullptr);
+        } else if (over == "scores") {
+            OpenHallOfFame(&w);
+            QApplication::setActiveWindow(HallOfFame());
         }
         bool started = false;
         f.time.onProcessEvents = [&] {
@@ -342,10 +354,10 @@ class TestGamepad : public QObject {
 
     // A device node appearing (a pad may follow once the system has set it up)
     // runs the slow timer, and the passes' reads, for about two seconds, then
-    // they stop again. Without the device folder, its parent is watched.
+    // they stop again. Without the device folder, its parent is watched till it comes.
     void newDeviceNodeWakesTheSlowTimerForAWhile_data()
     {
-        QTest::addColumn<QString>("folder"); // in the directory the node appears in
+        QTest::addColumn<QString>("folder"); // the device folder, made later, or none
         QTest::newRow("device folder") << QString();
         QTest::newRow("no device folder") << QStringLiteral("input");
     }
@@ -355,14 +367,20 @@ class TestGamepad : public QObject {
         QFETCH(QString, folder);
         WindowFixture f;
         QTemporaryDir devices;
-        GamepadInput input(f.window().Menu, folder.isEmpty() ? devices.path() : devices.filePath(folder));
+        const QString watched = folder.isEmpty() ? devices.path() : devices.filePath(folder);
+        GamepadInput input(f.window(), f.window().Menu, watched);
         input.Start();
         QVERIFY(!input.IdlePolling() && !input.PassPolling());
         // Nothing to read: a game's passes leave the pads alone.
         const std::uint64_t idle = platform::PadPolls();
         platform::PollGameControllersInPass();
         QCOMPARE(platform::PadPolls(), idle);
-        QFile node(devices.filePath(QStringLiteral("event7")));
+        if (!folder.isEmpty()) { // as a first pad would make it: that wakes the timer too
+            QVERIFY(QDir().mkdir(watched));
+            QTRY_VERIFY(input.IdlePolling());
+            QTRY_VERIFY_WITH_TIMEOUT(!input.IdlePolling(), 30000);
+        }
+        QFile node(watched + "/event7");
         QVERIFY(node.open(QIODevice::WriteOnly));
         QTRY_VERIFY(input.IdlePolling() && input.PassPolling());
         const std::uint64_t polls = platform::PadPolls();

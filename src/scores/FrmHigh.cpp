@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -59,6 +60,7 @@ FrmHigh::FrmHigh(QWidget* parent)
     }
 
     CmdOk->setGeometry(176, 272, 121, 25);
+    CmdOk->setDefault(true);
     connect(CmdOk, &QPushButton::clicked, this, &FrmHigh::CmdOk_Click);
 
     Label3->setGeometry(8, 304, 289, 89);
@@ -112,6 +114,18 @@ void FrmHigh::closeEvent(QCloseEvent* event)
     if (Current == this)
         Current = nullptr;
     QWidget::closeEvent(event);
+}
+
+void FrmHigh::keyPressEvent(QKeyEvent* event)
+{
+    // Only a QDialog gives these keys their meaning by itself; this window
+    // is a plain one so that closing it unloads it.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        CmdOk->click();
+    else if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void OpenHallOfFame(QWidget* owner)

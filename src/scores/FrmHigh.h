@@ -30,6 +30,9 @@ class FrmHigh final : public QWidget {
   protected:
     // The close box unloads the window like Ok.
     void closeEvent(QCloseEvent* event) override;
+    // Return presses Ok, the default button, wherever the focus is; Escape
+    // closes the window too, as in any dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // Opens the window unless it is already open; an open one is left as it is.

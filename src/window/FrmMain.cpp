@@ -58,7 +58,7 @@ FrmMain::FrmMain()
       Label1(Controls::MakeMessageLabel(*Client)),
       LblScore1(Controls::MakeStatusLabel(*Client, QStringLiteral("Score : 0"), {8, 328, 89, 17})),
       LblApple(Controls::MakeStatusLabel(*Client, QStringLiteral("Apples Left :"), {176, 304, 105, 17})),
-      Menu(BuildMainMenu(*menuBar())), MenuKeys(*menuBar()), Pads(std::make_unique<GamepadInput>(Menu)),
+      Menu(BuildMainMenu(*menuBar())), MenuKeys(*menuBar()), Pads(std::make_unique<GamepadInput>(*this, Menu)),
       CloseBox(*this, [this] {
           Int16 cancel = 0;
           Form_Unload(cancel);

@@ -46,46 +46,69 @@ namespace Gamepad {
 
 namespace {
 
+bool Connected(const std::optional<platform::PadIdentity>& pad, const std::vector<platform::PadIdentity>& connected)
+{
+    return pad && std::any_of(connected.begin(), connected.end(),
+                              [&pad](const platform::PadIdentity& other) { return other.instance == pad->instance; });
+}
+
 int SeatOf(const Seats& seats, int instance)
 {
+    const auto is = [instance](const std::optional<platform::PadIdentity>& pad) {
+        return pad && pad->instance == instance;
+    };
     for (std::size_t i = 0; i < seats.size(); ++i) {
-        if (seats[i] && seats[i]->instance == instance)
+        if (is(seats[i].owner) || is(seats[i].standIn))
             return static_cast<int>(i);
     }
     return -1;
+}
+
+// The first seat that passes `test`, or -1.
+template <typename Test> int FirstSeat(const Seats& seats, Test test)
+{
+    const auto found = std::find_if(seats.begin(), seats.end(), test);
+    return found == seats.end() ? -1 : static_cast<int>(found - seats.begin());
 }
 
 } // namespace
 
 void SeatPads(Seats& seats, const std::vector<platform::PadIdentity>& connected)
 {
-    const auto in = [&connected](const std::optional<platform::PadIdentity>& holder) {
-        return holder && std::any_of(connected.begin(), connected.end(), [&holder](const platform::PadIdentity& pad) {
-                   return pad.instance == holder->instance;
-               });
-    };
-    const bool fresh = !seats[0] && !seats[1];
+    const bool fresh = !seats[0].owner && !seats[1].owner;
     for (const platform::PadIdentity& pad : connected) {
         if (SeatOf(seats, pad.instance) >= 0)
             continue;
         // A pad plugged in again comes back with a new instance id.
-        int seat = -1;
-        for (std::size_t i = 0; i < seats.size() && seat < 0; ++i) {
-            if (seats[i] && seats[i]->device == pad.device && !in(seats[i]))
-                seat = static_cast<int>(i);
+        int seat = FirstSeat(seats, [&](const Seat& s) {
+            return s.owner && s.owner->device == pad.device && !Connected(s.owner, connected);
+        });
+        if (seat >= 0) {
+            seats[static_cast<std::size_t>(seat)] = {pad, std::nullopt};
+            continue;
         }
-        if (seat < 0 && fresh && connected.size() == 1)
-            seat = 1;
-        for (std::size_t i = 0; i < seats.size() && seat < 0; ++i) {
-            if (!seats[i])
-                seat = static_cast<int>(i);
+        seat = fresh && connected.size() == 1 ? 1 : FirstSeat(seats, [](const Seat& s) { return !s.owner; });
+        if (seat >= 0) {
+            seats[static_cast<std::size_t>(seat)].owner = pad;
+            continue;
         }
-        for (std::size_t i = 0; i < seats.size() && seat < 0; ++i) {
-            if (!in(seats[i]))
-                seat = static_cast<int>(i);
-        }
+        seat = FirstSeat(
+            seats, [&](const Seat& s) { return !Connected(s.owner, connected) && !Connected(s.standIn, connected); });
         if (seat >= 0)
-            seats[static_cast<std::size_t>(seat)] = pad;
+            seats[static_cast<std::size_t>(seat)].standIn = pad;
+    }
+}
+
+void SeatPadsForNewGame(Seats& seats, const std::vector<platform::PadIdentity>& connected)
+{
+    if (connected.size() < 2)
+        seats = {};
+    // Pads plugged in again first take their players back.
+    SeatPads(seats, connected);
+    for (Seat& seat : seats) {
+        if (!Connected(seat.owner, connected))
+            seat.owner = seat.standIn;
+        seat.standIn.reset();
     }
 }
 
@@ -96,8 +119,8 @@ int PlayerForPad(const Seats& seats, int instance, bool twoPlayers)
 
 } // namespace Gamepad
 
-GamepadInput::GamepadInput(const MainMenu& menu, QString deviceFolder)
-    : Menu(menu), DeviceFolder(std::move(deviceFolder))
+GamepadInput::GamepadInput(const QWidget& window, const MainMenu& menu, QString deviceFolder)
+    : Window(window), Menu(menu), DeviceFolder(std::move(deviceFolder))
 {
     IdleTimer.setInterval(Gamepad::IdlePollMs);
     connect(&IdleTimer, &QTimer::timeout, this, &GamepadInput::IdleTick);
@@ -115,20 +138,34 @@ void GamepadInput::Start()
     if (!platform::StartGameControllers())
         return;
     platform::SetPadSink(this);
-    // Without the folder (a container), a pad would first make it appear in
-    // the folder above.
+    WatchDeviceFolder();
+    platform::PollGameControllers(); // the pads already there
+    UpdateIdleTimer();
+}
+
+void GamepadInput::WatchDeviceFolder()
+{
+    // Without the folder (a container, or the last device gone), a pad would
+    // first make it appear in the folder above; then new pads appear in it.
     const QFileInfo folder(DeviceFolder);
     const QString watched = folder.isDir() ? DeviceFolder : folder.dir().path();
-    if (!DeviceWatcher && QFileInfo(watched).isDir()) {
+    if (!QFileInfo(watched).isDir())
+        return;
+    if (!DeviceWatcher) {
         // Tells us without any polling when a device may have been plugged in.
-        DeviceWatcher = std::make_unique<QFileSystemWatcher>(QStringList{watched});
+        DeviceWatcher = std::make_unique<QFileSystemWatcher>();
         connect(DeviceWatcher.get(), &QFileSystemWatcher::directoryChanged, this, [this] {
             HotPlugTicks = HotPlugPolls;
+            WatchDeviceFolder();
             UpdateIdleTimer();
         });
     }
-    platform::PollGameControllers(); // the pads already there
-    UpdateIdleTimer();
+    const QStringList before = DeviceWatcher->directories();
+    if (before == QStringList{watched})
+        return;
+    if (!before.isEmpty())
+        DeviceWatcher->removePaths(before);
+    DeviceWatcher->addPath(watched);
 }
 
 void GamepadInput::PadPressed(const platform::PadPress& press)
@@ -138,9 +175,9 @@ void GamepadInput::PadPressed(const platform::PadPress& press)
     QMetaObject::invokeMethod(
         this,
         [this, press] {
-            // SDL reads pads whatever has the focus; keys reach only an
-            // active window.
-            if (!QApplication::activeWindow())
+            // SDL reads pads whatever has the focus; the game's keys reach
+            // only the main window, and only while it is active.
+            if (QApplication::activeWindow() != &Window)
                 return;
             if (press.button == PadButton::Start || press.button == PadButton::Back)
                 Command(press.button);
@@ -152,8 +189,7 @@ void GamepadInput::PadPressed(const platform::PadPress& press)
 
 void GamepadInput::GameStarts()
 {
-    Seats = {};
-    Gamepad::SeatPads(Seats, platform::ConnectedPadIdentities());
+    Gamepad::SeatPadsForNewGame(Seats, platform::ConnectedPadIdentities());
 }
 
 void GamepadInput::PadsChanged(int /*padCount*/)

@@ -70,6 +70,7 @@ class PadDriver {
             if (!Pads[chosen]->plugged()) // each pad a make of its own
                 Pads[chosen] = std::make_unique<VirtualPad>(static_cast<Uint16>(chosen + 1));
             Chosen = chosen;
+            platform::PollGameControllers(); // a virtual pad makes no device node that wakes the game
             return;
         }
         VirtualPad* pad = Pads[Chosen]->plugged() ? Pads[Chosen].get() : nullptr;
@@ -80,6 +81,7 @@ class PadDriver {
         else if (verb == "plug") {
             Pads.push_back(std::make_unique<VirtualPad>(static_cast<Uint16>(Pads.size() + 1)));
             Chosen = Pads.size() - 1;
+            platform::PollGameControllers();
         } else if (verb == "unplug" && pad)
             pad->unplug();
         else if (!pad)
