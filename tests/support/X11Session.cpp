@@ -81,6 +81,9 @@ X11Session::X11Session()
     ::chmod(QFile::encodeName(DataHome.path()).constData(), 01777);
     // The script prints the display, and keeps the server until its input
     // closes: also when this test dies.
+    QProcessEnvironment screen = QProcessEnvironment::systemEnvironment();
+    screen.insert(QStringLiteral("SNAKE_XVFB_SCREEN"), QStringLiteral("640x480x24"));
+    Server.setProcessEnvironment(screen);
     Server.start(QStringLiteral(SNAKE_XVFB_SCRIPT), {});
     QDeadlineTimer deadline(SlowStepMs);
     while (!deadline.hasExpired() && !Server.canReadLine() && Server.state() != QProcess::NotRunning)
