@@ -24,7 +24,8 @@ start_xvfb() {
         for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.05; done
     fi
     kill -0 "$xvfb_pid" 2>/dev/null && [ -s "$work/display" ] || return 1
-    export DISPLAY=":$(head -n1 "$work/display")"
+    DISPLAY=":$(head -n1 "$work/display")"
+    export DISPLAY
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
