@@ -4,6 +4,7 @@
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
+#include "scores/FrmHigh.h"
 
 #include <QLabel>
 #include <QRandomGenerator>
@@ -30,6 +31,8 @@ class TestMenuHold : public QObject {
         int waitAtStep = -1;
         f.time.onProcessEvents = [&] {
             if (done.size() == 400 || QTest::currentTestFailed()) {
+                CloseHallOfFame(); // active, it keeps the shortcuts from the main window
+                w.activateWindow();
                 PressKeys(w, QStringLiteral("Esc Esc Esc Esc F4")); // every menu closed, then Abort
                 f.time.advance(30); // a timed wait the abort cannot cut short still ends
                 return;
