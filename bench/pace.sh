@@ -34,8 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shellcheck source=bench/xvfb.sh
-. "$root/bench/xvfb.sh"
+# shellcheck source=tests/tools/xvfb.sh
+. "$root/tests/tools/xvfb.sh"
 start_xvfb "$work" || { echo "pace.sh: Xvfb did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 

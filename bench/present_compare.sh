@@ -62,8 +62,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shellcheck source=bench/xvfb.sh
-. "$root/bench/xvfb.sh"
+# shellcheck source=tests/tools/xvfb.sh
+. "$root/tests/tools/xvfb.sh"
 start_xvfb "$work" "${SNAKE_COMPARE_DISPLAY:-}" || { echo "present_compare.sh: Xvfb did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy SNAKE_PACE_XSERVER_PID="$xvfb_pid"
 sound="SDL dummy driver"

@@ -197,8 +197,7 @@ class TestApples : public QObject {
     {
         const auto [freeSquares, count, lying] = Fetch<int, int, int>("freeSquares", "count", "lying");
         // A second level just as full: a completed level would load it and find no room again.
-        fx.writeMap(2, GameFixture::mapBytes(
-                           std::vector<std::string>(ModMain::FieldSize, std::string(ModMain::FieldSize, 'X'))));
+        fx.writeMap(2, MapFileBytes(QStringList(30, QString(30, QLatin1Char('X')))));
         ModMain::Level = 1;
         fillField(ModMain::Wall);
         if (lying)

@@ -1,7 +1,7 @@
 // Closing the real game while it waits inside a game or shows a modal box:
 // the program always ends at once, whatever it was doing, with status 0 (1
 // after a fatal error).
-#include "support/TestMaps.h"
+#include "support/MapFiles.h"
 #include "support/X11Session.h"
 
 #include <QtTest>
@@ -59,11 +59,10 @@ class TestCloseWaits : public QObject {
         GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
         QVERIFY(folder.removeMaps());
         folder.remove(QStringLiteral("scores.dat"));
-        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), wait == QLatin1String("restarted round")
-                                                                ? TestMaps::WallAboveStartMap()
-                                                                : TestMaps::ThreeAppleMap()));
+        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"),
+                                wait == QLatin1String("restarted round") ? WallAboveStartMap() : ThreeAppleMap()));
         if (wait == QLatin1String("next level"))
-            QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), TestMaps::ThreeAppleMap()));
+            QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), ThreeAppleMap()));
         GameProcess game(*X, folder.executable());
         QVERIFY2(startGame(folder, game), "the game window did not come up");
 
@@ -133,7 +132,7 @@ class TestCloseWaits : public QObject {
         QVERIFY(folder.removeMaps());
         folder.remove(QStringLiteral("scores.dat"));
         if (box != QLatin1String("Snake Game"))
-            QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::ThreeAppleMap()));
+            QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), ThreeAppleMap()));
         GameProcess game(*X, folder.executable());
         QVERIFY2(startGame(folder, game), "the game window did not come up");
 

@@ -3,14 +3,13 @@
 // file. Each gets a clear message or the documented silent default, and the
 // program never crashes.
 #include "scores/ScoreFile.h"
+#include "support/ChildProcess.h"
 #include "support/DataRows.h"
 #include "support/MapFiles.h"
 #include "support/ScoreFiles.h"
-#include "support/TestMaps.h"
 #include "support/X11Session.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -31,17 +30,6 @@ QByteArray Junk(int size, quint32 seed)
     for (char& b : bytes)
         b = static_cast<char>(random.bounded(256));
     return bytes;
-}
-
-// Hands `path` (and what lies in it) to the unprivileged user.
-bool GiveTo(const passwd& user, const QString& path)
-{
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        if (::chown(QFile::encodeName(it.next()).constData(), user.pw_uid, user.pw_gid) != 0)
-            return false;
-    }
-    return ::chown(QFile::encodeName(path).constData(), user.pw_uid, user.pw_gid) == 0;
 }
 
 } // namespace
@@ -122,7 +110,7 @@ class TestFaults : public QObject {
         GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
         QVERIFY(folder.ready());
         QVERIFY(folder.removeMaps());
-        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap()));
+        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), WallAboveStartMap()));
         const QByteArray table = NegativeTable() + QByteArray("kept beyond the table");
         QVERIFY(folder.write(QStringLiteral("scores.dat"), table));
 
@@ -190,8 +178,8 @@ class TestFaults : public QObject {
         GameFolder folder(QStringLiteral(SNAKE_GAME_DIR));
         QVERIFY(folder.ready());
         QVERIFY(folder.removeMaps());
-        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), TestMaps::ThreeAppleMap()));
-        QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), TestMaps::ThreeAppleMap()));
+        QVERIFY(folder.writeMap(QStringLiteral("map1.dat"), ThreeAppleMap()));
+        QVERIFY(folder.writeMap(QStringLiteral("map2.dat"), ThreeAppleMap()));
         QVERIFY(folder.write(QStringLiteral("sounds/apple.wav"), Junk(4096, 1)));
         const QByteArray lying = QByteArrayLiteral("RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0\x01\0\x02\0");
         QVERIFY(folder.write(QStringLiteral("sounds/die.wav"), lying + Junk(64, 2)));

@@ -10,7 +10,6 @@
 #include "support/Processes.h"
 #include "support/ScoreFiles.h"
 #include "support/TableColumns.h"
-#include "support/TestMaps.h"
 #include "support/X11Session.h"
 
 #include <QDir>
@@ -268,7 +267,7 @@ class TestInstall : public QObject {
         const QString gameDir = Copy.filePath(QStringLiteral("lib/games/snake-game"));
         // A first level that ends a life at every step, and a shipped table that
         // any score beats.
-        QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/map1.dat"), MapFileBytes(TestMaps::WallAboveStartMap())));
+        QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/map1.dat"), MapFileBytes(WallAboveStartMap())));
         QVERIFY(WriteFileBytes(gameDir + QStringLiteral("/scores.dat"), NegativeTable()));
         // Read-only for everyone but root, which the game does not run as.
         const ProgramRun lock = Run(QStringLiteral("chmod"), {"-R", "a+rX,a-w", Copy.path()});

@@ -281,12 +281,12 @@ class TestLevels : public QObject {
                                                    "twoAboveStart");
         const Seg apple{static_cast<platform::Int16>(appleX), static_cast<platform::Int16>(appleY)};
         const int startX = twoPlayers ? 10 : 15;
-        std::vector<std::pair<int, int>> walls;
+        QList<QPoint> walls;
         if (wallOnOldSquare)
             walls.emplace_back(appleX, appleY);
         if (twoAboveStart == ModMain::Wall)
             walls.emplace_back(startX, 26);
-        fx.writeMap(2, GameFixture::mapWithWalls(walls, true));
+        fx.writeMap(2, MapWithWalls(walls, true));
         BeginLevel(1);
         auto eater = fromAbove ? fx.addHuman(GameFixture::line(appleX, appleY - 1, 0, -1, 5), DirDown)
                                : fx.addHuman(GameFixture::line(appleX - 1, appleY, -1, 0, 5), DirRight);
@@ -332,8 +332,8 @@ class TestLevels : public QObject {
     void resumedStepNeverLeavesTheField()
     {
         // Level 1 without a border; the computer sits in a pocket under (5,4).
-        fx.writeMap(1, GameFixture::mapWithWalls({{5, 4}, {4, 5}}, false));
-        fx.writeMap(2, GameFixture::emptyMap());
+        fx.writeMap(1, MapWithWalls({{5, 4}, {4, 5}}, false));
+        fx.writeMap(2, MapWithWalls({}, false));
         BeginLevel(1);
         auto snake = fx.addComputer(GameFixture::line(5, 5, 0, 1, 4), DirUp);
         LeaveOneApple(6, 5);
@@ -366,7 +366,7 @@ class TestLevels : public QObject {
 
     void resumedStepNeverEntersAWall()
     {
-        fx.writeMap(2, GameFixture::mapWithWalls({{10, 26}}, true));
+        fx.writeMap(2, MapWithWalls({{10, 26}}, true));
         BeginLevel(1);
         auto eater = fx.addHuman(GameFixture::line(5, 10, -1, 0, 5), DirRight);
         fx.addHuman(GameFixture::line(25, 10, 0, 1, 5), DirUp);
@@ -407,9 +407,9 @@ class TestLevels : public QObject {
     {
         const auto [nextMap, lives, humanY, blockedStart, livesAfter, level] =
             Fetch<bool, int, int, bool, int, int>("nextMap", "lives", "humanY", "blockedStart", "livesAfter", "level");
-        fx.writeMap(1, GameFixture::mapWithWalls({{5, 3}, {3, 14}}, true)); // marked as level 1
+        fx.writeMap(1, MapWithWalls({{5, 3}, {3, 14}}, true)); // marked as level 1
         if (nextMap)
-            fx.writeMap(2, blockedStart ? GameFixture::mapWithWalls({{4, 14}, {15, 27}}, true) : MarkedMap(2));
+            fx.writeMap(2, blockedStart ? MapWithWalls({{4, 14}, {15, 27}}, true) : MarkedMap(2));
         BeginLevel(1);
         // The human heads for the wall at (5,3).
         auto human = fx.addHuman(GameFixture::line(5, humanY, 0, 1, 4), DirUp);

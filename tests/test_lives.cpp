@@ -53,7 +53,7 @@ class TestLives : public QObject {
     // apples placed before the snakes go back to their start squares.
     void lostLifeRestartsTheRound()
     {
-        fx.writeMap(2, GameFixture::mapWithWalls({{4, 14}, {10, 4}}, true));
+        fx.writeMap(2, MapWithWalls({{4, 14}, {10, 4}}, true));
         BeginLevel(2);
         const auto walls = [] {
             auto grid = Map;

@@ -67,7 +67,7 @@ class TestMapFile : public QObject {
         QTest::newRow("lone CR ends lines") << MapLines({"", "", "", "", "", "     X"}, "\r") << Walls{QPoint(5, 5)};
         QTest::newRow("mixed line ends") << (QByteArray("X\r\n X\n  X\r") + MapLines({}, "\r\n", 27))
                                          << Walls{QPoint(0, 0), QPoint(1, 1), QPoint(2, 2)};
-        QTest::newRow("bordered") << GameFixture::borderedMap() << [] {
+        QTest::newRow("bordered") << MapWithWalls({}, true) << [] {
             Walls w = rowOf(0, 0, 29) + rowOf(29, 0, 29);
             for (int y = 1; y < 29; ++y)
                 w << QPoint(0, y) << QPoint(29, y);
@@ -93,7 +93,7 @@ class TestMapFile : public QObject {
     // Loading rewrites the field only: not row/column 30, apples count, level or timer.
     void loadTouchesNothingButTheField()
     {
-        fx.writeFile("map1.dat", GameFixture::borderedMap());
+        fx.writeFile("map1.dat", MapWithWalls({}, true));
         scribbleOverMap();
         ModMain::ApplesLeft = 12;
         ModMain::Level = 4;

@@ -213,7 +213,7 @@ class TestNewGame : public QObject {
     {
         QFETCH(bool, abort);
         if (!abort)
-            fx.writeMap(1, GameFixture::mapWithWalls({{15, 27}}, true));
+            fx.writeMap(1, MapWithWalls({{15, 27}}, true));
         bool loopStarted = false;
         fx.time().onProcessEvents = [&] {
             if (ModMain::GameRunning) {

@@ -25,44 +25,36 @@
 
 namespace {
 
+// A wave file as SDL reads it for the game: its format and its samples.
 struct Wave {
-    quint16 format = 0, channels = 0, bits = 0, blockAlign = 0;
-    quint32 rate = 0, byteRate = 0;
+    SDL_AudioSpec spec{};
     QByteArray data;
-    double seconds() const { return double(data.size()) / blockAlign / rate; }
+    double seconds() const { return double(data.size()) / 2 / spec.freq; }
     qint16 sample(int i) const { return qFromLittleEndian<qint16>(data.constData() + 2 * i); }
     int samples() const { return int(data.size() / 2); }
 };
 
-// Walks the RIFF chunks; nothing if the layout is inconsistent.
-std::optional<Wave> ParseWave(const QByteArray& bytes, QString* why)
+// Read strictly: a chunk cut short, or a RIFF size other than the file's,
+// fails with SDL's reason.
+std::optional<Wave> LoadWave(const QString& path, QString* why)
 {
-    const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
-        return *why = "no RIFF/WAVE header", std::nullopt;
-    if (u32(4) != quint32(bytes.size() - 8))
+    const QByteArray bytes = ReadFileBytes(path);
+    if (bytes.size() < 8 || qFromLittleEndian<quint32>(bytes.constData() + 4) != quint32(bytes.size() - 8))
         return *why = "RIFF size does not match the file size", std::nullopt;
-    Wave w;
-    bool haveFmt = false, haveData = false;
-    for (qsizetype at = 12; at + 8 <= bytes.size();) {
-        const QByteArray id = bytes.mid(at, 4);
-        const quint32 size = u32(at + 4);
-        if (at + 8 + qsizetype(size) > bytes.size())
-            return *why = "chunk " + QString::fromLatin1(id) + " runs past the end", std::nullopt;
-        if (id == "fmt " && size >= 16) {
-            QDataStream fmt(bytes.mid(at + 8, 16));
-            fmt.setByteOrder(QDataStream::LittleEndian);
-            fmt >> w.format >> w.channels >> w.rate >> w.byteRate >> w.blockAlign >> w.bits;
-            haveFmt = true;
-        } else if (id == "data") {
-            w.data = bytes.mid(at + 8, size);
-            haveData = true;
-        }
-        at += 8 + size + (size & 1);
-    }
-    if (!haveFmt || !haveData)
-        return *why = "fmt or data chunk missing", std::nullopt;
-    return w;
+    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "verystrict");
+    SDL_SetHint(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force");
+    Wave wave;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    const bool read = SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1, &wave.spec, &samples,
+                                     &length) != nullptr;
+    SDL_ResetHint(SDL_HINT_WAVE_TRUNCATION); // the game reads with SDL's defaults
+    SDL_ResetHint(SDL_HINT_WAVE_RIFF_CHUNK_SIZE);
+    if (!read)
+        return *why = QString::fromUtf8(SDL_GetError()), std::nullopt;
+    wave.data = QByteArray(reinterpret_cast<const char*>(samples), qsizetype(length));
+    SDL_FreeWAV(samples);
+    return wave;
 }
 
 // A quiet sine tone; long enough that it is still sounding when checked.
@@ -109,7 +101,7 @@ void AddShippedRows()
 Wave LoadShipped(const QString& name)
 {
     QString why;
-    return ParseWave(ReadFileBytes(SourceSound(name)), &why).value_or(Wave{});
+    return LoadWave(SourceSound(name), &why).value_or(Wave{});
 }
 
 } // namespace
@@ -144,14 +136,11 @@ class TestSound : public QObject {
         QFETCH(double, minSeconds);
         QFETCH(double, maxSeconds);
         QString why;
-        const auto wave = ParseWave(ReadFileBytes(SourceSound(name)), &why);
+        const auto wave = LoadWave(SourceSound(name), &why);
         QVERIFY2(wave, qPrintable(why));
-        QCOMPARE(wave->format, quint16(1));
-        QCOMPARE(wave->channels, quint16(1));
-        QCOMPARE(wave->bits, quint16(16));
-        QCOMPARE(wave->blockAlign, quint16(2));
-        QVERIFY(wave->rate == 22050 || wave->rate == 44100);
-        QCOMPARE(wave->byteRate, wave->rate * 2);
+        QCOMPARE(wave->spec.format, SDL_AudioFormat{AUDIO_S16LSB});
+        QCOMPARE(wave->spec.channels, Uint8{1});
+        QVERIFY(wave->spec.freq == 22050 || wave->spec.freq == 44100);
         QCOMPARE(wave->data.size() % 2, 0);
         QVERIFY2(wave->seconds() >= minSeconds && wave->seconds() <= maxSeconds,
                  qPrintable(QString::number(wave->seconds())));
@@ -177,7 +166,7 @@ class TestSound : public QObject {
         QFETCH(QString, name);
         const Wave wave = LoadShipped(name);
         QVERIFY(wave.samples() > 0);
-        const int edge = int(wave.rate / 5000);
+        const int edge = wave.spec.freq / 5000;
         for (int i = 0; i < edge; ++i) {
             QVERIFY2(std::abs(wave.sample(i)) < 330, qPrintable(QString("start sample %1").arg(i)));
             QVERIFY2(std::abs(wave.sample(wave.samples() - 1 - i)) < 330, qPrintable(QString("end sample %1").arg(i)));
@@ -355,22 +344,32 @@ class TestSound : public QObject {
         QCOMPARE(platform::GetSoundDiagnostics().deviceOpenAttempts, attempts + 1);
         QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longB);
 
-        // By itself, once a sound has ended, and never while it sounds.
+        // By itself, once a sound has ended, and never while it sounds: held
+        // by this thread, SDL's lock of the device keeps the short sound
+        // sounding past its end and past the close's look at it.
         const QString blip = tmp.filePath("blip.wav");
-        QVERIFY(WriteFileBytes(blip, MakeTone(0.3, 300.0)));
+        QVERIFY(WriteFileBytes(blip, MakeTone(0.05, 300.0)));
         platform::PlayWaveAsync(blip.toStdString());
-        QTest::qWait(200);
+        SDL_AudioDeviceID held = 0;
+        for (SDL_AudioDeviceID id = 1; id <= 16 && held == 0; ++id)
+            held = SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING ? id : 0;
+        QVERIFY(held != 0);
+        SDL_LockAudioDevice(held);
+        auto release = qScopeGuard([held] { SDL_UnlockAudioDevice(held); });
+        QTest::qWait(500);
         QVERIFY(platform::GetSoundDiagnostics().deviceOpen);
+        QVERIFY(platform::GetSoundDiagnostics().queuedBytes > 0);
+        release.dismiss();
+        SDL_UnlockAudioDevice(held);
         // Straight on from the moment the close begins, while it waits for
         // the audio thread: the sound starts at once.
-        QElapsedTimer waited;
-        waited.start();
-        while (platform::GetSoundDiagnostics().deviceOpen && waited.elapsed() < 5000)
+        for (QDeadlineTimer limit(5000); platform::GetSoundDiagnostics().deviceOpen && !limit.hasExpired();)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const int reopened = platform::GetSoundDiagnostics().deviceOpenAttempts + 1;
         platform::PlayWaveAsync(longA);
         if (plainWait) {
-            platform::SleepUntil(platform::GetTickCount() + 100);
+            for (int ms = 0; ms < 5000 && platform::GetSoundDiagnostics().nowPlaying.empty(); ms += 10)
+                platform::SleepUntil(platform::GetTickCount() + 10);
             QCOMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);
         } else {
             QTRY_COMPARE(platform::GetSoundDiagnostics().nowPlaying, longA);

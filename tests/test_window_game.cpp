@@ -1,7 +1,7 @@
 // The main window while games run: labels, layout, speed changes, frames on
 // screen, and New Game or Abort chosen while a game starts or unwinds.
+#include "support/MapFiles.h"
 #include "support/TableColumns.h"
-#include "support/TestMaps.h"
 #include "support/VirtualPad.h"
 #include "support/WindowFixture.h"
 
@@ -563,7 +563,7 @@ class TestWindowGame : public QObject {
     {
         WindowFixture f;
         FrmMain& w = f.window();
-        f.writeMap(QStringLiteral("map1.dat"), TestMaps::WallAboveStartMap());
+        f.writeMap(QStringLiteral("map1.dat"), WallAboveStartMap());
         int phase = 0;
         std::weak_ptr<Snake> oldSnake;
         std::size_t dialogsAtNewGame = 0;

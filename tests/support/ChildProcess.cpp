@@ -1,8 +1,14 @@
 #include "support/ChildProcess.h"
 
+#include <QDirIterator>
+#include <QFile>
+#include <QTest>
+
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,4 +52,42 @@ rlim_t AddressSpaceInUse()
     rlim_t pages = 0;
     statm >> pages;
     return pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+bool GiveTo(const passwd& user, const QString& path)
+{
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        if (::lchown(QFile::encodeName(it.next()).constData(), user.pw_uid, user.pw_gid) != 0)
+            return false;
+    }
+    return ::lchown(QFile::encodeName(path).constData(), user.pw_uid, user.pw_gid) == 0;
+}
+
+bool RunAsOrdinaryUser(const QStringList& folders, const std::function<void()>& body)
+{
+    if (::geteuid() != 0) {
+        body();
+        return !QTest::currentTestFailed();
+    }
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody) {
+        qWarning("root cannot run this case as an ordinary user: there is no user nobody");
+        return false;
+    }
+    for (const QString& folder : folders) {
+        if (!GiveTo(*nobody, folder))
+            return false;
+    }
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    return RunInChild(
+        [&body, uid, gid] {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 || ::setresuid(uid, uid, uid) != 0)
+                return false;
+            body();
+            std::fflush(stdout); // the child's report of a failed check
+            return !QTest::currentTestFailed();
+        },
+        RLIMIT_CORE, 0);
 }

@@ -1,6 +1,5 @@
 #include "GameFixture.h"
 #include "FileBytes.h"
-#include "MapFiles.h"
 #include "ScoreFiles.h"
 #include "SnakeBody.h"
 
@@ -51,9 +50,9 @@ void GameFixture::reset(FirstMap map, std::uint64_t seed)
         writeFile(QStringLiteral("sounds/") + QString::fromLatin1(name), {});
 
     if (map == FirstMap::Bordered)
-        writeMap(1, borderedMap());
+        writeMap(1, MapWithWalls({}, true));
     else if (map == FirstMap::Empty)
-        writeMap(1, emptyMap());
+        writeMap(1, MapWithWalls({}, false));
 }
 
 void GameFixture::tearDown()
@@ -76,33 +75,6 @@ void GameFixture::writeFile(const QString& name, const QByteArray& bytes) const
 void GameFixture::writeMap(int level, const QByteArray& bytes) const
 {
     writeFile(QStringLiteral("map%1.dat").arg(level), bytes);
-}
-
-QByteArray GameFixture::mapBytes(const std::vector<std::string>& rows)
-{
-    QList<QByteArray> lines;
-    for (const std::string& row : rows)
-        lines.append(QByteArray::fromStdString(row));
-    return MapLines(lines, "\r\n", ModMain::FieldSize);
-}
-
-std::vector<std::string> GameFixture::borderedRows()
-{
-    const std::string full(ModMain::FieldSize, 'X');
-    const std::string inner = "X" + std::string(ModMain::FieldSize - 2, ' ') + "X";
-    std::vector<std::string> rows(ModMain::FieldSize, inner);
-    rows.front() = full;
-    rows.back() = full;
-    return rows;
-}
-
-QByteArray GameFixture::mapWithWalls(const std::vector<std::pair<int, int>>& walls, bool bordered)
-{
-    std::vector<std::string> rows =
-        bordered ? borderedRows() : std::vector<std::string>(ModMain::FieldSize, std::string(ModMain::FieldSize, ' '));
-    for (const auto& [x, y] : walls)
-        rows[y][x] = 'X';
-    return mapBytes(rows);
 }
 
 void GameFixture::writeScores(const std::vector<std::pair<std::string, int>>& entries) const

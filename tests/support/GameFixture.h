@@ -5,6 +5,7 @@
 // the map files, the sounds folder and (when wanted) scores.dat.
 #include "AppleCells.h"
 #include "FakeTime.h"
+#include "MapFiles.h"
 #include "RecordingSound.h"
 #include "RecordingView.h"
 
@@ -52,14 +53,6 @@ class GameFixture {
     QString appDir() const { return dir_->path(); }
     void writeFile(const QString& name, const QByteArray& bytes) const;
     void writeMap(int level, const QByteArray& bytes) const;
-
-    // 30 CR LF lines from `rows`, padded with empty lines.
-    static QByteArray mapBytes(const std::vector<std::string>& rows);
-    static std::vector<std::string> borderedRows();
-    static QByteArray borderedMap() { return mapBytes(borderedRows()); }
-    static QByteArray emptyMap() { return mapBytes({}); }
-    // A map with walls only on the listed squares.
-    static QByteArray mapWithWalls(const std::vector<std::pair<int, int>>& walls, bool bordered);
 
     // scores.dat made byte by byte: ten entries of a name and a score record.
     void writeScores(const std::vector<std::pair<std::string, int>>& entries) const;

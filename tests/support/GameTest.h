@@ -30,7 +30,7 @@ inline double at(int square)
 // Level n's map: bordered, with one marker wall at (n + 2, 14).
 inline QByteArray MarkedMap(int level)
 {
-    return GameFixture::mapWithWalls({{level + 2, 14}}, true);
+    return MapWithWalls({{level + 2, 14}}, true);
 }
 
 // Level `level` of a running game, its map loaded.

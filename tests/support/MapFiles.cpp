@@ -18,3 +18,31 @@ QByteArray MapFileBytes(const QStringList& rows, int total)
         padded.append((y < rows.size() ? rows[y].toLatin1() : QByteArray()).leftJustified(30, ' '));
     return MapLines(padded, "\r\n", total);
 }
+
+QStringList RowsWithWalls(const QList<QPoint>& walls, bool bordered)
+{
+    QStringList rows(30, QString(30, QLatin1Char(' ')));
+    for (int i = 0; i < 30 && bordered; ++i)
+        rows[0][i] = rows[29][i] = rows[i][0] = rows[i][29] = QLatin1Char('X');
+    for (const QPoint& wall : walls)
+        rows[wall.y()][wall.x()] = QLatin1Char('X');
+    return rows;
+}
+
+QByteArray MapWithWalls(const QList<QPoint>& walls, bool bordered)
+{
+    return MapFileBytes(RowsWithWalls(walls, bordered));
+}
+
+QStringList ThreeAppleMap()
+{
+    QStringList rows(30, QString(30, QLatin1Char('X')));
+    for (int y = 25; y <= 28; ++y)
+        rows[y][15] = QLatin1Char(' ');
+    return rows;
+}
+
+QStringList WallAboveStartMap()
+{
+    return RowsWithWalls({{15, 26}}, false);
+}

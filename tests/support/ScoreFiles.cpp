@@ -139,20 +139,6 @@ CapturedErrors::~CapturedErrors()
     ModHigh::SetErrorReporter(PrintUnexpected);
 }
 
-bool IgnoresReadOnlyFolders(const QString& scratchFolder)
-{
-    const QString probeFolder = scratchFolder + QStringLiteral("/probe");
-    QDir().mkpath(probeFolder);
-    QFile::setPermissions(probeFolder, QFile::ReadOwner | QFile::ExeOwner);
-    QFile probe(probeFolder + QStringLiteral("/probe"));
-    const bool wrote = probe.open(QIODevice::WriteOnly);
-    probe.close();
-    probe.remove();
-    QFile::setPermissions(probeFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QDir(probeFolder).removeRecursively();
-    return wrote;
-}
-
 std::string TopScoreView::AskTopScoreName()
 {
     ++asked;

@@ -34,7 +34,8 @@ class ScoreFolder {
     QByteArray read(const QString& name = QStringLiteral("scores.dat")) const;
     // Every entry of the folder, hidden ones included, sorted.
     QStringList entries() const;
-    // The per-user data folder, and scores.dat in it.
+    // The player's home, the per-user data folder in it, and scores.dat there.
+    QString homePath() const { return home.path(); }
     QString userPath() const;
     QString userFile() const;
 
@@ -67,10 +68,6 @@ class CapturedErrors {
 
     QStringList messages;
 };
-
-// Whether this process may write into folders and files it has made read-only
-// (root may): such tests cannot fail the way they should and are skipped.
-bool IgnoresReadOnlyFolders(const QString& scratchFolder);
 
 // Stands in for the main window's part in a top score while it lives: the
 // name comes from `answer` (or from the real prompt while `answer` is empty),

@@ -79,24 +79,16 @@ X11Session::X11Session()
 {
     // Like /tmp: a game run as another user makes its own folder in it.
     ::chmod(QFile::encodeName(DataHome.path()).constData(), 01777);
-    // -displayfd picks a free display and writes its number to stdout.
-    // -noreset: without it the server resets whenever its last client leaves,
-    // and a game connecting right then is refused ("could not connect").
-    Server.start(QStringLiteral("Xvfb"),
-                 {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"});
-    if (!Server.waitForStarted(SlowStepMs))
-        return;
-    QString number;
+    // The script prints the display, and keeps the server until its input
+    // closes: also when this test dies.
+    QProcessEnvironment screen = QProcessEnvironment::systemEnvironment();
+    screen.insert(QStringLiteral("SNAKE_XVFB_SCREEN"), QStringLiteral("640x480x24"));
+    Server.setProcessEnvironment(screen);
+    Server.start(QStringLiteral(SNAKE_XVFB_SCRIPT), {});
     QDeadlineTimer deadline(SlowStepMs);
-    while (!deadline.hasExpired() && !number.endsWith(QLatin1Char('\n'))) {
-        if (Server.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            number += QString::fromLatin1(Server.readAllStandardOutput());
-        else if (Server.state() != QProcess::Running)
-            break;
-    }
-    number = number.trimmed();
-    if (!number.isEmpty())
-        Display = QLatin1Char(':') + number;
+    while (!deadline.hasExpired() && !Server.canReadLine() && Server.state() != QProcess::NotRunning)
+        Server.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    Display = QString::fromLatin1(Server.readLine()).trimmed();
 }
 
 QString StartX11(std::unique_ptr<X11Session>& session)
@@ -112,7 +104,7 @@ QString StartX11(std::unique_ptr<X11Session>& session)
 
 X11Session::~X11Session()
 {
-    Server.terminate();
+    Server.closeWriteChannel();
     if (!Server.waitForFinished(3000)) {
         Server.kill();
         Server.waitForFinished(1000);
