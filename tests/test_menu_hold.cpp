@@ -4,7 +4,6 @@
 #include "support/WindowFixture.h"
 
 #include "game/ModMain.h"
-#include "scores/FrmHigh.h"
 
 #include <QLabel>
 #include <QRandomGenerator>
