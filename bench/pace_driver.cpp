@@ -36,13 +36,13 @@
 // (the sound device's thread comes and goes). Run under
 // `valgrind --tool=callgrind --collect-atstart=no`, only the measured window
 // is collected.
-#include "game/GameView.h"
-#include "game/ModMain.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/Sound.h"
 #include "platform/WindowSystem.h"
-#include "snake/Snake.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "support/AppleCells.h"
 #include "support/FileBytes.h"
 #include "support/MapFiles.h"

@@ -3,9 +3,9 @@
 #include "support/VirtualPad.h"
 #include "support/WindowFixture.h"
 
-#include "game/ModMain.h"
 #include "platform/GameControllers.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "window/Gamepad.h"
 
 #include <QAction>

@@ -5,8 +5,8 @@
 #include "support/TableColumns.h"
 #include "support/TopScoreRows.h"
 
-#include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "window/FrmHigh.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "scores/ModHigh.h"
 
-#include "game/GameView.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Message.h"
+#include "rules/GameView.h"
 #include "scores/Cp1252.h"
 #include "scores/ScoreFile.h"
 

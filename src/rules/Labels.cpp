@@ -1,10 +1,10 @@
-#include "game/GameView.h"
-#include "game/ModMain.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
 
 #include "platform/Files.h"
 #include "platform/Sound.h"
 #include "platform/Ticks.h"
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 #include <array>
 #include <string>

@@ -1,9 +1,9 @@
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 #include "platform/GameControllers.h"
 #include "platform/Ticks.h"
 #include "render/RenderFrame.h"
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 namespace ModMain {
 

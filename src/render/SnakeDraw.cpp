@@ -1,7 +1,7 @@
 // Snake::Draw: one sprite tile per segment, copied straight from the sheet.
 #include "platform/Surface.h"
-#include "snake/Snake.h"
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
+#include "rules/Snake.h"
 
 void Snake::Draw(platform::Surface& dest, const platform::Surface& sheet, std::optional<Int16> colour) const
 {

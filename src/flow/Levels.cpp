@@ -1,11 +1,11 @@
-#include "game/GameView.h"
-#include "game/ModMain.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
 
 #include "platform/Random.h"
 #include "platform/Ticks.h"
 #include "render/RenderFrame.h"
+#include "rules/Snake.h"
 #include "scores/ModHigh.h"
-#include "snake/Snake.h"
 
 #include <cmath>
 #include <string>
