@@ -14,6 +14,7 @@
 // eating. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include "BusyScene.h"
+#include "flow/GameFlow.h"
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 #include "rules/GameView.h"

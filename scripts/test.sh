@@ -57,6 +57,23 @@ else
     failed=$((failed + 1))
 fi
 
+echo "== Layers"
+# The folders of src/ from the bottom up. Each includes only its own headers
+# and those of the folders before it: every include points down.
+layers=(platform scores rules render flow window)
+upward="$(cd "$SNAKE_ROOT/src" && for ((i = 0; i < ${#layers[@]}; i++)); do
+    above="$(IFS='|' && echo "${layers[*]:i+1}")"
+    [ -z "$above" ] || grep -snE "^#include \"($above)/" "${layers[i]}"/*
+done; for folder in */; do [[ " ${layers[*]} " == *" ${folder%/} "* ]] || echo "$folder: not in the list of layers"; done)"
+if [ -z "$upward" ]; then
+    echo "every include points down: ${layers[*]}"
+    passed=$((passed + 1))
+else
+    echo "includes of a folder above (the order: ${layers[*]}):"
+    echo "$upward"
+    failed=$((failed + 1))
+fi
+
 echo "== Build and tests"
 if build_stage normal "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSNAKE_WERROR=ON; then
     run_ctest --test-dir "$SNAKE_BUILD"

@@ -1,5 +1,6 @@
 // The "Hall of Fame!" window: its layout, what it shows, and when it loads,
 // fills and unloads.
+#include "flow/TopScore.h"
 #include "scores/ModHigh.h"
 #include "support/ScoreFiles.h"
 #include "window/FrmHigh.h"

@@ -5,6 +5,7 @@
 #include "support/TableColumns.h"
 #include "support/TopScoreRows.h"
 
+#include "flow/GameFlow.h"
 #include "scores/ModHigh.h"
 #include "window/FrmHigh.h"
 

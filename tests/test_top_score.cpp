@@ -1,4 +1,5 @@
 // The top-score rule, the name prompt and where a new entry goes.
+#include "flow/TopScore.h"
 #include "platform/KeptFile.h"
 #include "scores/ModHigh.h"
 #include "support/DataRows.h"

@@ -1,8 +1,8 @@
-#include "rules/GameView.h"
-#include "rules/ModMain.h"
+#include "flow/GameFlow.h"
 
 #include "platform/Random.h"
 #include "render/RenderFrame.h"
+#include "rules/GameView.h"
 #include "rules/Snake.h"
 
 #include <cmath>

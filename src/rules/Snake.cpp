@@ -2,6 +2,7 @@
 
 #include "platform/Random.h"
 #include "rules/ModMain.h"
+#include "rules/Sequences.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "window/FrmMain.h"
 
+#include "flow/GameFlow.h"
 #include "platform/Process.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
-#include "rules/ModMain.h"
 #include "window/ClientArea.h"
 #include "window/Controls.h"
 #include "window/FrmHigh.h"
