@@ -15,6 +15,8 @@
 namespace {
 
 constexpr std::size_t BytesPerPixel = 4;
+// Frames are compared in squares of the field.
+constexpr int Block = platform::TileSize;
 
 // Calls f(first, last) for each run of set bits first..last-1, left to right.
 template <typename F> void ForEachRun(std::uint64_t bits, F&& f)
@@ -84,10 +86,10 @@ void ClientArea::TakeChangedBlocks(const QImage& frame)
     }
 }
 
-ClientArea::ClientArea(QWidget* parent) : QWidget(parent), Shown(Width, FrameHeight, QImage::Format_RGB32)
+ClientArea::ClientArea(QWidget* parent) : QWidget(parent), Shown(Width, Render::FrameHeight, QImage::Format_RGB32)
 {
     Shown.fill(Qt::white);
-    Runs.reserve(static_cast<std::size_t>((Width + Block - 1) / Block * ((FrameHeight + Block - 1) / Block)));
+    Runs.reserve(static_cast<std::size_t>((Width + Block - 1) / Block * ((Render::FrameHeight + Block - 1) / Block)));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);

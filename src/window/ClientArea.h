@@ -3,6 +3,8 @@
 // title picture, at the largest whole zoom in device pixels the area holds,
 // centred. A frame reaches the screen through Qt's own painting: the blocks
 // that changed are repainted, and Qt puts the labels on top of them.
+#include "render/RenderFrame.h"
+
 #include <QFont>
 #include <QImage>
 #include <QPixmap>
@@ -12,17 +14,11 @@
 
 #include <vector>
 
-namespace platform {
-class Surface;
-}
-
 class ClientArea final : public QWidget {
   public:
-    static constexpr int Width = 330;
-    static constexpr int FrameHeight = 300;
+    static constexpr int Width = Render::FrameWidth;
     static constexpr int OnePlayerHeight = 344;
     static constexpr int TwoPlayerHeight = 388;
-    static constexpr int Block = 10; // frames are compared in squares of the field
 
     // A child shown at the zoom: how it looks in the design.
     struct Zoomed {
