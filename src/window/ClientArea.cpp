@@ -104,7 +104,6 @@ void ClientArea::Present(const platform::Surface& frame)
 {
     ++Presented;
     TakeChangedBlocks(frame.image());
-    Changed.setRects(Runs.data(), static_cast<int>(Runs.size()));
     // At a scale like 1.5 neighbouring blocks may share a widget pixel: joined.
     ToRepaint = QRegion();
     for (const QRect& r : Runs)
@@ -113,6 +112,13 @@ void ClientArea::Present(const platform::Surface& frame)
     // the frame is to be on screen now. Qt paints whatever else waits with it
     // (a label just hidden), and the labels on top.
     repaint(ToRepaint);
+}
+
+QRegion ClientArea::LastChange() const
+{
+    QRegion changed;
+    changed.setRects(Runs.data(), static_cast<int>(Runs.size()));
+    return changed;
 }
 
 QRect ClientArea::ToWidget(const QRect& framePixels) const

@@ -39,9 +39,12 @@ class ClientArea final : public QWidget {
     // Shows the frame's top-left 330 x 300: the blocks that differ from the
     // last frame are on screen, under the labels, before this returns.
     void Present(const platform::Surface& frame);
+    // Test seams, not used by the game: how many frames were shown, and the
+    // frame's pixels the last Present repainted (empty when unchanged). The
+    // screen shows the same either way; a repaint of too much or of nothing
+    // is only seen here.
     int FramesPresented() const { return Presented; }
-    // The frame's pixels the last Present repainted (empty when unchanged).
-    const QRegion& LastChange() const { return Changed; }
+    QRegion LastChange() const;
 
     // Shows `child`, as it is now, at every zoom from now on.
     void KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, qreal, QPoint) = nullptr);
@@ -74,7 +77,6 @@ class ClientArea final : public QWidget {
 
     QImage Shown;            // the frame on screen: the renderer draws on in its own
     std::vector<QRect> Runs; // room for every block, reserved once
-    QRegion Changed;         // frame pixels
     QRegion ToRepaint;       // the same in widget pixels
     QRect Inside;            // widget pixels wholly within the frame
     std::vector<Zoomed> Children;
