@@ -3,9 +3,9 @@
 // and four computer snakes of 200 segments each, every one folded through a
 // band of four rows, all heading right into the free columns 26..28. No
 // apples lie on the field, so nobody eats.
-#include "game/ModMain.h"
 #include "platform/Random.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "support/SnakeBody.h"
 
 #include <memory>

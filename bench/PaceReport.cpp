@@ -2,7 +2,7 @@
 
 #include "PaceView.h"
 
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #include "PaceView.h"
 
-#include "game/ModMain.h"
 #include "platform/Random.h"
 #include "platform/Sound.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "support/AppleCells.h"
 
 #if __has_include(<valgrind/callgrind.h>)

@@ -4,8 +4,8 @@
 // and keeps the human snakes going round their squares.
 #include "PaceCpu.h"
 
-#include "game/GameView.h"
 #include "platform/Int16.h"
+#include "rules/GameView.h"
 
 #include <chrono>
 #include <cstdint>

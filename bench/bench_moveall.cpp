@@ -9,6 +9,7 @@
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // and read the median of per_pass.
 #include "BusyScene.h"
+#include "flow/GameFlow.h"
 
 #include <benchmark/benchmark.h>
 

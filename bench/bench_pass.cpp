@@ -14,10 +14,11 @@
 // eating. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include "BusyScene.h"
-#include "game/GameView.h"
-#include "game/ModMain.h"
+#include "flow/GameFlow.h"
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,11 @@
 // Frame composition cost: the heaviest frame the game can produce and a
 // typical one, with the apple-timer bar moving as on every pass. Heap
 // allocations inside the timed loop are counted; a frame should make none.
-#include "game/GameView.h"
-#include "game/ModMain.h"
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
-#include "snake/Snake.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "support/SnakeBody.h"
 
 #include <QImage>

@@ -38,9 +38,9 @@
 #include "PaceReport.h"
 #include "PaceView.h"
 
-#include "game/ModMain.h"
 #include "platform/Files.h"
 #include "platform/WindowSystem.h"
+#include "rules/ModMain.h"
 #include "window/ClientArea.h"
 #include "window/FrmMain.h"
 

@@ -37,15 +37,17 @@ snake_install_missing() {
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# snake_build DIR [cmake options...] [-- targets...]
-# Configures every time (quick when nothing changed), so changed options take.
+# snake_build PRESET DIR [cmake options...] [-- targets...]
+# Configures DIR from a preset of CMakePresets.json (normal, sanitize, fuzz),
+# where the options of each build are defined. Every time (quick when nothing
+# changed), so changed options take.
 snake_build() {
-    local dir="$1"
-    shift
+    local preset="$1" dir="$2"
+    shift 2
     local options=() targets=()
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
     [ $# -gt 0 ] && shift && targets=("$@")
-    cmake -S "$SNAKE_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null || return 1
+    cmake -S "$SNAKE_ROOT" --preset "$preset" -B "$dir" "${options[@]}" >/dev/null || return 1
     if [ ${#targets[@]} -gt 0 ]; then
         cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
     else

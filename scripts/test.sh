@@ -31,8 +31,8 @@ run_ctest() {
     failed=$((failed + bad))
 }
 
-# build_stage NAME DIR [cmake options...] [-- targets...]: a build that fails
-# is one failure, and its stage's tests are not run (returns 1).
+# build_stage NAME PRESET DIR [cmake options...] [-- targets...]: a build that
+# fails is one failure, and its stage's tests are not run (returns 1).
 build_stage() {
     local name="$1"
     shift
@@ -57,8 +57,25 @@ else
     failed=$((failed + 1))
 fi
 
+echo "== Layers"
+# The folders of src/ from the bottom up. Each includes only its own headers
+# and those of the folders before it: every include points down.
+layers=(platform scores rules render flow window)
+upward="$(cd "$SNAKE_ROOT/src" && for ((i = 0; i < ${#layers[@]}; i++)); do
+    above="$(IFS='|' && echo "${layers[*]:i+1}")"
+    [ -z "$above" ] || grep -snE "^#include \"($above)/" "${layers[i]}"/*
+done; for folder in */; do [[ " ${layers[*]} " == *" ${folder%/} "* ]] || echo "$folder: not in the list of layers"; done)"
+if [ -z "$upward" ]; then
+    echo "every include points down: ${layers[*]}"
+    passed=$((passed + 1))
+else
+    echo "includes of a folder above (the order: ${layers[*]}):"
+    echo "$upward"
+    failed=$((failed + 1))
+fi
+
 echo "== Build and tests"
-if build_stage normal "$SNAKE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSNAKE_WERROR=ON; then
+if build_stage normal normal "$SNAKE_BUILD"; then
     run_ctest --test-dir "$SNAKE_BUILD"
 fi
 
@@ -130,8 +147,7 @@ fi
 
 if [ "${SNAKE_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-    if build_stage sanitizer "$SNAKE_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DSNAKE_SANITIZE=ON \
-        -DSNAKE_BENCHMARKS=OFF -DSNAKE_WERROR=ON; then
+    if build_stage sanitizer sanitize "$SNAKE_ROOT/build-asan"; then
         ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1" \
         LSAN_OPTIONS="suppressions=$SNAKE_ROOT/tests/lsan.supp:print_suppressions=0" \
         UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
@@ -142,8 +158,7 @@ fi
 if [ "${SNAKE_SKIP_FUZZ:-0}" != 1 ]; then
     echo "== Fuzzing the map reader and the score file reader"
     fuzz_dir="$SNAKE_ROOT/build-fuzz"
-    if CC=clang CXX=clang++ build_stage fuzzing "$fuzz_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DSNAKE_FUZZ=ON -DBUILD_TESTING=OFF -DSNAKE_BENCHMARKS=OFF -DSNAKE_WERROR=ON -- fuzz_mapfile fuzz_scorefile; then
+    if build_stage fuzzing fuzz "$fuzz_dir" -- fuzz_mapfile fuzz_scorefile; then
         seconds="${SNAKE_FUZZ_SECONDS:-60}"
         mkdir -p "$work/maps" "$work/scores"
         cp "$SNAKE_ROOT"/data/map*.dat "$work/maps/"

@@ -1,4 +1,5 @@
 // Apples: batches on free squares, clearing, and the refill timer.
+#include "flow/GameFlow.h"
 #include "support/GameTest.h"
 #include "support/TableColumns.h"
 

@@ -1,4 +1,5 @@
 // The look-ahead before each step: the edge, walls, snakes, and eating.
+#include "flow/GameFlow.h"
 #include "support/GameTest.h"
 #include "support/TableColumns.h"
 

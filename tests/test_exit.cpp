@@ -3,8 +3,8 @@
 #include "support/WindowFixture.h"
 #include "support/X11Session.h"
 
-#include "game/ModMain.h"
 #include "platform/Process.h"
+#include "rules/ModMain.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,8 +1,9 @@
 // The "Hall of Fame!" window: its layout, what it shows, and when it loads,
 // fills and unloads.
-#include "scores/FrmHigh.h"
+#include "flow/TopScore.h"
 #include "scores/ModHigh.h"
 #include "support/ScoreFiles.h"
+#include "window/FrmHigh.h"
 
 #include <QApplication>
 #include <QLabel>

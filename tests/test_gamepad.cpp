@@ -3,10 +3,10 @@
 #include "support/VirtualPad.h"
 #include "support/WindowFixture.h"
 
-#include "game/ModMain.h"
 #include "platform/GameControllers.h"
-#include "scores/FrmHigh.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
+#include "window/FrmHigh.h"
 #include "window/Gamepad.h"
 
 #include <QAction>

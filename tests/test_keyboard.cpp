@@ -3,8 +3,8 @@
 #include "support/DataRows.h"
 #include "support/WindowFixture.h"
 
-#include "game/ModMain.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "window/Keyboard.h"
 
 #include <QAction>

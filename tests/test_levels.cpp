@@ -4,6 +4,7 @@
 #include "support/SnakeBody.h"
 #include "support/TableColumns.h"
 
+#include "flow/GameFlow.h"
 #include "scores/ModHigh.h"
 
 #include <set>

@@ -5,8 +5,9 @@
 #include "support/TableColumns.h"
 #include "support/TopScoreRows.h"
 
-#include "scores/FrmHigh.h"
+#include "flow/GameFlow.h"
 #include "scores/ModHigh.h"
+#include "window/FrmHigh.h"
 
 #include <algorithm>
 

@@ -3,6 +3,7 @@
 #include "support/DataRows.h"
 #include "support/GameTest.h"
 
+#include "flow/GameFlow.h"
 #include "platform/Ticks.h"
 
 #include <QTimer>

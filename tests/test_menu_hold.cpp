@@ -3,7 +3,7 @@
 // "Paused"). Random sequences from a printed seed; SNAKE_TEST_SEED replays one.
 #include "support/WindowFixture.h"
 
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 #include <QLabel>
 #include <QRandomGenerator>

@@ -1,5 +1,6 @@
 // Setting up a new game: snakes on their start squares, the first batch of
 // apples, the labels, the first move, and the hand-over to the main loop.
+#include "flow/GameFlow.h"
 #include "support/GameTest.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The embedded pictures: the tile strip pixel for pixel, the sprite sheet's
 // open and closed tile sides and row colours, the title and icon sizes.
 #include "render/RenderFrame.h"
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
 #include "support/DataRows.h"
 #include "support/TableColumns.h"
 

@@ -5,12 +5,12 @@
 #include "support/TableColumns.h"
 #include "support/TimerBarRows.h"
 
-#include "game/GameView.h"
-#include "game/ModMain.h"
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
-#include "snake/Snake.h"
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "support/SnakeBody.h"
 
 #include <QtTest>

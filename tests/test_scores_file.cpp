@@ -1,5 +1,6 @@
 // scores.dat: the byte layout, the code page, and what happens when the file
 // is missing, short, longer, damaged or cannot be used.
+#include "flow/TopScore.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "scores/Cp1252.h"

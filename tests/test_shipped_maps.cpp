@@ -1,7 +1,7 @@
 // The level maps shipped in data/: their bytes, and that each one can be played.
-#include "game/ModMain.h"
 #include "platform/Fatal.h"
 #include "platform/Files.h"
+#include "rules/ModMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 // leave the snakes, the walls and the apple count in a sound state.
 // Each run prints its seed; SNAKE_SOAK_SEED=<seed> replays a run exactly or
 // tries a new one.
+#include "flow/GameFlow.h"
 #include "platform/Surface.h"
 #include "render/RenderFrame.h"
 #include "support/GameFixture.h"

@@ -1,5 +1,5 @@
 // Which sprite tile each snake segment shows, as tables of small bodies.
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
 #include "support/DataRows.h"
 #include "support/TableColumns.h"
 

@@ -4,6 +4,7 @@
 #include "support/GameFixture.h"
 #include "support/TableColumns.h"
 
+#include "flow/GameFlow.h"
 #include "platform/Ticks.h"
 
 #include <QAbstractEventDispatcher>

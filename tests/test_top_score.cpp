@@ -1,12 +1,13 @@
 // The top-score rule, the name prompt and where a new entry goes.
+#include "flow/TopScore.h"
 #include "platform/KeptFile.h"
-#include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
 #include "support/DataRows.h"
 #include "support/Processes.h"
 #include "support/ScoreFiles.h"
 #include "support/TableColumns.h"
 #include "support/TopScoreRows.h"
+#include "window/FrmHigh.h"
 
 #include <QApplication>
 #include <QFile>

@@ -5,11 +5,11 @@
 #include "support/VirtualPad.h"
 #include "support/WindowFixture.h"
 
-#include "game/ModMain.h"
 #include "platform/GameControllers.h"
 #include "platform/Surface.h"
 #include "platform/WindowSystem.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "window/ClientArea.h"
 #include "window/Gamepad.h"
 #include "window/Zoom.h"

@@ -2,9 +2,9 @@
 // menu actions of a headless window.
 #include "support/WindowFixture.h"
 
-#include "game/ModMain.h"
-#include "scores/FrmHigh.h"
+#include "rules/ModMain.h"
 #include "window/ClientArea.h"
+#include "window/FrmHigh.h"
 
 #include <QAction>
 #include <QFontDatabase>

@@ -2,7 +2,7 @@
 // name spelled in blue blocks on the 10-pixel grid.
 #include "gen_pictures.h"
 
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
 
 #include <array>
 #include <string_view>

@@ -14,12 +14,15 @@ void Randomize(double secondsSinceMidnight);
 void RandomizeFromClock();
 double SecondsSinceMidnight();
 
-// Deterministic seed for tests and benchmarks.
+// Deterministic seed for tests and benchmarks: a game replays from its seed.
 void SeedRandom(std::uint64_t seed);
 
-// Tests: serve these fractions first, in order, before the generator resumes.
+// Test seams, not used by the game.
+// Serve these fractions first, in order, before the generator resumes: a
+// test puts an apple or a turn exactly where it needs it.
 void ScriptRandom(std::vector<double> fractions);
-// Number of fractions drawn since the last SeedRandom / ScriptRandom.
+// Number of fractions drawn since the last SeedRandom / ScriptRandom: a test
+// sees that a full field draws no squares at all.
 std::uint64_t RandomDrawCount();
 
 } // namespace platform

@@ -42,7 +42,9 @@ void CloseIdleSound();
 // player stays installed.
 void ResetSound();
 
-// What the real player has done so far; for tests.
+// Test seam, not used by the game: what the real player has done so far.
+// Nothing a test can hear tells whether the device opened, closed or cut a
+// sound short, so tests read it here.
 struct SoundDiagnostics {
     int deviceOpenAttempts = 0;
     bool deviceOpen = false;

@@ -30,9 +30,9 @@ QImage WhiteImage(int width, int height)
 
 } // namespace
 
-Surface::Surface(int width, int height) : image_(std::make_unique<QImage>(WhiteImage(width, height))) {}
+Surface::Surface(int width, int height) : Image(std::make_unique<QImage>(WhiteImage(width, height))) {}
 
-Surface::Surface(QImage image) : image_(std::make_unique<QImage>(std::move(image))) {}
+Surface::Surface(QImage image) : Image(std::make_unique<QImage>(std::move(image))) {}
 
 Surface::Surface(Surface&&) noexcept = default;
 Surface& Surface::operator=(Surface&&) noexcept = default;
@@ -40,12 +40,12 @@ Surface::~Surface() = default;
 
 int Surface::width() const
 {
-    return image_->width();
+    return Image->width();
 }
 
 int Surface::height() const
 {
-    return image_->height();
+    return Image->height();
 }
 
 Surface Surface::Load(const std::string& file, int width, int height)
@@ -60,7 +60,7 @@ Surface Surface::Load(const std::string& file, int width, int height)
     }
     // RGB32 drops any transparency, as the game's pictures never had any.
     const QImage opaque = loaded.convertToFormat(QImage::Format_RGB32).convertToFormat(PixelFormat);
-    if (loaded.size() == surface.image_->size())
+    if (loaded.size() == surface.Image->size())
         return Surface(opaque);
     qWarning().noquote() << "Picture" << path << "is" << loaded.width() << "x" << loaded.height() << ", expected"
                          << width << "x" << height << "; it is cropped or padded with white.";
@@ -71,7 +71,7 @@ Surface Surface::Load(const std::string& file, int width, int height)
 
 void Surface::Clear(Rgb colour)
 {
-    Fill(0, 0, image_->width(), image_->height(), colour);
+    Fill(0, 0, Image->width(), Image->height(), colour);
 }
 
 void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
@@ -79,8 +79,8 @@ void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
     const int x0 = std::max(left, 0);
     const int y0 = std::max(top, 0);
     // 64-bit ends: a huge width or height must not wrap around.
-    const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(left) + width, image_->width()));
-    const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(top) + height, image_->height()));
+    const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(left) + width, Image->width()));
+    const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(top) + height, Image->height()));
     if (x0 < x1 && y0 < y1)
         Fill(x0, y0, x1, y1, colour);
 }
@@ -88,8 +88,8 @@ void Surface::FillRect(int left, int top, int width, int height, Rgb colour)
 void Surface::Fill(int x0, int y0, int x1, int y1, Rgb colour)
 {
     const QRgb value = colour | 0xff000000u;
-    if (x0 == 0 && y0 == 0 && x1 == image_->width() && y1 == image_->height()) {
-        image_->fill(value);
+    if (x0 == 0 && y0 == 0 && x1 == Image->width() && y1 == Image->height()) {
+        Image->fill(value);
         return;
     }
     // Rows are short (a block, the bar): in fixed runs of eight the compiler
@@ -97,8 +97,8 @@ void Surface::Fill(int x0, int y0, int x1, int y1, Rgb colour)
     constexpr int run = 8;
     std::array<QRgb, run> pattern{};
     pattern.fill(value);
-    uchar* const bits = image_->bits();
-    const qsizetype stride = image_->bytesPerLine();
+    uchar* const bits = Image->bits();
+    const qsizetype stride = Image->bytesPerLine();
     for (int y = y0; y < y1; ++y) {
         auto* const row = reinterpret_cast<QRgb*>(bits + y * stride);
         int x = x0;
@@ -111,9 +111,9 @@ void Surface::Fill(int x0, int y0, int x1, int y1, Rgb colour)
 
 Rgb Surface::Pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
+    if (x < 0 || y < 0 || x >= Image->width() || y >= Image->height())
         return 0;
-    return reinterpret_cast<const QRgb*>(image_->constScanLine(y))[x];
+    return reinterpret_cast<const QRgb*>(Image->constScanLine(y))[x];
 }
 
 void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy)
@@ -150,18 +150,17 @@ void Surface::Copy(int x, int y, int w, int h, const Surface& src, int sx, int s
 {
     // bits() on the destination first: if it ever had to detach, the source
     // pointer taken afterwards still matches when both are the same surface.
-    uchar* const destBits = image_->bits();
-    const uchar* const srcBits = src.image_->constBits();
-    const qsizetype destStride = image_->bytesPerLine();
-    const qsizetype srcStride = src.image_->bytesPerLine();
+    uchar* const destBits = Image->bits();
+    const uchar* const srcBits = src.Image->constBits();
+    const qsizetype destStride = Image->bytesPerLine();
+    const qsizetype srcStride = src.Image->bytesPerLine();
     const std::size_t rowBytes = static_cast<std::size_t>(w) * BytesPerPixel;
 
     uchar* d = destBits + y * destStride + x * BytesPerPixel;
     const uchar* s = srcBits + sy * srcStride + sx * BytesPerPixel;
     if (this != &src) {
-        // Tile copies are 10 pixels wide: a fixed size lets the compiler copy
-        // each row inline.
-        constexpr std::size_t tileRow = 10 * BytesPerPixel;
+        // A copy of a constant size is inlined; tile rows are the most copies.
+        constexpr std::size_t tileRow = TileSize * BytesPerPixel;
         if (rowBytes == tileRow) {
             for (int row = 0; row < h; ++row, d += destStride, s += srcStride)
                 std::memcpy(d, s, tileRow);

@@ -18,6 +18,11 @@ constexpr Rgb MakeRgb(int red, int green, int blue)
 }
 constexpr Rgb WhiteRgb = MakeRgb(255, 255, 255);
 
+// The side of a square of the playfield in pixels, and of every tile and
+// sprite. Kept here, not with the renderer, because BitBlt copies blocks of
+// this width by a path of their own (docs/performance.md has the figure).
+constexpr int TileSize = 10;
+
 class Surface {
   public:
     // A white surface of the given size (at least 1 x 1).
@@ -49,7 +54,7 @@ class Surface {
     // For the window, which shows it (include <QImage>). Keep a lasting copy
     // only with QImage::copy(): a shallow copy shares the pixels and makes
     // the next drawing call copy them.
-    const QImage& image() const { return *image_; }
+    const QImage& image() const { return *Image; }
 
   private:
     explicit Surface(QImage image);
@@ -59,15 +64,16 @@ class Surface {
 
     // Held apart so that only this file's implementation sees Qt; made once,
     // never in the per-frame path.
-    std::unique_ptr<QImage> image_;
+    std::unique_ptr<QImage> Image;
 };
 
 // Copies the w x h block at (sx, sy) of src to (x, y) of dest, clipped to
 // both surfaces. dest and src may be the same surface, even overlapping.
 void BitBlt(Surface& dest, int x, int y, int w, int h, const Surface& src, int sx, int sy);
 
-// Number of BitBlt calls since the last reset, clipped ones included; lets
-// tests and benchmarks count tile copies.
+// Test seam, not used by the game: the number of BitBlt calls since the last
+// reset, clipped ones included. The pictures show what was copied, not that
+// nothing was copied twice or for an empty cell; tests count the copies.
 std::uint64_t BitBltCount();
 void ResetBitBltCount();
 

@@ -1,8 +1,8 @@
 #include "render/RenderFrame.h"
 
-#include "game/GameView.h"
-#include "game/ModMain.h"
-#include "snake/Snake.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 
 namespace Render {
 
-constexpr int TileSize = 10;
+using platform::TileSize;
 constexpr int FrameWidth = 330;
 constexpr int FrameHeight = 300;
 constexpr int BarLeft = 300;

@@ -1,6 +1,5 @@
 #include "scores/ModHigh.h"
 
-#include "game/GameView.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Message.h"
@@ -132,12 +131,12 @@ void SaveScores()
     });
 }
 
-void AddTopScore(platform::Int16 score)
+bool EnterTopScore(platform::Int16 score, const std::string& typed)
 {
     // Shown from the start as the file will give it back ("?ukasz").
-    const std::string name = Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(ModMain::View().AskTopScoreName())));
+    const std::string name = Cp1252ToUtf8(Utf8ToCp1252(CutToNameLength(typed)));
     if (name.empty())
-        return;
+        return false;
     // Into the table as it is on disk now, which another copy of the game
     // may have changed while the name was typed.
     const ScoreEntry entry{name, score};
@@ -148,7 +147,7 @@ void AddTopScore(platform::Int16 score)
         Tell(QStringLiteral("Your score of %1 is no longer among the ten best: other players saved higher scores "
                             "while you typed your name.")
                  .arg(score));
-    ModMain::View().ShowHallOfFame();
+    return true;
 }
 
 } // namespace ModHigh

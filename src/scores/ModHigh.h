@@ -28,11 +28,12 @@ void LoadScores();
 // Writes HighScores to scores.dat without touching any bytes after the table,
 // under the file's lock.
 void SaveScores();
-// Asks the game view for the name and records `score`, which beats
-// HighScores[9], into the table as scores.dat holds it at that moment (another
-// copy of the game may have saved meanwhile); then opens the Hall of Fame,
-// which shows what was saved. A cancelled or empty name changes nothing.
-void AddTopScore(platform::Int16 score);
+// Records `score`, which beats HighScores[9], under `name` (as the player
+// typed it) into the table as scores.dat holds it at that moment (another copy
+// of the game may have saved meanwhile). False when the name is empty: then
+// nothing changes. The top-score entry that asks the name is AddTopScore
+// (flow/TopScore.h).
+bool EnterTopScore(platform::Int16 score, const std::string& name);
 
 // Whether a one-player final score enters the table: it must beat entry 9.
 bool IsTopScore(platform::Int16 score);

@@ -15,6 +15,8 @@
 namespace {
 
 constexpr std::size_t BytesPerPixel = 4;
+// Frames are compared in squares of the field.
+constexpr int Block = platform::TileSize;
 
 // Calls f(first, last) for each run of set bits first..last-1, left to right.
 template <typename F> void ForEachRun(std::uint64_t bits, F&& f)
@@ -84,10 +86,10 @@ void ClientArea::TakeChangedBlocks(const QImage& frame)
     }
 }
 
-ClientArea::ClientArea(QWidget* parent) : QWidget(parent), Shown(Width, FrameHeight, QImage::Format_RGB32)
+ClientArea::ClientArea(QWidget* parent) : QWidget(parent), Shown(Width, Render::FrameHeight, QImage::Format_RGB32)
 {
     Shown.fill(Qt::white);
-    Runs.reserve(static_cast<std::size_t>((Width + Block - 1) / Block * ((FrameHeight + Block - 1) / Block)));
+    Runs.reserve(static_cast<std::size_t>((Width + Block - 1) / Block * ((Render::FrameHeight + Block - 1) / Block)));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
@@ -102,7 +104,6 @@ void ClientArea::Present(const platform::Surface& frame)
 {
     ++Presented;
     TakeChangedBlocks(frame.image());
-    Changed.setRects(Runs.data(), static_cast<int>(Runs.size()));
     // At a scale like 1.5 neighbouring blocks may share a widget pixel: joined.
     ToRepaint = QRegion();
     for (const QRect& r : Runs)
@@ -111,6 +112,13 @@ void ClientArea::Present(const platform::Surface& frame)
     // the frame is to be on screen now. Qt paints whatever else waits with it
     // (a label just hidden), and the labels on top.
     repaint(ToRepaint);
+}
+
+QRegion ClientArea::LastChange() const
+{
+    QRegion changed;
+    changed.setRects(Runs.data(), static_cast<int>(Runs.size()));
+    return changed;
 }
 
 QRect ClientArea::ToWidget(const QRect& framePixels) const

@@ -3,6 +3,8 @@
 // title picture, at the largest whole zoom in device pixels the area holds,
 // centred. A frame reaches the screen through Qt's own painting: the blocks
 // that changed are repainted, and Qt puts the labels on top of them.
+#include "render/RenderFrame.h"
+
 #include <QFont>
 #include <QImage>
 #include <QPixmap>
@@ -12,17 +14,11 @@
 
 #include <vector>
 
-namespace platform {
-class Surface;
-}
-
 class ClientArea final : public QWidget {
   public:
-    static constexpr int Width = 330;
-    static constexpr int FrameHeight = 300;
+    static constexpr int Width = Render::FrameWidth;
     static constexpr int OnePlayerHeight = 344;
     static constexpr int TwoPlayerHeight = 388;
-    static constexpr int Block = 10; // frames are compared in squares of the field
 
     // A child shown at the zoom: how it looks in the design.
     struct Zoomed {
@@ -43,9 +39,12 @@ class ClientArea final : public QWidget {
     // Shows the frame's top-left 330 x 300: the blocks that differ from the
     // last frame are on screen, under the labels, before this returns.
     void Present(const platform::Surface& frame);
+    // Test seams, not used by the game: how many frames were shown, and the
+    // frame's pixels the last Present repainted (empty when unchanged). The
+    // screen shows the same either way; a repaint of too much or of nothing
+    // is only seen here.
     int FramesPresented() const { return Presented; }
-    // The frame's pixels the last Present repainted (empty when unchanged).
-    const QRegion& LastChange() const { return Changed; }
+    QRegion LastChange() const;
 
     // Shows `child`, as it is now, at every zoom from now on.
     void KeepZoomed(QWidget& child, void (*restyle)(Zoomed&, qreal, QPoint) = nullptr);
@@ -78,7 +77,6 @@ class ClientArea final : public QWidget {
 
     QImage Shown;            // the frame on screen: the renderer draws on in its own
     std::vector<QRect> Runs; // room for every block, reserved once
-    QRegion Changed;         // frame pixels
     QRegion ToRepaint;       // the same in widget pixels
     QRect Inside;            // widget pixels wholly within the frame
     std::vector<Zoomed> Children;

@@ -1,15 +1,15 @@
 #include "window/FrmMain.h"
 
-#include "game/ModMain.h"
+#include "flow/GameFlow.h"
 #include "platform/Process.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
-#include "scores/FrmHigh.h"
-#include "scores/NamePrompt.h"
 #include "window/ClientArea.h"
 #include "window/Controls.h"
+#include "window/FrmHigh.h"
 #include "window/Gamepad.h"
 #include "window/Keyboard.h"
+#include "window/NamePrompt.h"
 #include "window/Zoom.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 #pragma once
 // The main window: playfield, status labels, message label, title picture
 // and the menus through which games are started, paused and aborted.
-#include "game/GameView.h"
 #include "platform/CloseRequest.h"
 #include "platform/Int16.h"
+#include "rules/GameView.h"
 #include "window/MainMenu.h"
 #include "window/MenuKeyboard.h"
 

@@ -1,8 +1,8 @@
 #include "window/Gamepad.h"
 
-#include "game/ModMain.h"
 #include "platform/Ticks.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "window/MainMenu.h"
 
 #include <QAction>

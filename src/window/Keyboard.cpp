@@ -1,8 +1,8 @@
 #include "window/Keyboard.h"
 
-#include "game/ModMain.h"
 #include "platform/KeyPlaces.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 
 #include <QChar>
 #include <QKeyEvent>

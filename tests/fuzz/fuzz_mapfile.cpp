@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes through the level map reader.
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 #include <cstddef>
 #include <cstdint>

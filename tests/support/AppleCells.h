@@ -1,6 +1,6 @@
 #pragma once
 // What tests and benchmarks check ApplesLeft against: the apples really on Map.
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 namespace ModMain {
 

@@ -3,14 +3,14 @@
 #include "ScoreFiles.h"
 #include "SnakeBody.h"
 
-#include "game/ResetAll.h"
+#include "flow/ResetAll.h"
 #include "platform/Fatal.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
 #include "platform/Random.h"
 #include "platform/Ticks.h"
-#include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
+#include "window/FrmHigh.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,8 +9,8 @@
 #include "RecordingSound.h"
 #include "RecordingView.h"
 
-#include "game/ModMain.h"
-#include "snake/Snake.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // Stands in for the main window while alive: keeps every label text, caption
 // and frame the engine shows, plus one ordered event log.
-#include "game/GameView.h"
+#include "rules/GameView.h"
 
 #include <QString>
 

@@ -1,13 +1,13 @@
 #include "support/ScoreFiles.h"
 
-#include "game/ResetAll.h"
+#include "flow/ResetAll.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
-#include "scores/FrmHigh.h"
 #include "scores/ModHigh.h"
-#include "scores/NamePrompt.h"
 #include "scores/ScoreFile.h"
 #include "support/FileBytes.h"
+#include "window/FrmHigh.h"
+#include "window/NamePrompt.h"
 
 #include <QDir>
 #include <QFile>

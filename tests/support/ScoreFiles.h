@@ -2,7 +2,7 @@
 // Test helpers for the score table: a private program folder, scores.dat
 // bytes made by hand (independent of the game's own writer) and a recorder
 // for the error messages the score module reports.
-#include "game/GameView.h"
+#include "rules/GameView.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 // Snakes of any shape for tests and benchmarks: the game itself only ever
 // stacks a new body on one square and grows it step by step.
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 #include <utility>
 #include <vector>

@@ -3,16 +3,16 @@
 #include "support/FileBytes.h"
 #include "support/MapFiles.h"
 
-#include "game/ModMain.h"
-#include "game/ResetAll.h"
+#include "flow/ResetAll.h"
 #include "platform/Files.h"
 #include "platform/GameControllers.h"
 #include "platform/KeptFile.h"
 #include "platform/Random.h"
-#include "scores/FrmHigh.h"
+#include "rules/ModMain.h"
+#include "rules/Snake.h"
 #include "scores/ModHigh.h"
-#include "snake/Snake.h"
 #include "window/ClientArea.h"
+#include "window/FrmHigh.h"
 
 #include <QApplication>
 #include <QDialog>

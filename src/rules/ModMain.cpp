@@ -1,6 +1,6 @@
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 namespace ModMain {
 

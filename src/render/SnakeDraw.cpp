@@ -1,16 +1,16 @@
 // Snake::Draw: one sprite tile per segment, copied straight from the sheet.
 #include "platform/Surface.h"
-#include "snake/Snake.h"
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
+#include "rules/Snake.h"
 
 void Snake::Draw(platform::Surface& dest, const platform::Surface& sheet, std::optional<Int16> colour) const
 {
-    constexpr int tileSize = 10;
+    using platform::TileSize;
     // A row the sheet does not have copies nothing (the copy is clipped).
     const int row = colour.value_or(Colour);
     SpriteTiles::ForEachTile(Body, [&](SpriteTiles::Placement p) {
         const Segment s = Body[p.segment];
-        platform::BitBlt(dest, s.x * tileSize, s.y * tileSize, tileSize, tileSize, sheet, p.tile * tileSize,
-                         row * tileSize);
+        platform::BitBlt(dest, s.x * TileSize, s.y * TileSize, TileSize, TileSize, sheet, p.tile * TileSize,
+                         row * TileSize);
     });
 }

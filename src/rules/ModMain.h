@@ -1,5 +1,7 @@
 #pragma once
-// The game module: shared game state and the procedures that work on it.
+// The game module's state and rules of play: the shared game state, squares,
+// maps, apples, labels and sound. The flow of play that runs a game is
+// flow/GameFlow.h; the sequences a step starts are rules/Sequences.h.
 #include "platform/Int16.h"
 
 #include <array>
@@ -81,19 +83,6 @@ void SetDefaultSettings();
 // Whether two humans play: Snakes holds exactly two.
 bool TwoPlayerGame();
 
-// Main loop (hosted by the window).
-// Every snake makes one step: player one, player two, then the computers.
-void MoveAll();
-// Advances the apple timer by one pass; at 100 drops a batch and restarts.
-void AppleTimerTick();
-// Waits `milliseconds` by the tick count, handling window events meanwhile
-// only when `pumpMessages` is set.
-void Wait(Int16 milliseconds, bool pumpMessages);
-// One pass of the main loop: move, timer, render, wait, pump.
-void RunPass();
-// Runs passes from the start of a game until GameRunning is cleared.
-void RenderLoop();
-
 // Squares.
 // Whether (x, y) is free of walls and snakes; `strict` also counts apples.
 bool SquareIsFree(Int16 x, Int16 y, bool strict);
@@ -116,20 +105,6 @@ void PlaceApples(Int16 kind, Int16 count);
 void PlaceAppleBatch();
 // Removes every apple from Map and zeroes ApplesLeft.
 void ClearApples();
-
-// New game and abort.
-// Sets up a game from the settings and runs it; returns when it has ended.
-void NewGame();
-// Stops the running game at the end of its pass and shows the title picture.
-void AbortGame();
-
-// Level sequences.
-// The last apple is eaten: caption, next map or "All levels completed!".
-void LevelCompleted();
-// The one-player human lost a life: fresh apples, every snake to its start.
-void RestartRound();
-// Ends the game: "Game Over", idle menus, and a top score offered to the table.
-void GameOver();
 
 // Labels and sound.
 // The apples label, then the level-completed sequence when none are left.

@@ -1,12 +1,10 @@
-#include "game/GameView.h"
-#include "game/ModMain.h"
+#include "rules/GameView.h"
+#include "rules/ModMain.h"
+#include "rules/Sequences.h"
+#include "rules/Snake.h"
 
-#include "platform/Files.h"
-#include "platform/Sound.h"
 #include "platform/Ticks.h"
-#include "snake/Snake.h"
 
-#include <array>
 #include <string>
 
 namespace ModMain {
@@ -45,21 +43,6 @@ void UpdateLivesLabels()
     platform::DoEvents();
     if (TwoPlayerGame())
         View().SetLabelText(StatusLabel::Lives2, "Lives : " + std::to_string(Snakes[1]->Lives));
-}
-
-void PlaySound(SoundCode code)
-{
-    static constexpr std::array<const char*, 5> files{"apple.wav", "die.wav", "level.wav", "gameover.wav",
-                                                      "newgame.wav"};
-    if (!SoundOn)
-        return;
-    if (code < 0 || code >= static_cast<std::int32_t>(files.size())) // not one of the five
-        return;
-    // Looked up at each call: a file removed while the game runs falls silent.
-    const auto path = platform::FindFile(platform::AppPath() + "/sounds", files[code]);
-    if (!path)
-        return;
-    platform::PlayWaveAsync(*path);
 }
 
 } // namespace ModMain

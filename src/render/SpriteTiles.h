@@ -1,7 +1,7 @@
 #pragma once
 // Which sprite-sheet tile each segment of a snake shows. Pure functions of the
 // segment positions, so the drawing order and choice can be checked as tables.
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 #include <vector>
 

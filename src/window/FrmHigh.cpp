@@ -1,4 +1,4 @@
-#include "scores/FrmHigh.h"
+#include "window/FrmHigh.h"
 
 #include "scores/ModHigh.h"
 

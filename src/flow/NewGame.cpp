@@ -1,9 +1,9 @@
-#include "game/GameView.h"
-#include "game/ModMain.h"
+#include "flow/GameFlow.h"
 
 #include "platform/Random.h"
 #include "render/RenderFrame.h"
-#include "snake/Snake.h"
+#include "rules/GameView.h"
+#include "rules/Snake.h"
 
 #include <cmath>
 #include <string>

@@ -1,4 +1,4 @@
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 #include "platform/Fatal.h"
 #include "platform/Files.h"

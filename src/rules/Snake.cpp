@@ -1,7 +1,8 @@
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
-#include "game/ModMain.h"
 #include "platform/Random.h"
+#include "rules/ModMain.h"
+#include "rules/Sequences.h"
 
 #include <cmath>
 #include <cstdint>

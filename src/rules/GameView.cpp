@@ -1,4 +1,4 @@
-#include "game/GameView.h"
+#include "rules/GameView.h"
 
 namespace ModMain {
 namespace {

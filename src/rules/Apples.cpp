@@ -1,7 +1,7 @@
-#include "game/ModMain.h"
+#include "rules/ModMain.h"
 
 #include "platform/Random.h"
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 #include <array>
 #include <cmath>

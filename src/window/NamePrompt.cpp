@@ -1,4 +1,4 @@
-#include "scores/NamePrompt.h"
+#include "window/NamePrompt.h"
 
 #include "platform/Message.h"
 #include "scores/ScoreFile.h"

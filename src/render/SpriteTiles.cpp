@@ -1,4 +1,4 @@
-#include "snake/SpriteTiles.h"
+#include "render/SpriteTiles.h"
 
 namespace SpriteTiles {
 

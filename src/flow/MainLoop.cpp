@@ -1,9 +1,9 @@
-#include "game/ModMain.h"
+#include "flow/GameFlow.h"
 
 #include "platform/GameControllers.h"
 #include "platform/Ticks.h"
 #include "render/RenderFrame.h"
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 namespace ModMain {
 
@@ -31,21 +31,6 @@ void AppleTimerTick()
     if (AppleTimer >= 100) {
         PlaceAppleBatch();
         AppleTimer = 0;
-    }
-}
-
-void Wait(Int16 milliseconds, bool pumpMessages)
-{
-    const std::uint32_t end =
-        platform::GetTickCount() + static_cast<std::uint32_t>(static_cast<std::int32_t>(milliseconds));
-    if (platform::TickReached(platform::GetTickCount(), end))
-        return;
-    // Blocks until the end time instead of polling the clock.
-    while (!platform::TickReached(platform::GetTickCount(), end)) {
-        if (pumpMessages)
-            platform::WaitProcessingEvents(end);
-        else
-            platform::SleepUntil(end);
     }
 }
 

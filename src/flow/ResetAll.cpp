@@ -1,6 +1,5 @@
-#include "game/ResetAll.h"
+#include "flow/ResetAll.h"
 
-#include "game/ModMain.h"
 #include "platform/Fatal.h"
 #include "platform/Files.h"
 #include "platform/KeptFile.h"
@@ -9,6 +8,7 @@
 #include "platform/Surface.h"
 #include "platform/Ticks.h"
 #include "render/RenderFrame.h"
+#include "rules/ModMain.h"
 #include "scores/ModHigh.h"
 
 void ResetAll()

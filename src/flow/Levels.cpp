@@ -1,11 +1,10 @@
-#include "game/GameView.h"
-#include "game/ModMain.h"
+#include "flow/GameFlow.h"
 
 #include "platform/Random.h"
 #include "platform/Ticks.h"
 #include "render/RenderFrame.h"
-#include "scores/ModHigh.h"
-#include "snake/Snake.h"
+#include "rules/GameView.h"
+#include "rules/Snake.h"
 
 #include <cmath>
 #include <string>
@@ -89,27 +88,6 @@ void RestartRound()
         return;
     Render::RenderFrame();
     Wait(1000, false);
-}
-
-void GameOver()
-{
-    if (GameIsOver())
-        return; // one per game
-    Ended = GameEnd::Over;
-    GameRunning = false;
-    PlaySound(SndGameOver);
-    View().SetMessageCaption("Game Over");
-    View().SetMessageVisible(true);
-    Wait(2000, true);
-    View().SetMessageVisible(false);
-    View().SetTitleVisible(true);
-    View().SetMenusIdle();
-    if (Snakes.size() == 1) {
-        ModHigh::LoadScores();
-        const Int16 score = Snakes[0]->score;
-        if (ModHigh::IsTopScore(score))
-            ModHigh::AddTopScore(score);
-    }
 }
 
 } // namespace ModMain

@@ -1,4 +1,4 @@
-#include "snake/Snake.h"
+#include "rules/Snake.h"
 
 #include "platform/Random.h"
 
