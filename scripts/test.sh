@@ -44,18 +44,24 @@ build_stage() {
     return 1
 }
 
+# check_stage PASSED FAILED FINDINGS: one stage that passes when a check
+# found nothing, and lists what it found otherwise.
+check_stage() {
+    if [ -z "$3" ]; then
+        echo "$1"
+        passed=$((passed + 1))
+    else
+        echo "$2"
+        echo "$3"
+        failed=$((failed + 1))
+    fi
+}
+
 echo "== Formatting"
 # Every C++ file as the repository's .clang-format lays it out.
 unformatted="$(cd "$SNAKE_ROOT" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 |
     sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: warning:.*/\1/p' | sort -u)"
-if [ -z "$unformatted" ]; then
-    echo "all files formatted"
-    passed=$((passed + 1))
-else
-    echo "not formatted (run clang-format -i on them):"
-    echo "$unformatted"
-    failed=$((failed + 1))
-fi
+check_stage "all files formatted" "not formatted (run clang-format -i on them):" "$unformatted"
 
 echo "== Layers"
 # The folders of src/ from the bottom up. Each includes only its own headers
@@ -65,14 +71,7 @@ upward="$(cd "$SNAKE_ROOT/src" && for ((i = 0; i < ${#layers[@]}; i++)); do
     above="$(IFS='|' && echo "${layers[*]:i+1}")"
     [ -z "$above" ] || grep -snE "^#include \"($above)/" "${layers[i]}"/*
 done; for folder in */; do [[ " ${layers[*]} " == *" ${folder%/} "* ]] || echo "$folder: not in the list of layers"; done)"
-if [ -z "$upward" ]; then
-    echo "every include points down: ${layers[*]}"
-    passed=$((passed + 1))
-else
-    echo "includes of a folder above (the order: ${layers[*]}):"
-    echo "$upward"
-    failed=$((failed + 1))
-fi
+check_stage "every include points down: ${layers[*]}" "includes of a folder above (the order: ${layers[*]}):" "$upward"
 
 echo "== Build and tests"
 if build_stage normal normal "$SNAKE_BUILD"; then
